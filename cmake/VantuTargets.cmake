@@ -2,9 +2,13 @@
 #
 #   vantu_library(<name> PORTABLE a.cpp ... WINDOWS a_win.cpp ... DEPS ... WIN_DEPS ...)
 #     -> static library vantu_<name>; WINDOWS sources only in the win64 tree.
-#   vantu_test(<name> SOURCES ... [WIN_SOURCES ...] DEPS ... [NATIVE_ONLY|WINDOWS_ONLY])
+#   vantu_test(<name> SOURCES ... [WIN_SOURCES ...] DEPS ... [NATIVE_ONLY|WINDOWS_ONLY]
+#              [TESTSERVER] [ENGLISH] [PROPERTIES ...])
 #     -> one GoogleTest executable registered as one ctest test; in the win64
 #        tree ctest runs it under Wine (CMAKE_CROSSCOMPILING_EMULATOR).
+#        TESTSERVER: tests/support/with-testserver starts the native test server
+#        around the run and exports its ports as VANTU_TS_* variables.
+#        ENGLISH: run under the English locale instead of the Korean one.
 #   vantu_version_resource(<target> "<description>")
 #     -> FileVersion/ProductVersion/FileDescription from the project version.
 
@@ -54,7 +58,7 @@ function(vantu_version_resource target description)
 endfunction()
 
 function(vantu_test name)
-    cmake_parse_arguments(A "NATIVE_ONLY;WINDOWS_ONLY" "" "SOURCES;WIN_SOURCES;DEPS;PROPERTIES" ${ARGN})
+    cmake_parse_arguments(A "NATIVE_ONLY;WINDOWS_ONLY;TESTSERVER;ENGLISH" "" "SOURCES;WIN_SOURCES;DEPS;PROPERTIES" ${ARGN})
     if(A_NATIVE_ONLY AND WIN32)
         return()
     endif()
@@ -70,15 +74,29 @@ function(vantu_test name)
     target_sources(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests/support/test_main.cpp")
     target_include_directories(${name} PRIVATE "${PROJECT_SOURCE_DIR}/tests" "${PROJECT_SOURCE_DIR}/src")
     vantu_version_resource(${name} "Vantu Check Tool test ${name}")
-    add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
     if(WIN32)
-        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-            "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix"
-            "VANTU_TESTSERVER=${VANTU_NATIVE_BUILD_DIR}/tools/testserver/vantu-testserver")
+        set(server "${VANTU_NATIVE_BUILD_DIR}/tools/testserver/vantu-testserver")
+        set(runner ${CMAKE_CROSSCOMPILING_EMULATOR})
     else()
-        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
-            "VANTU_TESTSERVER=${CMAKE_BINARY_DIR}/tools/testserver/vantu-testserver")
+        set(server "${CMAKE_BINARY_DIR}/tools/testserver/vantu-testserver")
+        set(runner)
+    endif()
+    if(A_TESTSERVER)
+        add_test(NAME ${name} COMMAND "${PROJECT_SOURCE_DIR}/tests/support/with-testserver" "${server}"
+                 -- ${runner} $<TARGET_FILE:${name}>)
+        if(NOT WIN32)
+            add_dependencies(${name} vantu-testserver)
+        endif()
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
+    set_tests_properties(${name} PROPERTIES TIMEOUT 600)
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "VANTU_TESTSERVER=${server}")
+    if(WIN32)
+        set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
+        if(A_ENGLISH)
+            set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "VANTU_WINE_LANG=en_US.UTF-8")
+        endif()
     endif()
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
         "VANTU_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
