@@ -1,0 +1,61 @@
+#pragma once
+// The few socket calls the channel needs, the same on BSD sockets and Winsock 2.
+// The platform files (socket_api_posix.cpp, socket_api_win.cpp) implement them;
+// nothing here pulls in a system header.
+#include <cstdint>
+#include <string>
+
+#ifdef _WIN32
+using socket_handle = std::uintptr_t; // SOCKET
+#else
+using socket_handle = int;
+#endif
+// All bits set, as the platforms' own INVALID_SOCKET / -1.
+inline constexpr socket_handle invalid_socket = static_cast<socket_handle>(~std::uintptr_t(0));
+
+namespace socket_api {
+
+// Starts the socket library once per process (Winsock); true when usable.
+bool startup();
+
+// Last socket error of the calling thread (WSAGetLastError / errno), and setting it.
+int last_error();
+void set_last_error(int code);
+// Platform codes the channel reports itself.
+int error_invalid_argument(); // WSAEINVAL / EINVAL: no address for a host
+int error_timed_out();        // WSAETIMEDOUT / ETIMEDOUT
+int error_not_socket();       // WSAENOTSOCK / EBADF: operation on a closed channel
+
+// IPv4 TCP socket, invalid_socket on failure.
+socket_handle create_tcp();
+void shutdown_both(socket_handle s);
+void close(socket_handle s);
+
+// Host as dotted IPv4 address, else its first IPv4 address from a name lookup.
+// The address is in network byte order. False when there is none.
+bool resolve_ipv4(const std::string& host, std::uint32_t& address);
+// True for a dotted IPv4 address in 127.0.0.0/8.
+bool is_loopback_ipv4(const std::string& host);
+
+// Non-blocking connect that waits at most `timeout_ms` for the connection to be
+// established; the socket is back in blocking mode afterwards. On failure the
+// last error says why (refused, timed out, ...).
+bool connect_within(socket_handle s, std::uint32_t address, int port, int timeout_ms);
+
+bool set_linger_zero(socket_handle s);
+bool set_timeouts(socket_handle s, int receive_ms, int send_ms);
+
+// One send / recv call; the platform's result (bytes, 0, or negative on error).
+long send_some(socket_handle s, const void* data, std::size_t length);
+long recv_some(socket_handle s, void* buffer, std::size_t length);
+
+// Listening side.
+socket_handle listen_tcp(std::uint32_t address, int port, int backlog);
+int local_port(socket_handle s);
+// Waits up to `timeout_ms` for a connection and accepts it; invalid_socket when
+// none arrived or the listener failed.
+socket_handle accept_within(socket_handle listener, int timeout_ms);
+// Waits up to `timeout_ms` until `s` is readable (data or peer close).
+bool wait_readable(socket_handle s, int timeout_ms);
+
+} // namespace socket_api
