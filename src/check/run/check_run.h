@@ -1,0 +1,104 @@
+// The check run: the check list, the check functions and the worker's loop. The
+// dialog (or a console front end) owns one, shows it through a CheckRunView and
+// runs thread_check on a worker thread.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "check/run/check_param.h"
+#include "check/run/check_run_view.h"
+#include "checklist/check_item.h"
+#include "checklist/check_list.h"
+#include "checklist/server_kinds.h"
+
+class blastsock;
+
+// Commands of the start handshake on the product's protocol.
+inline constexpr std::int16_t NMS_C_START = 300;
+inline constexpr std::int16_t NMS_C_START_OK = 301;
+// Socket items on ports up to this run the handshake; above it a plain connect.
+inline constexpr std::int32_t kHandshakeMaxPort = 8000;
+// Web API path for hosts whose name contains "netapi".
+inline constexpr const wchar_t* kWebApiTestPath = L"/api/v1.0/pelvarosta/GetApiTest";
+
+struct InitCheckListResult
+{
+    bool ok = false;
+    CheckListError error = CheckListError::none;
+    std::wstring message; // to be shown (OK only, no time limit) when !ok
+};
+
+class CCheckRun
+{
+public:
+    explicit CCheckRun(CheckRunView* view = nullptr);
+    ~CCheckRun();
+    CCheckRun(const CCheckRun&) = delete;
+    CCheckRun& operator=(const CCheckRun&) = delete;
+
+    void set_view(CheckRunView* view) { m_view = view; }
+    CheckRunView* view() const { return m_view; }
+
+    // Builds the check list from the downloaded body (UTF-8 bytes, as received)
+    // and shows it: step lines, progress range, log rows. `shown_text` is the
+    // response text the message quotes when the body is not valid JSON. On
+    // failure the caller shows `message` and ends the program; the caller also
+    // empties the result page.
+    InitCheckListResult init_check_list(std::string_view body_utf8, const std::wstring& shown_text);
+
+    // Rebuilds the log page's rows from the check list and stores each row.
+    void reset_check_list_view();
+
+    // Body of the check worker thread. Sets m_checking/m_check_done itself and
+    // ends with view()->post_check_finished.
+    void thread_check();
+
+    // Marks item i of group g as running; returns its row.
+    int update_check_list_before_start(int g, int i);
+    void show_result(int row, const CCheckParam& param);
+    void show_group_done(int g, bool all_passed);
+    void show_group_cancelled(int g, int i);
+
+    // Check function of every server item: three timed attempts of the handshake,
+    // a plain connect or an HTTP request.
+    bool check_server(CCheckParam& param);
+    // Check function of the account item.
+    static bool check_administrator(CCheckRun& run, CCheckParam& param);
+
+    // The first item whose stored row is `row`, or null.
+    const CCheckItem* find_item_by_row(int row) const;
+
+    // Closes the channel's socket if one is open (the dialog does it on exit).
+    void close_channel();
+
+    ServerKinds m_server_kinds;
+    std::array<std::wstring, 3> m_product_paths; // agent, agent web, viewer
+    std::array<std::wstring, 2> m_log_paths;     // agent log, viewer log
+    CheckGroups m_check_groups;
+
+    // Written by the UI thread (stop request) and the worker; read by both.
+    std::atomic<bool> m_checking{false};
+    std::atomic<bool> m_check_done{true};
+
+    // The encrypted channel of the handshake test, reopened for every attempt.
+    std::unique_ptr<blastsock> m_channel;
+
+    // Replaceable for tests: the documents folder for the path token (empty:
+    // the user's) and the time stamp of the log page's time column.
+    std::wstring m_documents_folder;
+    std::function<std::wstring()> m_now_text;
+
+private:
+    void run_handshake_attempt(const CCheckItem& item, CCheckParam& param, int n);
+    void run_connect_attempt(const CCheckItem& item, CCheckParam& param, int n);
+    // Returns false when the attempts are to end (the server answered with a
+    // status other than 200).
+    bool run_http_attempt(const CCheckItem& item, CCheckParam& param, int n);
+
+    CheckRunView* m_view;
+};

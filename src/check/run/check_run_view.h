@@ -1,0 +1,79 @@
+// What the check run does to the screen. The main dialog implements it on its
+// controls (every call comes from the check worker or the UI thread and must be
+// synchronous); a console front end or a test implements it otherwise.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Colour values as the widgets take them (0xAARRGGBB; duration colours with a zero
+// top byte). kNoColour: the step line has no colour of its own.
+inline constexpr std::uint32_t kNoColour = 0xFFFFFF;
+inline constexpr std::uint32_t kColourFailed = 0xFFB22222;    // firebrick
+inline constexpr std::uint32_t kColourCancelled = 0xFFA0522D; // sienna
+inline constexpr std::uint32_t kColourPartly = 0x507FFF;      // some attempts failed
+inline constexpr std::uint32_t kColourFast = 0x007F00;        // <= 100 ms
+inline constexpr std::uint32_t kColourSlowish = 0x20A5DA;     // 301..1000 ms
+inline constexpr std::uint32_t kColourSlow = 0x507FFF;        // 1001..3000 ms
+inline constexpr std::uint32_t kColourVerySlow = 0x00008B;    // > 3000 ms
+
+// Columns of the log page that the run writes.
+enum LogColumn
+{
+    LOG_COL_KIND = 0,
+    LOG_COL_HOST = 1,
+    LOG_COL_PORT = 2,
+    LOG_COL_TIME = 3,     // "진단 시각"
+    LOG_COL_DURATION = 4, // "시간"
+    LOG_COL_RESULT = 5,   // "결과"
+    LOG_COL_NOTE = 6,     // "비고"
+};
+
+class CheckRunView
+{
+public:
+    virtual ~CheckRunView() = default;
+
+    // Step list, one line per group.
+    virtual void set_step_count(int count) = 0;
+    // -1: no current line; count: every line done. Repaints.
+    virtual void set_current_step(int line) = 0;
+    // text_colour kNoColour leaves the line's text colour as it is.
+    virtual void set_step_text(int line, const std::wstring& text, std::uint32_t text_colour) = 0;
+    // The line's own marker colour (kNoColour: the colour of its state).
+    virtual void set_step_colour(int line, std::uint32_t marker_colour) = 0;
+
+    // Progress bar, one step per item.
+    virtual void set_progress_range(int lower, int upper) = 0;
+    // Sets and repaints; a bar configured to hide at its end does so here.
+    virtual void set_progress_position(int position) = 0;
+    virtual void set_progress_busy(bool busy) = 0;
+    virtual void show_progress(bool show) = 0;
+
+    // Buttons.
+    virtual void set_start_button_text(const std::wstring& text) = 0;
+    virtual void enable_start_button(bool enable) = 0;
+    virtual void enable_save_button(bool enable) = 0;
+
+    // Animated picture: starts only when loaded with more than one frame; pauses
+    // only when running.
+    virtual void start_animation() = 0;
+    virtual void pause_animation() = 0;
+
+    // Log page list. A row is added from "|"-separated texts of its first columns
+    // and its index returned.
+    virtual void clear_log_rows() = 0;
+    virtual int add_log_row(const std::wstring& columns) = 0;
+    virtual void refresh_log_rows() = 0;
+    virtual int log_row_count() = 0;
+    virtual std::wstring log_cell(int row, int column) = 0;
+    virtual void set_log_cell(int row, int column, const std::wstring& text) = 0;
+    virtual void set_log_cell_text_colour(int row, int column, std::uint32_t colour) = 0;
+    virtual void set_log_row_text_colour(int row, std::uint32_t colour) = 0;
+    virtual void ensure_log_row_visible(int row) = 0;
+
+    // The run is over (posted, not sent: the dialog handles it on its own thread).
+    // completed false: stopped by the user. failed_items: items whose check
+    // function returned false.
+    virtual void post_check_finished(bool completed, int failed_items) = 0;
+};
