@@ -1,0 +1,273 @@
+#include "framework/dialog_win.h"
+
+#include <commctrl.h>
+
+namespace {
+const wchar_t kDialogProp[] = L"VantuDialog";
+}
+
+CDialogEx::CDialogEx(UINT template_id, HWND parent) : m_parent(parent), m_template_id(template_id) {}
+
+CDialogEx::~CDialogEx()
+{
+    if (m_hwnd && IsWindow(m_hwnd)) {
+        HWND h = m_hwnd;
+        RemovePropW(h, kDialogProp);
+        SetWindowLongPtrW(h, DWLP_USER, 0);
+        m_hwnd = nullptr;
+        DestroyWindow(h);
+    }
+    m_hwnd = nullptr;
+}
+
+INT_PTR CDialogEx::DoModal()
+{
+    m_modal = true;
+    m_ending = false;
+    m_result = -1;
+    HWND owner = m_parent;
+    HWND h = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_template_id), owner, dialog_proc,
+                                reinterpret_cast<LPARAM>(this));
+    if (!h) {
+        m_modal = false;
+        return -1;
+    }
+    bool owner_was_enabled = owner && IsWindowEnabled(owner);
+    if (owner_was_enabled)
+        EnableWindow(owner, FALSE);
+    if (!m_ending && IsWindow(h) && !IsWindowVisible(h) && !(GetWindowLongW(h, GWL_STYLE) & WS_CHILD))
+        ShowWindow(h, SW_SHOW);
+
+    MSG msg;
+    bool quit = false;
+    WPARAM quit_code = 0;
+    while (!m_ending && IsWindow(h)) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            quit = true;
+            quit_code = msg.wParam;
+            break;
+        }
+        if (got == -1)
+            break;
+        bool ours = msg.hwnd == h || IsChild(h, msg.hwnd);
+        if (ours && PreTranslateMessage(&msg))
+            continue;
+        if (IsWindow(h) && IsDialogMessageW(h, &msg))
+            continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    if (owner_was_enabled)
+        EnableWindow(owner, TRUE);
+    if (IsWindow(h)) {
+        if (owner && GetActiveWindow() == h)
+            SetActiveWindow(owner);
+        DestroyWindow(h);
+    }
+    m_modal = false;
+    if (quit)
+        PostQuitMessage(static_cast<int>(quit_code));
+    return m_result;
+}
+
+bool CDialogEx::create(HWND parent)
+{
+    if (m_hwnd)
+        return false;
+    m_parent = parent;
+    m_modal = false;
+    HWND h = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(m_template_id), parent, dialog_proc,
+                                reinterpret_cast<LPARAM>(this));
+    return h != nullptr;
+}
+
+void CDialogEx::EndDialog(INT_PTR result)
+{
+    m_result = result;
+    if (m_modal) {
+        m_ending = true;
+        // Wakes the modal loop so it sees the end request at once.
+        if (m_hwnd)
+            PostMessageW(m_hwnd, WM_NULL, 0, 0);
+    } else if (m_hwnd) {
+        DestroyWindow(m_hwnd);
+    }
+}
+
+bool CDialogEx::bind_control(int id, Wnd& control)
+{
+    HWND h = item(id);
+    if (!h)
+        return false;
+    if (control.hwnd() == h)
+        return true;
+    return control.attach(h);
+}
+
+void CDialogEx::CenterWindow(HWND over)
+{
+    if (!m_hwnd)
+        return;
+    RECT rc = window_rect();
+    RECT area{};
+    if (!over)
+        over = GetWindow(m_hwnd, GW_OWNER);
+    if (over && IsWindowVisible(over) && !IsIconic(over)) {
+        GetWindowRect(over, &area);
+    } else {
+        MONITORINFO mi{};
+        mi.cbSize = sizeof(mi);
+        GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+        area = mi.rcWork;
+    }
+    int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    int x = area.left + ((area.right - area.left) - w) / 2;
+    int y = area.top + ((area.bottom - area.top) - h) / 2;
+    SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CDialogEx::SetIcon(HICON icon, bool big)
+{
+    if (m_hwnd)
+        SendMessageW(m_hwnd, WM_SETICON, big ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+}
+
+bool CDialogEx::PreTranslateMessage(MSG*)
+{
+    return false;
+}
+
+BOOL CDialogEx::OnInitDialog()
+{
+    DoDataExchange();
+    return TRUE;
+}
+
+void CDialogEx::OnOK()
+{
+    EndDialog(IDOK);
+}
+
+void CDialogEx::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}
+
+INT_PTR CALLBACK CDialogEx::dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    auto* self = static_cast<CDialogEx*>(GetPropW(hwnd, kDialogProp));
+    if (!self && msg == WM_INITDIALOG) {
+        self = reinterpret_cast<CDialogEx*>(lp);
+        SetPropW(hwnd, kDialogProp, self);
+        self->m_hwnd = hwnd;
+        SetPropW(hwnd, L"VantuWnd", static_cast<Wnd*>(self));
+    }
+    if (!self)
+        return FALSE;
+    if (msg == WM_NCDESTROY) {
+        RemovePropW(hwnd, kDialogProp);
+        RemovePropW(hwnd, L"VantuWnd");
+        if (self->m_hwnd == hwnd)
+            self->m_hwnd = nullptr;
+        return FALSE;
+    }
+    return self->handle(msg, wp, lp);
+}
+
+bool CDialogEx::reflect(HWND control, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    if (!control || control == m_hwnd || !Wnd::from_handle(control))
+        return false;
+    ReflectResult r;
+    r.original_lp = lp;
+    SendMessageW(control, kReflectBase + msg, wp, reinterpret_cast<LPARAM>(&r));
+    if (r.handled)
+        result = r.result;
+    return r.handled;
+}
+
+INT_PTR CDialogEx::handle(UINT msg, WPARAM wp, LPARAM lp)
+{
+    LRESULT result = 0;
+    auto done = [&](LRESULT r) -> INT_PTR {
+        // These messages return their value directly from a dialog procedure.
+        switch (msg) {
+        case WM_CTLCOLORMSGBOX: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX: case WM_CTLCOLORBTN:
+        case WM_CTLCOLORDLG: case WM_CTLCOLORSCROLLBAR: case WM_CTLCOLORSTATIC: case WM_COMPAREITEM:
+        case WM_VKEYTOITEM: case WM_CHARTOITEM: case WM_QUERYDRAGICON: case WM_INITDIALOG:
+            return static_cast<INT_PTR>(r);
+        default:
+            SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, r);
+            return TRUE;
+        }
+    };
+
+    // Notifications about a control go to the control's own object first.
+    switch (msg) {
+    case WM_DRAWITEM: {
+        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (dis && dis->CtlType != ODT_MENU && reflect(dis->hwndItem, msg, wp, lp, result))
+            return done(result);
+        break;
+    }
+    case WM_MEASUREITEM: {
+        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+        if (mis && mis->CtlType != ODT_MENU && reflect(GetDlgItem(m_hwnd, static_cast<int>(mis->CtlID)), msg, wp, lp, result))
+            return done(result);
+        break;
+    }
+    case WM_NOTIFY: {
+        auto* hdr = reinterpret_cast<NMHDR*>(lp);
+        if (hdr && reflect(hdr->hwndFrom, msg, wp, lp, result))
+            return done(result);
+        break;
+    }
+    case WM_CTLCOLORBTN: case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
+        if (reflect(reinterpret_cast<HWND>(lp), msg, wp, lp, result))
+            return done(result);
+        break;
+    default:
+        break;
+    }
+
+    if (OnMessage(msg, wp, lp, result))
+        return done(result);
+
+    switch (msg) {
+    case WM_INITDIALOG:
+        return OnInitDialog();
+    case WM_COMMAND: {
+        int id = LOWORD(wp), code = HIWORD(wp);
+        HWND control = reinterpret_cast<HWND>(lp);
+        if (OnCommand(id, code, control))
+            return done(0);
+        if (id == IDOK && (code == BN_CLICKED || !control)) {
+            OnOK();
+            return done(0);
+        }
+        if (id == IDCANCEL && (code == BN_CLICKED || !control)) {
+            OnCancel();
+            return done(0);
+        }
+        return FALSE;
+    }
+    case WM_NOTIFY:
+        if (OnNotify(reinterpret_cast<NMHDR*>(lp), result))
+            return done(result);
+        return FALSE;
+    case WM_TIMER:
+        OnTimer(static_cast<UINT_PTR>(wp));
+        return done(0);
+    case WM_SIZE:
+        OnSize(static_cast<UINT>(wp), LOWORD(lp), HIWORD(lp));
+        return FALSE;
+    case WM_PAINT:
+        return OnPaint() ? done(0) : FALSE;
+    case WM_DESTROY:
+        OnDestroy();
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
