@@ -1,0 +1,170 @@
+// The test server's own behaviour, as the other tests rely on it: scripted answers,
+// the request log, files below the root, chunked and broken bodies, HTTPS.
+#include <httplib.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace {
+
+int env_port(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value ? std::atoi(value) : 0;
+}
+
+class TestServer : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        port = env_port("VANTU_TS_HTTP_PORT");
+        ASSERT_GT(port, 0) << "run under tests/support/with-testserver";
+        client = std::make_unique<httplib::Client>("127.0.0.1", port);
+        client->set_read_timeout(10, 0);
+        ASSERT_TRUE(post("/__control/reset"));
+    }
+
+    bool post(const std::string& target)
+    {
+        auto res = client->Post(target.c_str());
+        return res && res->status == 200;
+    }
+
+    std::string requests()
+    {
+        auto res = client->Get("/__control/requests");
+        return res ? res->body : "<no answer>";
+    }
+
+    int port = 0;
+    std::unique_ptr<httplib::Client> client;
+};
+
+TEST_F(TestServer, RulesShapeTheAnswerForTheirPath)
+{
+    ASSERT_TRUE(post("/__control/rule?path=api/x&status=404&body=%ED%95%9C%EA%B8%80&bom=1"
+                     "&content_type=application/json"));
+    auto res = client->Get("/api/x");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 404);
+    EXPECT_EQ(res->body, "\xEF\xBB\xBF\xED\x95\x9C\xEA\xB8\x80");
+    EXPECT_EQ(res->get_header_value("Content-Type"), "application/json");
+
+    // Other paths are not affected; unknown paths are 404 with a text.
+    auto other = client->Get("/api/y");
+    ASSERT_TRUE(other);
+    EXPECT_EQ(other->status, 404);
+    EXPECT_EQ(other->body, "not found: /api/y\n");
+}
+
+TEST_F(TestServer, RuleWithTimesAppliesThatOftenAndNewestWins)
+{
+    ASSERT_TRUE(post("/__control/rule?path=/r&body=always"));
+    ASSERT_TRUE(post("/__control/rule?path=/r&status=503&body=once&times=1"));
+    auto first = client->Get("/r");
+    auto second = client->Get("/r");
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->status, 503);
+    EXPECT_EQ(first->body, "once");
+    EXPECT_EQ(second->status, 200);
+    EXPECT_EQ(second->body, "always");
+}
+
+TEST_F(TestServer, MalformedRulesAreRefused)
+{
+    for (const char* target : {"/__control/rule?status=200", "/__control/rule?path=a&status=abc",
+                               "/__control/rule?path=a&delay_ms=-5", "/__control/rule?path=a&colour=red"}) {
+        auto res = client->Post(target);
+        ASSERT_TRUE(res) << target;
+        EXPECT_EQ(res->status, 400) << target;
+    }
+}
+
+TEST_F(TestServer, RequestLogListsMethodPathVersionAndAgent)
+{
+    httplib::Headers agent = {{"User-Agent", "request_url"}};
+    client->Get("/download/checklist.json", agent);
+    client->Put("/p", "x", "text/plain");
+    std::string log = requests();
+    EXPECT_NE(log.find("GET /download/checklist.json HTTP/1.1 request_url\n"), std::string::npos) << log;
+    EXPECT_NE(log.find("PUT /p HTTP/1.1 "), std::string::npos) << log;
+    EXPECT_EQ(log.find("__control"), std::string::npos) << log;
+
+    ASSERT_TRUE(post("/__control/reset"));
+    EXPECT_EQ(requests(), "");
+}
+
+TEST_F(TestServer, ServesFilesBelowTheRootOnly)
+{
+    const char* root = std::getenv("VANTU_TS_ROOT");
+    ASSERT_NE(root, nullptr);
+    std::filesystem::create_directories(std::filesystem::path(root) / "download");
+    std::ofstream(std::filesystem::path(root) / "download" / "checklist.json") << "{\"web\":[]}";
+    auto res = client->Get("/download/checklist.json");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+    EXPECT_EQ(res->body, "{\"web\":[]}");
+    EXPECT_EQ(res->get_header_value("Content-Type"), "application/json");
+
+    auto outside = client->Get("/../with-testserver");
+    ASSERT_TRUE(outside);
+    EXPECT_EQ(outside->status, 404);
+}
+
+TEST_F(TestServer, LargeChunkedAndBrokenBodies)
+{
+    ASSERT_TRUE(post("/__control/rule?path=big&size=3000000&body=0123456789"));
+    auto big = client->Get("/big");
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->body.size(), 3000000u);
+    EXPECT_EQ(big->body.substr(2999990), "0123456789");
+
+    ASSERT_TRUE(post("/__control/rule?path=chunks&size=100000&chunked=1&bom=1"));
+    auto chunked = client->Get("/chunks");
+    ASSERT_TRUE(chunked);
+    EXPECT_EQ(chunked->get_header_value("Transfer-Encoding"), "chunked");
+    EXPECT_EQ(chunked->body.size(), 100003u);
+    EXPECT_EQ(chunked->body.substr(0, 3), "\xEF\xBB\xBF");
+
+    // The connection drops after 5000 of 100000 announced bytes: no complete answer.
+    ASSERT_TRUE(post("/__control/rule?path=cut&size=100000&abort_after=5000"));
+    auto cut = client->Get("/cut");
+    EXPECT_FALSE(cut && cut->body.size() == 100000u);
+}
+
+TEST_F(TestServer, EchoShowsContentTypeAndBody)
+{
+    auto res = client->Post("/__echo", "{\"k\":\"\xED\x95\x9C\"}", "application/json; charset=utf-8");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->body, "Content-Type: application/json; charset=utf-8\n{\"k\":\"\xED\x95\x9C\"}");
+}
+
+TEST_F(TestServer, HttpsListenersAnswerWithTheirCertificates)
+{
+    ASSERT_TRUE(post("/__control/rule?path=s&body=secure"));
+    for (const char* name : {"VANTU_TS_HTTPS_PORT", "VANTU_TS_HTTPS_EXPIRED_PORT"}) {
+        int https_port = env_port(name);
+        ASSERT_GT(https_port, 0) << name;
+        httplib::SSLClient tls("127.0.0.1", https_port);
+        tls.enable_server_certificate_verification(false);
+        auto res = tls.Get("/s");
+        ASSERT_TRUE(res) << name;
+        EXPECT_EQ(res->body, "secure") << name;
+    }
+}
+
+TEST(TestServerPorts, ClosedPortRefusesConnections)
+{
+    int closed = env_port("VANTU_TS_CLOSED_PORT");
+    ASSERT_GT(closed, 0);
+    httplib::Client client("127.0.0.1", closed);
+    client.set_connection_timeout(2, 0);
+    EXPECT_FALSE(client.Get("/"));
+}
+
+}  // namespace

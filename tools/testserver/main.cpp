@@ -1,0 +1,153 @@
+// vantu-testserver: the peer of the tests and the demo. Serves files, the check
+// list and scripted answers over HTTP and HTTPS on 127.0.0.1, answers the start
+// handshake on channel ports, and prints one line per request to stdout.
+//
+// Exit status: 0 after SIGTERM/SIGINT, 2 for a bad command line, 3 when a port
+// cannot be bound (the wrapper then tries other ports), 1 for other failures.
+#include "http_behaviour.h"
+#include "server_options.h"
+
+#include <httplib.h>
+
+#include <signal.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const char kLoopback[] = "127.0.0.1";
+
+struct Listener
+{
+    std::string name;        // "http", "https", "https-expired"
+    std::string ready_key;   // key in the ready file
+    std::unique_ptr<httplib::Server> server;
+    int port = 0;
+    std::thread thread;
+};
+
+// Binds `listener` to the asked port (0 = any); false when the port is taken.
+bool bind_listener(Listener& listener, int port)
+{
+    if (port == 0) {
+        listener.port = listener.server->bind_to_any_port(kLoopback);
+        return listener.port > 0;
+    }
+    listener.port = port;
+    return listener.server->bind_to_port(kLoopback, port);
+}
+
+bool write_ready_file(const std::string& path, const std::vector<std::pair<std::string, int>>& ports)
+{
+    // Written under another name and renamed, so that a reader never sees half of it.
+    std::string temp = path + ".part";
+    {
+        std::ofstream out(temp, std::ios::trunc);
+        if (!out)
+            return false;
+        for (const auto& [key, port] : ports)
+            out << key << "=" << port << "\n";
+        if (!out.flush())
+            return false;
+    }
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    return !ec;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    ServerOptions options;
+    std::string error;
+    if (!parse_server_options(argc, argv, options, error)) {
+        std::fprintf(stderr, "vantu-testserver: %s\n%s", error.c_str(), server_usage());
+        return 2;
+    }
+
+    // Termination signals are taken by sigwait below, in one known place,
+    // instead of interrupting a server thread.
+    sigset_t stop_signals;
+    sigemptyset(&stop_signals);
+    sigaddset(&stop_signals, SIGTERM);
+    sigaddset(&stop_signals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    signal(SIGPIPE, SIG_IGN);
+
+    HttpBehaviour behaviour(options.root_dir, options.checklist_file);
+    std::vector<Listener> listeners;
+    auto add = [&](const std::string& name, const std::string& key, std::unique_ptr<httplib::Server> server) {
+        Listener listener;
+        listener.name = name;
+        listener.ready_key = key;
+        listener.server = std::move(server);
+        listeners.push_back(std::move(listener));
+    };
+    if (options.http_port)
+        add("http", "VANTU_TS_HTTP_PORT", std::make_unique<httplib::Server>());
+    if (options.https_port)
+        add("https", "VANTU_TS_HTTPS_PORT",
+            std::make_unique<httplib::SSLServer>(options.cert_file.c_str(), options.key_file.c_str()));
+    if (options.https_expired_port)
+        add("https-expired", "VANTU_TS_HTTPS_EXPIRED_PORT",
+            std::make_unique<httplib::SSLServer>(options.expired_cert_file.c_str(),
+                                                 options.expired_key_file.c_str()));
+
+    std::vector<std::pair<std::string, int>> ready;
+    for (auto& listener : listeners) {
+        if (!listener.server->is_valid()) {
+            std::fprintf(stderr, "vantu-testserver: %s: cannot load the certificate or key\n",
+                         listener.name.c_str());
+            return 1;
+        }
+        int port = listener.name == "http"    ? *options.http_port
+                   : listener.name == "https" ? *options.https_port
+                                              : *options.https_expired_port;
+        behaviour.attach(*listener.server, listener.name);
+        if (!bind_listener(listener, port)) {
+            std::fprintf(stderr, "vantu-testserver: %s: cannot bind %s:%d\n", listener.name.c_str(), kLoopback,
+                         port);
+            return 3;
+        }
+        ready.emplace_back(listener.ready_key, listener.port);
+    }
+
+    for (const auto& channel : options.channels)
+        std::fprintf(stderr, "vantu-testserver: channel listener %d:%s not available in this build\n",
+                     channel.port, channel.mode.c_str());
+
+    for (auto& listener : listeners)
+        listener.thread = std::thread([&listener] { listener.server->listen_after_bind(); });
+
+    if (!options.ready_file.empty() && !write_ready_file(options.ready_file, ready)) {
+        std::fprintf(stderr, "vantu-testserver: cannot write %s\n", options.ready_file.c_str());
+        behaviour.stop();
+        for (auto& listener : listeners) {
+            listener.server->stop();
+            listener.thread.join();
+        }
+        return 1;
+    }
+    for (const auto& [key, port] : ready)
+        std::printf("listening %s=%d\n", key.c_str(), port);
+    std::fflush(stdout);
+
+    int signal_number = 0;
+    sigwait(&stop_signals, &signal_number);
+    std::printf("stopping on signal %d\n", signal_number);
+    std::fflush(stdout);
+
+    behaviour.stop();
+    for (auto& listener : listeners) {
+        listener.server->stop();
+        if (listener.thread.joinable())
+            listener.thread.join();
+    }
+    return 0;
+}

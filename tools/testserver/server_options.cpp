@@ -1,0 +1,92 @@
+#include "server_options.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool parse_port(const std::string& text, int& port)
+{
+    if (text.empty() || text.size() > 5)
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    port = std::atoi(text.c_str());
+    return port <= 65535;
+}
+
+}  // namespace
+
+const char* server_usage()
+{
+    return "usage: vantu-testserver [--http PORT] [--https PORT --cert FILE --key FILE]\n"
+           "         [--https-expired PORT --expired-cert FILE --expired-key FILE]\n"
+           "         [--root DIR] [--checklist FILE] [--tqs PORT:MODE]... [--ready-file FILE]\n"
+           "PORT 0 picks any free port; every listener binds to 127.0.0.1 only.\n";
+}
+
+bool parse_server_options(int argc, char** argv, ServerOptions& options, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        std::string name = argv[i];
+        if (name == "--help" || name == "-h") {
+            error = server_usage();
+            return false;
+        }
+        if (i + 1 >= argc) {
+            error = "missing value after " + name;
+            return false;
+        }
+        std::string value = argv[++i];
+        int port = 0;
+        if (name == "--http" || name == "--https" || name == "--https-expired") {
+            if (!parse_port(value, port)) {
+                error = "bad port for " + name + ": " + value;
+                return false;
+            }
+            if (name == "--http")
+                options.http_port = port;
+            else if (name == "--https")
+                options.https_port = port;
+            else
+                options.https_expired_port = port;
+        } else if (name == "--cert") {
+            options.cert_file = value;
+        } else if (name == "--key") {
+            options.key_file = value;
+        } else if (name == "--expired-cert") {
+            options.expired_cert_file = value;
+        } else if (name == "--expired-key") {
+            options.expired_key_file = value;
+        } else if (name == "--root") {
+            options.root_dir = value;
+        } else if (name == "--checklist") {
+            options.checklist_file = value;
+        } else if (name == "--ready-file") {
+            options.ready_file = value;
+        } else if (name == "--tqs") {
+            auto colon = value.find(':');
+            ChannelListen channel;
+            if (colon == std::string::npos || !parse_port(value.substr(0, colon), channel.port) ||
+                colon + 1 >= value.size()) {
+                error = "bad --tqs value (PORT:MODE expected): " + value;
+                return false;
+            }
+            channel.mode = value.substr(colon + 1);
+            options.channels.push_back(channel);
+        } else {
+            error = "unknown option " + name;
+            return false;
+        }
+    }
+    if (options.https_port && (options.cert_file.empty() || options.key_file.empty())) {
+        error = "--https needs --cert and --key";
+        return false;
+    }
+    if (options.https_expired_port && (options.expired_cert_file.empty() || options.expired_key_file.empty())) {
+        error = "--https-expired needs --expired-cert and --expired-key";
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Command line of vantu-testserver.
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ChannelListen
+{
+    int port = 0;
+    std::string mode;  // ok, ok_once, wrong_command, close_after_key, bad_session_key, silent, plain
+};
+
+struct ServerOptions
+{
+    std::optional<int> http_port;           // 0: any free port
+    std::optional<int> https_port;
+    std::optional<int> https_expired_port;
+    std::string cert_file, key_file;
+    std::string expired_cert_file, expired_key_file;
+    std::string root_dir;                   // files below it are served
+    std::string checklist_file;             // served as /download/checklist.json
+    std::string ready_file;                 // written once every listener is up
+    std::vector<ChannelListen> channels;
+};
+
+// Parses argv; on a bad command line returns false with a message in `error`.
+bool parse_server_options(int argc, char** argv, ServerOptions& options, std::string& error);
+
+const char* server_usage();
