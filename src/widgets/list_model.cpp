@@ -1,0 +1,152 @@
+#include "widgets/list_model.h"
+
+#include "widgets/markup_colour.h"
+
+#include <algorithm>
+
+std::vector<ListColumn> parse_list_columns(const std::wstring& text)
+{
+    std::vector<ListColumn> columns;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t semicolon = text.find(L';', pos);
+        size_t pair_end = semicolon == std::wstring::npos ? text.size() : semicolon;
+        size_t comma = text.find(L',', pos);
+        if (comma == std::wstring::npos || comma > pair_end)
+            break;
+        ListColumn column;
+        column.title = text.substr(pos, comma - pos);
+        column.width = read_decimal_int(text.substr(comma + 1, pair_end - comma - 1));
+        columns.push_back(column);
+        if (semicolon == std::wstring::npos)
+            break;
+        pos = semicolon + 1;
+    }
+    return columns;
+}
+
+ListRgba list_colour_to_rgba(uint32_t value)
+{
+    ListRgba rgba;
+    if ((value >> 24) == 0) {
+        rgba.r = value & 0xFF;
+        rgba.g = (value >> 8) & 0xFF;
+        rgba.b = (value >> 16) & 0xFF;
+        rgba.a = 255;
+    } else {
+        rgba.a = (value >> 24) & 0xFF;
+        rgba.r = (value >> 16) & 0xFF;
+        rgba.g = (value >> 8) & 0xFF;
+        rgba.b = value & 0xFF;
+    }
+    return rgba;
+}
+
+bool list_second_row_colour(uint32_t background, uint32_t& result)
+{
+    auto lower = [](uint32_t channel) { return channel > 10 ? channel - 10 : 0; };
+    uint32_t r = lower(background & 0xFF);
+    uint32_t g = lower((background >> 8) & 0xFF);
+    uint32_t b = lower((background >> 16) & 0xFF);
+    uint32_t colour = (background & 0xFF000000u) | (b << 16) | (g << 8) | r;
+    if ((colour & 0xFFFFFF) == 0xFFFFFF)
+        return false;
+    result = colour;
+    return true;
+}
+
+void CSCListModel::set_column_count(size_t count)
+{
+    column_count_ = count;
+    for (Row& row : rows_) {
+        row.texts.resize(count);
+        row.colours.resize(count, list_no_colour);
+    }
+}
+
+CSCListModel::Row CSCListModel::new_row() const
+{
+    Row row;
+    row.texts.resize(std::max<size_t>(column_count_, 1));
+    row.colours.resize(row.texts.size(), list_no_colour);
+    return row;
+}
+
+int CSCListModel::append_row(const std::wstring& first_cell)
+{
+    Row row = new_row();
+    row.texts[0] = first_cell;
+    rows_.push_back(std::move(row));
+    return static_cast<int>(rows_.size() - 1);
+}
+
+int CSCListModel::add_row_from_text(int index, const std::wstring& text, wchar_t separator)
+{
+    Row row = new_row();
+    size_t column = 0;
+    size_t start = 0;
+    while (true) {
+        size_t end = text.find(separator, start);
+        std::wstring piece = text.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        if (column >= row.texts.size()) {
+            // More pieces than columns: the rest stays with the last cell.
+            row.texts.back() += separator + piece;
+        } else {
+            row.texts[column] = piece;
+        }
+        ++column;
+        if (end == std::wstring::npos)
+            break;
+        start = end + 1;
+    }
+    if (index < 0 || static_cast<size_t>(index) >= rows_.size()) {
+        rows_.push_back(std::move(row));
+        return static_cast<int>(rows_.size() - 1);
+    }
+    rows_.insert(rows_.begin() + index, std::move(row));
+    return index;
+}
+
+bool CSCListModel::set_cell_text(int row, int column, const std::wstring& text)
+{
+    if (!valid_row(row) || !valid_column(column))
+        return false;
+    rows_[row].texts[column] = text;
+    return true;
+}
+
+bool CSCListModel::set_cell_colour(int row, int column, uint32_t colour)
+{
+    if (column != -1 && !valid_column(column))
+        return false;
+    if (row != -1 && !valid_row(row))
+        return false;
+    size_t first_row = row == -1 ? 0 : row;
+    size_t last_row = row == -1 ? rows_.size() : row + 1;
+    bool changed = false;
+    for (size_t r = first_row; r < last_row; ++r) {
+        std::vector<uint32_t>& colours = rows_[r].colours;
+        if (column == -1) {
+            std::fill(colours.begin(), colours.end(), colour);
+            changed = changed || !colours.empty();
+        } else {
+            colours[column] = colour;
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+std::wstring CSCListModel::cell_text(int row, int column) const
+{
+    if (!valid_row(row) || column < 0 || static_cast<size_t>(column) >= rows_[row].texts.size())
+        return std::wstring();
+    return rows_[row].texts[column];
+}
+
+uint32_t CSCListModel::cell_colour(int row, int column) const
+{
+    if (!valid_row(row) || column < 0 || static_cast<size_t>(column) >= rows_[row].colours.size())
+        return list_no_colour;
+    return rows_[row].colours[column];
+}

@@ -1,0 +1,69 @@
+// Rows, cells and columns of the report list, kept apart from the window that shows them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ListColumn {
+    std::wstring title;
+    int width = 0;
+    int alignment = 0;  // 0 left, 1 right, 2 centre (the list-view column format values)
+};
+
+// Parses "title,width;title,width;…". Stops at the first pair without a ",";
+// a final ";" is optional.
+std::vector<ListColumn> parse_list_columns(const std::wstring& text);
+
+// A cell without a colour of its own shows in the list's text colour.
+constexpr uint32_t list_no_colour = 0x00FFFFFFu;
+
+// Callers pass colours in two forms, told apart by the top byte:
+//   top byte 0     -> 0x00BBGGRR, the Windows COLORREF order (0x00008B is dark red);
+//   top byte not 0 -> 0xAARRGGBB with that alpha (0xFFB22222 is firebrick).
+// 0x00FFFFFF is list_no_colour; opaque white is written 0xFFFFFFFF.
+struct ListRgba {
+    uint8_t r = 0, g = 0, b = 0, a = 255;
+    bool operator==(const ListRgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
+};
+ListRgba list_colour_to_rgba(uint32_t value);
+
+// The second row colour from a COLORREF background: each of red, green and blue
+// lowered by 10 (not below 0). Returns false, leaving `result` alone, when that is pure white.
+bool list_second_row_colour(uint32_t background_colorref, uint32_t& result);
+
+class CSCListModel {
+public:
+    void set_column_count(size_t count);
+    size_t column_count() const { return column_count_; }
+
+    size_t row_count() const { return rows_.size(); }
+    void clear() { rows_.clear(); }
+
+    // Adds a row at the end with its first cell; returns its index.
+    int append_row(const std::wstring& first_cell);
+    // Splits `text` at `separator` into cells; index -1 (or past the end) appends.
+    // Returns the row's index.
+    int add_row_from_text(int index, const std::wstring& text, wchar_t separator);
+
+    // False when the row or column does not exist.
+    bool set_cell_text(int row, int column, const std::wstring& text);
+    // Row -1: every row; column -1: every column. False when nothing matched.
+    bool set_cell_colour(int row, int column, uint32_t colour);
+    bool set_row_colour(int row, uint32_t colour) { return set_cell_colour(row, -1, colour); }
+
+    std::wstring cell_text(int row, int column) const;
+    uint32_t cell_colour(int row, int column) const;
+
+private:
+    struct Row {
+        std::vector<std::wstring> texts;
+        std::vector<uint32_t> colours;
+    };
+    bool valid_row(int row) const { return row >= 0 && static_cast<size_t>(row) < rows_.size(); }
+    bool valid_column(int column) const { return column >= 0 && static_cast<size_t>(column) < column_count_; }
+    Row new_row() const;
+
+    size_t column_count_ = 0;
+    std::vector<Row> rows_;
+};

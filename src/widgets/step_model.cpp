@@ -1,0 +1,152 @@
+#include "widgets/step_model.h"
+
+#include <algorithm>
+#include <cmath>
+
+void CSCStepModel::set_count(size_t count)
+{
+    lines_.resize(count);
+}
+
+void CSCStepModel::set_text(int index, const std::wstring& text, uint32_t text_colour)
+{
+    if (index < 0 || static_cast<size_t>(index) >= lines_.size())
+        return;
+    lines_[index].text = text;
+    if (text_colour != step_no_colour)
+        lines_[index].text_colour = text_colour;
+}
+
+void CSCStepModel::set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour)
+{
+    if (index == -1) {
+        colours_.marker_done = marker_colour;
+        if (text_colour != step_no_colour)
+            colours_.marker_current = marker_colour;
+        for (StepLine& line : lines_)
+            line.marker_colour = marker_colour;
+        return;
+    }
+    if (index < 0 || static_cast<size_t>(index) >= lines_.size())
+        return;
+    lines_[index].marker_colour = marker_colour;
+    if (text_colour != step_no_colour)
+        lines_[index].text_colour = text_colour;
+}
+
+void CSCStepModel::reset_colours()
+{
+    for (StepLine& line : lines_) {
+        line.marker_colour = step_no_colour;
+        line.text_colour = step_no_colour;
+    }
+}
+
+StepState CSCStepModel::state(int index) const
+{
+    if (current_ < 0 || index > current_)
+        return StepState::pending;
+    return index < current_ ? StepState::done : StepState::current;
+}
+
+uint32_t CSCStepModel::marker_colour(int index) const
+{
+    if (index >= 0 && static_cast<size_t>(index) < lines_.size() && lines_[index].marker_colour != step_no_colour)
+        return lines_[index].marker_colour;
+    switch (state(index)) {
+    case StepState::done: return colours_.marker_done;
+    case StepState::current: return colours_.marker_current;
+    default: return colours_.marker_pending;
+    }
+}
+
+uint32_t CSCStepModel::text_colour(int index) const
+{
+    if (index >= 0 && static_cast<size_t>(index) < lines_.size() && lines_[index].text_colour != step_no_colour)
+        return lines_[index].text_colour;
+    switch (state(index)) {
+    case StepState::done: return colours_.text_done;
+    case StepState::current: return colours_.text_current;
+    default: return colours_.text_pending;
+    }
+}
+
+namespace {
+
+double linear_channel(uint32_t channel)
+{
+    double c = channel / 255.0;
+    return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+uint32_t clamp_channel(double value)
+{
+    return static_cast<uint32_t>(std::clamp(std::lround(value), 0L, 255L));
+}
+
+uint32_t make_argb(uint32_t a, uint32_t r, uint32_t g, uint32_t b)
+{
+    return (a << 24) | (r << 16) | (g << 8) | b;
+}
+
+}  // namespace
+
+double relative_luminance(uint32_t argb)
+{
+    double r = linear_channel((argb >> 16) & 0xFF);
+    double g = linear_channel((argb >> 8) & 0xFF);
+    double b = linear_channel(argb & 0xFF);
+    return 0.2126 * r + 0.7152 * g + 0.0722 * b;
+}
+
+double contrast_ratio(uint32_t a, uint32_t b)
+{
+    double la = relative_luminance(a);
+    double lb = relative_luminance(b);
+    double hi = std::max(la, lb), lo = std::min(la, lb);
+    return (hi + 0.05) / (lo + 0.05);
+}
+
+uint32_t check_mark_colour(uint32_t m, double minimum)
+{
+    uint32_t alpha = (m >> 24) & 0xFF;
+    double r = (m >> 16) & 0xFF, g = (m >> 8) & 0xFF, b = m & 0xFF;
+    // What the marker looks like over white decides whether the mark goes darker or lighter.
+    double k = alpha / 255.0;
+    double vr = r * k + 255 * (1 - k), vg = g * k + 255 * (1 - k), vb = b * k + 255 * (1 - k);
+    double brightness = 0.299 * vr + 0.587 * vg + 0.114 * vb;
+    bool darker = brightness >= 96.0;
+    // Mid-bright colours such as royal blue (luma 107) cannot reach the minimum
+    // against black; turn to the direction that can rather than settle for less.
+    uint32_t opaque = 0xFF000000u | (m & 0xFFFFFF);
+    double towards_black = contrast_ratio(opaque, 0xFF000000u);
+    double towards_white = contrast_ratio(opaque, 0xFFFFFFFFu);
+    if (darker && towards_black < minimum && towards_white >= minimum)
+        darker = false;
+    else if (!darker && towards_white < minimum && towards_black >= minimum)
+        darker = true;
+
+    uint32_t candidate = m;
+    for (int i = 1; i <= 20; ++i) {
+        double t = 0.05 * i;
+        if (darker)
+            candidate = make_argb(alpha, clamp_channel(r * (1 - t)), clamp_channel(g * (1 - t)),
+                                  clamp_channel(b * (1 - t)));
+        else
+            candidate = make_argb(alpha, clamp_channel(r + (255 - r) * t), clamp_channel(g + (255 - g) * t),
+                                  clamp_channel(b + (255 - b) * t));
+        if (contrast_ratio(m, candidate) >= minimum)
+            break;
+    }
+    // The mark is drawn opaque whatever the marker's alpha.
+    return 0xFF000000u | (candidate & 0xFFFFFF);
+}
+
+int step_marker_top(int index, int count, int client_height, int marker_size, int margin_top, int margin_bottom)
+{
+    if (count <= 1)
+        return margin_top;  // a single line has no gap to share: it sits at the top
+    int free_space = client_height - margin_top - margin_bottom - count * marker_size;
+    int gap = std::max(free_space / (count - 1), 0);
+    return margin_top + index * (marker_size + gap);
+}
