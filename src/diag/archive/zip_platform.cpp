@@ -1,0 +1,189 @@
+// POSIX side of the ZIP writer's file operations (the native tree).
+#include "diag/archive/zip_platform.h"
+
+#ifndef _WIN32
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace vantu::zip {
+namespace {
+
+std::string native_path(const std::wstring& path)
+{
+    return fs::path(path).string();
+}
+
+FileStamp stamp_of(const struct stat& st, const std::string& path)
+{
+    FileStamp s;
+    s.size = static_cast<std::uint64_t>(st.st_size);
+    s.modified = st.st_mtim.tv_sec;
+    s.accessed = st.st_atim.tv_sec;
+    s.created = st.st_mtim.tv_sec;
+    struct statx sx{};
+    if (statx(AT_FDCWD, path.c_str(), 0, STATX_BTIME, &sx) == 0 && (sx.stx_mask & STATX_BTIME))
+        s.created = sx.stx_btime.tv_sec;
+    if (S_ISDIR(st.st_mode)) {
+        s.attributes = kAttrDirectory;
+    } else {
+        s.attributes = kAttrArchive;
+    }
+    if ((st.st_mode & S_IWUSR) == 0)
+        s.attributes |= kAttrReadOnly;
+    return s;
+}
+
+class PosixSource : public SourceFile
+{
+public:
+    explicit PosixSource(int fd) : m_fd(fd) {}
+    ~PosixSource() override { ::close(m_fd); }
+    bool read(unsigned char* buffer, std::size_t capacity, std::size_t& got) override
+    {
+        for (;;) {
+            const ssize_t n = ::read(m_fd, buffer, capacity);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0) {
+                got = 0;
+                return false;
+            }
+            got = static_cast<std::size_t>(n);
+            return true;
+        }
+    }
+
+private:
+    int m_fd;
+};
+
+class PosixArchive : public ArchiveFile
+{
+public:
+    explicit PosixArchive(FILE* f) : m_file(f) {}
+    ~PosixArchive() override { close(); }
+    bool write(const void* data, std::size_t size) override
+    {
+        return m_file && std::fwrite(data, 1, size, m_file) == size;
+    }
+    bool seek(std::uint64_t offset) override
+    {
+        return m_file && fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) == 0;
+    }
+    bool close() override
+    {
+        if (!m_file)
+            return true;
+        const bool ok = std::fclose(m_file) == 0;
+        m_file = nullptr;
+        return ok;
+    }
+
+private:
+    FILE* m_file;
+};
+
+} // namespace
+
+std::unique_ptr<SourceFile> open_source(const std::wstring& path)
+{
+    const std::string p = native_path(path);
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    auto source = std::make_unique<PosixSource>(fd);
+    source->stamp = stamp_of(st, p);
+    return source;
+}
+
+bool read_stamp(const std::wstring& path, FileStamp& stamp)
+{
+    const std::string p = native_path(path);
+    struct stat st{};
+    if (::stat(p.c_str(), &st) != 0)
+        return false;
+    stamp = stamp_of(st, p);
+    return true;
+}
+
+std::unique_ptr<ArchiveFile> create_archive_file(const std::wstring& path)
+{
+    FILE* f = std::fopen(native_path(path).c_str(), "wb");
+    if (!f)
+        return nullptr;
+    return std::make_unique<PosixArchive>(f);
+}
+
+bool copy_held_file(const std::wstring& from, const std::wstring& to)
+{
+    std::error_code ec;
+    return fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::overwrite_existing, ec) && !ec;
+}
+
+bool delete_file(const std::wstring& path)
+{
+    std::error_code ec;
+    return fs::remove(fs::path(path), ec) && !ec;
+}
+
+bool is_folder(const std::wstring& path)
+{
+    std::error_code ec;
+    return !path.empty() && fs::is_directory(fs::path(path), ec);
+}
+
+bool file_exists(const std::wstring& path)
+{
+    std::error_code ec;
+    return !path.empty() && fs::is_regular_file(fs::path(path), ec);
+}
+
+std::vector<std::wstring> list_files_below(const std::wstring& folder)
+{
+    std::vector<std::wstring> files;
+    std::error_code ec;
+    fs::recursive_directory_iterator it(fs::path(folder), fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        std::error_code type_ec;
+        if (it->is_regular_file(type_ec))
+            files.push_back(it->path().wstring());
+    }
+    return files;
+}
+
+std::optional<std::string> system_ansi_name(const std::wstring& name)
+{
+    std::string out;
+    for (wchar_t c : name) {
+        if (static_cast<std::uint32_t>(c) >= 0x80)
+            return std::nullopt;
+        out.push_back(static_cast<char>(c));
+    }
+    return out;
+}
+
+std::int64_t now_unix()
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace vantu::zip
+
+#endif

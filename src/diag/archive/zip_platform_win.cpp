@@ -1,0 +1,226 @@
+// Windows side of the ZIP writer's file operations.
+#include "diag/archive/zip_platform.h"
+
+#include <windows.h>
+
+namespace vantu::zip {
+namespace {
+
+// 100-ns intervals between 1601-01-01 and 1970-01-01.
+constexpr std::int64_t kEpochDifference = 116444736000000000LL;
+
+std::int64_t unix_of(const FILETIME& ft)
+{
+    ULARGE_INTEGER v;
+    v.LowPart = ft.dwLowDateTime;
+    v.HighPart = ft.dwHighDateTime;
+    if (v.QuadPart == 0)
+        return 0;
+    return (static_cast<std::int64_t>(v.QuadPart) - kEpochDifference) / 10000000LL;
+}
+
+FileStamp stamp_of(const BY_HANDLE_FILE_INFORMATION& info)
+{
+    FileStamp s;
+    s.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    s.modified = unix_of(info.ftLastWriteTime);
+    s.accessed = unix_of(info.ftLastAccessTime);
+    s.created = unix_of(info.ftCreationTime);
+    s.attributes = info.dwFileAttributes;
+    return s;
+}
+
+class WinSource : public SourceFile
+{
+public:
+    explicit WinSource(HANDLE h) : m_handle(h) {}
+    ~WinSource() override { CloseHandle(m_handle); }
+    bool read(unsigned char* buffer, std::size_t capacity, std::size_t& got) override
+    {
+        DWORD n = 0;
+        const DWORD want = static_cast<DWORD>(capacity > 0x40000000 ? 0x40000000 : capacity);
+        if (!ReadFile(m_handle, buffer, want, &n, nullptr)) {
+            got = 0;
+            return false;
+        }
+        got = n;
+        return true;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+class WinArchive : public ArchiveFile
+{
+public:
+    explicit WinArchive(HANDLE h) : m_handle(h) {}
+    ~WinArchive() override { close(); }
+    bool write(const void* data, std::size_t size) override
+    {
+        const char* p = static_cast<const char*>(data);
+        while (size > 0) {
+            DWORD n = 0;
+            const DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size);
+            if (m_handle == INVALID_HANDLE_VALUE || !WriteFile(m_handle, p, chunk, &n, nullptr) || n != chunk)
+                return false;
+            p += n;
+            size -= n;
+        }
+        return true;
+    }
+    bool seek(std::uint64_t offset) override
+    {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return m_handle != INVALID_HANDLE_VALUE && SetFilePointerEx(m_handle, to, nullptr, FILE_BEGIN);
+    }
+    bool close() override
+    {
+        if (m_handle == INVALID_HANDLE_VALUE)
+            return true;
+        const bool ok = CloseHandle(m_handle) != FALSE;
+        m_handle = INVALID_HANDLE_VALUE;
+        return ok;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+} // namespace
+
+std::unique_ptr<SourceFile> open_source(const std::wstring& path)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        CloseHandle(h);
+        return nullptr;
+    }
+    auto source = std::make_unique<WinSource>(h);
+    source->stamp = stamp_of(info);
+    return source;
+}
+
+bool read_stamp(const std::wstring& path, FileStamp& stamp)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    stamp.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    stamp.modified = unix_of(data.ftLastWriteTime);
+    stamp.accessed = unix_of(data.ftLastAccessTime);
+    stamp.created = unix_of(data.ftCreationTime);
+    stamp.attributes = data.dwFileAttributes;
+    return true;
+}
+
+std::unique_ptr<ArchiveFile> create_archive_file(const std::wstring& path)
+{
+    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return std::make_unique<WinArchive>(h);
+}
+
+bool copy_held_file(const std::wstring& from, const std::wstring& to)
+{
+    // The system's copy opens the source with the widest sharing and also works
+    // where our own open was refused for reasons other than sharing.
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+}
+
+bool delete_file(const std::wstring& path)
+{
+    return DeleteFileW(path.c_str()) != FALSE;
+}
+
+bool is_folder(const std::wstring& path)
+{
+    if (path.empty())
+        return false;
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool file_exists(const std::wstring& path)
+{
+    if (path.empty())
+        return false;
+    const DWORD a = GetFileAttributesW(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+namespace {
+
+void collect(const std::wstring& folder, std::vector<std::wstring>& out, int depth)
+{
+    if (depth > 64)
+        return;
+    std::wstring base = folder;
+    if (!base.empty() && base.back() != L'\\' && base.back() != L'/')
+        base += L'\\';
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW((base + L"*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        const std::wstring name = fd.cFileName;
+        if (name == L"." || name == L"..")
+            continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            // Junctions could loop back into the tree; follow real folders only.
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+                collect(base + name, out, depth + 1);
+        } else {
+            out.push_back(base + name);
+        }
+    } while (FindNextFileW(h, &fd));
+    FindClose(h);
+}
+
+} // namespace
+
+std::vector<std::wstring> list_files_below(const std::wstring& folder)
+{
+    std::vector<std::wstring> out;
+    collect(folder, out, 0);
+    return out;
+}
+
+std::optional<std::string> system_ansi_name(const std::wstring& name)
+{
+    if (name.empty())
+        return std::string();
+    if (GetACP() == CP_UTF8) {
+        // A UTF-8 "ANSI" code page: mark non-ASCII names as UTF-8 explicitly.
+        for (wchar_t c : name)
+            if (static_cast<unsigned>(c) >= 0x80)
+                return std::nullopt;
+    }
+    BOOL used_default = FALSE;
+    const int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()),
+                                      nullptr, 0, nullptr, &used_default);
+    if (n <= 0 || used_default)
+        return std::nullopt;
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, name.data(), static_cast<int>(name.size()), out.data(), n,
+                        nullptr, &used_default);
+    if (used_default)
+        return std::nullopt;
+    return out;
+}
+
+std::int64_t now_unix()
+{
+    FILETIME ft;
+    GetSystemTimeAsFileTime(&ft);
+    return unix_of(ft);
+}
+
+} // namespace vantu::zip

@@ -1,0 +1,40 @@
+// Helpers of the archive tests: a scratch folder, files with chosen contents and
+// times, and running the host's archive readers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace archive_test {
+
+// A fresh folder below the system's temporary folder, removed at the end.
+class ScratchFolder
+{
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    const std::wstring& path() const { return m_path; }
+    std::wstring operator/(const std::wstring& name) const;
+
+private:
+    std::wstring m_path;
+};
+
+void write_file(const std::wstring& path, const std::string& bytes);
+std::string read_file(const std::wstring& path);
+void make_folder(const std::wstring& path);
+bool exists(const std::wstring& path);
+#ifndef _WIN32
+// Sets the last-write and last-access time (Unix seconds).
+void set_times(const std::wstring& path, std::int64_t modified, std::int64_t accessed);
+
+struct CommandResult
+{
+    int exit_code = -1;
+    std::string output;
+};
+CommandResult run(const std::string& command);
+std::string narrow(const std::wstring& path);
+#endif
+
+} // namespace archive_test
