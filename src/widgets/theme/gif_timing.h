@@ -3,6 +3,7 @@
 // cannot make the picture spin the user-interface thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,0 +1,228 @@
+#include "widgets/theme/gif_picture_win.h"
+
+#include "framework/resources_win.h"
+#include "widgets/theme/gdi_helpers_win.h"
+
+#include <algorithm>
+namespace Gdiplus {
+using std::max;
+using std::min;
+}
+#include <objidl.h>
+#include <shlwapi.h>
+#include <gdiplus.h>
+
+#include <vector>
+
+namespace {
+const UINT kMsgStart = WM_APP + 0x50;
+const UINT kMsgPause = WM_APP + 0x51;
+const UINT kMsgStop = WM_APP + 0x52;
+const UINT kMsgQuery = WM_APP + 0x53; // wParam 0: running, 1: frame, 2: frame count, 3: loaded
+const UINT_PTR kFrameTimer = 0x6F;
+} // namespace
+
+CGifPicture::CGifPicture() = default;
+
+CGifPicture::~CGifPicture()
+{
+    if (m_hwnd)
+        ::KillTimer(m_hwnd, kFrameTimer);
+    m_image.reset();
+    if (m_stream)
+        static_cast<IStream*>(m_stream)->Release();
+}
+
+bool CGifPicture::attach(HWND hwnd)
+{
+    gdiplus_ensure_started();
+    return Wnd::attach(hwnd);
+}
+
+bool CGifPicture::load(const wchar_t* type, UINT id, std::uint32_t back_colour)
+{
+    DWORD size = 0;
+    const void* data = resource_bytes(type, id, &size);
+    if (!data || size == 0)
+        return false;
+    return load_bytes(data, size, back_colour);
+}
+
+bool CGifPicture::load_bytes(const void* data, size_t size, std::uint32_t back_colour)
+{
+    if (!gdiplus_ensure_started() || !data || size == 0)
+        return false;
+    m_back = back_colour;
+    if (m_hwnd)
+        ::KillTimer(m_hwnd, kFrameTimer);
+    m_running = false;
+    m_image.reset();
+    if (m_stream) {
+        static_cast<IStream*>(m_stream)->Release();
+        m_stream = nullptr;
+    }
+    IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), static_cast<UINT>(size));
+    if (!stream)
+        return false;
+    auto image = std::make_unique<Gdiplus::Image>(stream);
+    if (image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) {
+        stream->Release();
+        return false;
+    }
+    int frames = 1;
+    std::vector<std::uint32_t> delays;
+    UINT dims = image->GetFrameDimensionsCount();
+    if (dims > 0) {
+        std::vector<GUID> ids(dims);
+        image->GetFrameDimensionsList(ids.data(), dims);
+        frames = static_cast<int>(image->GetFrameCount(&ids[0]));
+        UINT prop_size = image->GetPropertyItemSize(PropertyTagFrameDelay);
+        if (prop_size > 0) {
+            std::vector<BYTE> buf(prop_size);
+            auto* item = reinterpret_cast<Gdiplus::PropertyItem*>(buf.data());
+            if (image->GetPropertyItem(PropertyTagFrameDelay, prop_size, item) == Gdiplus::Ok && item->value) {
+                auto* values = static_cast<std::uint32_t*>(item->value);
+                size_t count = item->length / sizeof(std::uint32_t);
+                delays.assign(values, values + count);
+            }
+        }
+    }
+    m_timing.set_delays(delays, frames < 1 ? 1 : frames);
+    m_image = std::move(image);
+    m_stream = stream;
+    m_frame = 0;
+    show_frame(0);
+    return true;
+}
+
+bool CGifPicture::is_loaded() const
+{
+    return m_hwnd ? SendMessageW(m_hwnd, kMsgQuery, 3, 0) != 0 : m_image != nullptr;
+}
+
+int CGifPicture::frame_count() const
+{
+    return m_hwnd ? static_cast<int>(SendMessageW(m_hwnd, kMsgQuery, 2, 0)) : m_timing.frame_count();
+}
+
+bool CGifPicture::is_running() const
+{
+    return m_hwnd ? SendMessageW(m_hwnd, kMsgQuery, 0, 0) != 0 : false;
+}
+
+int CGifPicture::current_frame() const
+{
+    return m_hwnd ? static_cast<int>(SendMessageW(m_hwnd, kMsgQuery, 1, 0)) : m_frame;
+}
+
+void CGifPicture::start()
+{
+    if (m_hwnd)
+        SendMessageW(m_hwnd, kMsgStart, 0, 0);
+}
+
+void CGifPicture::pause()
+{
+    if (m_hwnd)
+        SendMessageW(m_hwnd, kMsgPause, 0, 0);
+}
+
+void CGifPicture::stop()
+{
+    if (m_hwnd)
+        SendMessageW(m_hwnd, kMsgStop, 0, 0);
+}
+
+void CGifPicture::show_frame(int frame)
+{
+    if (!m_image)
+        return;
+    m_frame = frame;
+    UINT dims = m_image->GetFrameDimensionsCount();
+    if (dims > 0) {
+        std::vector<GUID> ids(dims);
+        m_image->GetFrameDimensionsList(ids.data(), dims);
+        m_image->SelectActiveFrame(&ids[0], static_cast<UINT>(frame));
+    }
+    if (m_hwnd)
+        InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void CGifPicture::arm_timer()
+{
+    unsigned delay = m_timing.delay_ms(m_frame);
+    ::SetTimer(m_hwnd, kFrameTimer, delay ? delay : 100, nullptr);
+}
+
+LRESULT CGifPicture::WndProc(UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case kMsgStart:
+        if (m_image && m_timing.animated() && !m_running) {
+            m_running = true;
+            arm_timer();
+        }
+        return 0;
+    case kMsgPause:
+        if (m_running) {
+            m_running = false;
+            ::KillTimer(m_hwnd, kFrameTimer);
+        }
+        return 0;
+    case kMsgStop:
+        m_running = false;
+        ::KillTimer(m_hwnd, kFrameTimer);
+        show_frame(0);
+        return 0;
+    case kMsgQuery:
+        switch (wp) {
+        case 0: return m_running ? 1 : 0;
+        case 1: return m_frame;
+        case 2: return m_image ? m_timing.frame_count() : 0;
+        default: return m_image ? 1 : 0;
+        }
+    case WM_TIMER:
+        if (wp == kFrameTimer) {
+            if (m_running) {
+                show_frame(m_timing.next_frame(m_frame));
+                arm_timer();
+            }
+            return 0;
+        }
+        break;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(m_hwnd, &ps);
+        paint(dc);
+        EndPaint(m_hwnd, &ps);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return default_proc(msg, wp, lp);
+}
+
+void CGifPicture::paint(HDC target)
+{
+    RECT rc = client_rect();
+    BufferedPaint buffer(m_hwnd, target, rc);
+    HDC dc = buffer.dc();
+    fill_rect(dc, rc, m_back);
+    if (!m_image)
+        return;
+    int cw = rc.right - rc.left, ch = rc.bottom - rc.top;
+    double iw = m_image->GetWidth(), ih = m_image->GetHeight();
+    if (cw <= 0 || ch <= 0 || iw <= 0 || ih <= 0)
+        return;
+    // Fit inside the control, keeping the aspect ratio; never enlarged beyond the DPI's scale.
+    double fit = std::min(cw / iw, ch / ih);
+    double dpi_scale = dpi() / 96.0;
+    double s = std::min(fit, dpi_scale);
+    int w = static_cast<int>(iw * s), h = static_cast<int>(ih * s);
+    Gdiplus::Graphics g(dc);
+    g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+    g.DrawImage(m_image.get(), rc.left + (cw - w) / 2, rc.top + (ch - h) / 2, w, h);
+}
