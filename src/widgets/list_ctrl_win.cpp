@@ -1,0 +1,536 @@
+#include "widgets/list_ctrl_win.h"
+
+#include "framework/settings_store.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace {
+
+COLORREF to_colorref(uint32_t colour)
+{
+    ListRgba rgba = list_colour_to_rgba(colour);
+    return RGB(rgba.r, rgba.g, rgba.b);
+}
+
+int list_format(int alignment)
+{
+    switch (alignment) {
+    case 1: return LVCFMT_RIGHT;
+    case 2: return LVCFMT_CENTER;
+    default: return LVCFMT_LEFT;
+    }
+}
+
+UINT draw_alignment(int alignment)
+{
+    switch (alignment) {
+    case 1: return DT_RIGHT;
+    case 2: return DT_CENTER;
+    default: return DT_LEFT;
+    }
+}
+
+}  // namespace
+
+CSCListCtrl::CSCListCtrl() = default;
+
+CSCListCtrl::~CSCListCtrl()
+{
+    detach();
+    if (font_)
+        DeleteObject(font_);
+    if (row_images_)
+        ImageList_Destroy(row_images_);
+}
+
+const wchar_t* CSCListCtrl::class_name() const
+{
+    return WC_LISTVIEWW;
+}
+
+DWORD CSCListCtrl::create_style() const
+{
+    return WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS;
+}
+
+void CSCListCtrl::on_attached()
+{
+    // Owner data cannot be added after creation: a template's list must carry it.
+    // Owner drawing can, and the report view is what this control paints.
+    LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+    // The row-height images belong to this control, not to the list view.
+    style = (style & ~LVS_TYPEMASK) | LVS_REPORT | LVS_OWNERDRAWFIXED | LVS_SHAREIMAGELISTS;
+    SetWindowLongPtrW(hwnd(), GWL_STYLE, style);
+    ListView_SetExtendedListViewStyle(hwnd(), LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_FLATSB |
+                                                  LVS_EX_DOUBLEBUFFER);
+    background_ = ListView_GetBkColor(hwnd());
+    if (background_ == CLR_NONE)
+        background_ = GetSysColor(COLOR_WINDOW);
+    row_height_ = scale(26);
+    if (font_name_.empty()) {
+        // Start from the template's font face.
+        HFONT current = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+        LOGFONTW lf = {};
+        if (current && GetObjectW(current, sizeof(lf), &lf))
+            font_name_ = lf.lfFaceName;
+        else
+            font_name_ = L"맑은 고딕";
+    }
+}
+
+int CSCListCtrl::set_columns(const std::wstring& text)
+{
+    int count = 0;
+    run_on_window_thread([&] {
+        HWND header = ListView_GetHeader(hwnd());
+        while (header && Header_GetItemCount(header) > 0)
+            ListView_DeleteColumn(hwnd(), 0);
+        columns_.clear();
+        for (const ListColumn& parsed : parse_list_columns(text)) {
+            ListColumn column = parsed;
+            LVCOLUMNW lvc = {};
+            lvc.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT | LVCF_SUBITEM;
+            lvc.fmt = LVCFMT_LEFT;
+            lvc.cx = column.width;
+            lvc.pszText = const_cast<wchar_t*>(column.title.c_str());
+            lvc.iSubItem = static_cast<int>(columns_.size());
+            if (ListView_InsertColumn(hwnd(), static_cast<int>(columns_.size()), &lvc) < 0)
+                break;  // a column that cannot be inserted ends the list
+            columns_.push_back(column);
+        }
+        model_.set_column_count(columns_.size());
+        count = static_cast<int>(columns_.size());
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+    return count;
+}
+
+void CSCListCtrl::set_column_alignment(int column, int alignment)
+{
+    run_on_window_thread([&] {
+        int first = column, last = column;
+        if (column == -1) {
+            first = 0;
+            last = static_cast<int>(columns_.size()) - 1;
+        } else if (column < 0 || column >= static_cast<int>(columns_.size())) {
+            return;
+        }
+        HWND header = ListView_GetHeader(hwnd());
+        for (int i = first; i <= last; ++i) {
+            columns_[i].alignment = alignment;
+            LVCOLUMNW lvc = {};
+            lvc.mask = LVCF_FMT;
+            lvc.fmt = list_format(alignment);
+            // The list view keeps column 0 left aligned; the header and the painting do not.
+            ListView_SetColumn(hwnd(), i, &lvc);
+            if (header) {
+                HDITEMW hdi = {};
+                hdi.mask = HDI_FORMAT;
+                Header_GetItem(header, i, &hdi);
+                hdi.fmt = (hdi.fmt & ~HDF_JUSTIFYMASK) |
+                          (alignment == 1 ? HDF_RIGHT : alignment == 2 ? HDF_CENTER : HDF_LEFT);
+                Header_SetItem(header, i, &hdi);
+            }
+        }
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+void CSCListCtrl::rebuild_font()
+{
+    LOGFONTW lf = {};
+    lf.lfHeight = -MulDiv(font_size_, dpi(), 72);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynW(lf.lfFaceName, font_name_.c_str(), LF_FACESIZE);
+    HFONT font = CreateFontIndirectW(&lf);
+    if (!font)
+        return;
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (HWND header = ListView_GetHeader(hwnd()))
+        SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (font_)
+        DeleteObject(font_);
+    font_ = font;
+    // A new font makes the list measure its rows again: keep them at our height.
+    set_row_height();
+}
+
+void CSCListCtrl::set_font_size(int points)
+{
+    run_on_window_thread([&] {
+        if (points <= 0)
+            return;
+        font_size_ = points;
+        rebuild_font();
+    });
+}
+
+void CSCListCtrl::set_font_name(const std::wstring& face)
+{
+    run_on_window_thread([&] {
+        if (face.empty())
+            return;
+        font_name_ = face.substr(0, LF_FACESIZE - 1);
+        rebuild_font();
+    });
+}
+
+void CSCListCtrl::set_row_height()
+{
+    run_on_window_thread([&] {
+        row_height_ = scale(26);
+        // The list view takes its row height from the small images: one pixel wide, a row high.
+        HIMAGELIST images = ImageList_Create(1, row_height_, ILC_COLOR32, 1, 1);
+        HIMAGELIST previous = ListView_SetImageList(hwnd(), images, LVSIL_SMALL);
+        if (previous && previous != row_images_)
+            ListView_SetImageList(hwnd(), previous, LVSIL_SMALL);  // a caller's images stay attached
+        if (row_images_)
+            ImageList_Destroy(row_images_);
+        row_images_ = images;
+        // Owner-drawn lists measure their rows again when their size changes.
+        RECT rect;
+        GetWindowRect(hwnd(), &rect);
+        int width = rect.right - rect.left, height = rect.bottom - rect.top;
+        SetWindowPos(hwnd(), nullptr, 0, 0, width + 1, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd(), nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    });
+}
+
+void CSCListCtrl::set_text_colour(COLORREF colour)
+{
+    run_on_window_thread([&] {
+        text_colour_ = colour;
+        ListView_SetTextColor(hwnd(), colour);
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+void CSCListCtrl::set_background_colour(COLORREF colour)
+{
+    run_on_window_thread([&] {
+        background_ = colour;
+        ListView_SetBkColor(hwnd(), colour);
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+void CSCListCtrl::set_second_row_colour(COLORREF colour, bool use)
+{
+    run_on_window_thread([&] {
+        second_row_colour_ = colour;
+        use_second_row_colour_ = use;
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+void CSCListCtrl::use_lowered_second_row_colour()
+{
+    run_on_window_thread([&] {
+        uint32_t colour = second_row_colour_;
+        if (list_second_row_colour(background_, colour))
+            second_row_colour_ = colour;
+        use_second_row_colour_ = true;
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+void CSCListCtrl::load_column_widths(const std::wstring& section, bool repaint)
+{
+    run_on_window_thread([&] {
+        const std::wstring key = section + L"\\column width";
+        for (size_t i = 0; i < columns_.size(); ++i) {
+            int width = settings_get_int(key, std::to_wstring(i), 0);
+            if (width > 0) {
+                columns_[i].width = width;
+                ListView_SetColumnWidth(hwnd(), static_cast<int>(i), width);
+            }
+        }
+        if (repaint)
+            InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+void CSCListCtrl::save_column_widths(const std::wstring& section)
+{
+    run_on_window_thread([&] {
+        const std::wstring key = section + L"\\column width";
+        for (size_t i = 0; i < columns_.size(); ++i)
+            settings_set_int(key, std::to_wstring(i), ListView_GetColumnWidth(hwnd(), static_cast<int>(i)));
+    });
+}
+
+void CSCListCtrl::publish_rows()
+{
+    if (!filling_)
+        ListView_SetItemCountEx(hwnd(), static_cast<int>(model_.row_count()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+}
+
+void CSCListCtrl::clear()
+{
+    run_on_window_thread([&] {
+        SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
+        model_.clear();
+        ListView_SetItemCountEx(hwnd(), 0, 0);
+        SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+int CSCListCtrl::append_row(const std::wstring& first_cell)
+{
+    int row = -1;
+    run_on_window_thread([&] {
+        row = model_.append_row(first_cell);
+        publish_rows();
+        if (!filling_)
+            invalidate_row(row);
+    });
+    return row;
+}
+
+int CSCListCtrl::add_row_from_text(int index, const std::wstring& text, wchar_t separator)
+{
+    int row = -1;
+    run_on_window_thread([&] {
+        row = model_.add_row_from_text(index, text, separator);
+        publish_rows();
+        if (!filling_)
+            InvalidateRect(hwnd(), nullptr, FALSE);  // rows after an insert move down
+    });
+    return row;
+}
+
+void CSCListCtrl::invalidate_row(int row)
+{
+    if (filling_)
+        return;
+    RECT rect = {};
+    rect.left = LVIR_BOUNDS;
+    if (SendMessageW(hwnd(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect)))
+        InvalidateRect(hwnd(), &rect, FALSE);
+}
+
+void CSCListCtrl::set_cell_text(int row, int column, const std::wstring& text, bool repaint)
+{
+    run_on_window_thread([&] {
+        if (model_.set_cell_text(row, column, text) && repaint)
+            invalidate_row(row);
+    });
+}
+
+void CSCListCtrl::set_cell_colour(int row, int column, uint32_t colour)
+{
+    run_on_window_thread([&] {
+        if (model_.set_cell_colour(row, column, colour) && !filling_)
+            InvalidateRect(hwnd(), nullptr, FALSE);
+    });
+}
+
+void CSCListCtrl::set_row_colour(int row, uint32_t colour)
+{
+    run_on_window_thread([&] {
+        if (row >= 0 && model_.set_row_colour(row, colour))
+            invalidate_row(row);
+    });
+}
+
+void CSCListCtrl::set_no_rows_text(const std::wstring& text, UINT format, uint32_t colour)
+{
+    run_on_window_thread([&] {
+        no_rows_text_ = text;
+        no_rows_format_ = format;
+        no_rows_colour_ = colour;
+        if (model_.row_count() == 0)
+            InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+void CSCListCtrl::publish_count(int count, DWORD flags)
+{
+    run_on_window_thread([&] { ListView_SetItemCountEx(hwnd(), count, flags); });
+}
+
+void CSCListCtrl::begin_fill()
+{
+    run_on_window_thread([&] {
+        SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
+        filling_ = true;
+    });
+}
+
+void CSCListCtrl::end_fill()
+{
+    run_on_window_thread([&] {
+        filling_ = false;
+        ListView_SetItemCountEx(hwnd(), static_cast<int>(model_.row_count()), LVSICF_NOSCROLL);
+        SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
+        ListView_Arrange(hwnd(), LVA_DEFAULT);
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+int CSCListCtrl::column_count() const
+{
+    return static_cast<int>(columns_.size());
+}
+
+int CSCListCtrl::column_width(int column) const
+{
+    int width = 0;
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { width = ListView_GetColumnWidth(hwnd(), column); });
+    return width;
+}
+
+int CSCListCtrl::column_alignment(int column) const
+{
+    if (column < 0 || column >= static_cast<int>(columns_.size()))
+        return 0;
+    return columns_[column].alignment;
+}
+
+int CSCListCtrl::row_count() const
+{
+    int count = 0;
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(model_.row_count()); });
+    return count;
+}
+
+std::wstring CSCListCtrl::cell_text(int row, int column) const
+{
+    std::wstring text;
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { text = model_.cell_text(row, column); });
+    return text;
+}
+
+uint32_t CSCListCtrl::cell_colour(int row, int column) const
+{
+    uint32_t colour = list_no_colour;
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { colour = model_.cell_colour(row, column); });
+    return colour;
+}
+
+void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
+{
+    HDC dc = item.hDC;
+    const int row = static_cast<int>(item.itemID);
+    const bool selected = (item.itemState & ODS_SELECTED) != 0;
+    const bool focused = GetFocus() == hwnd();
+
+    COLORREF fill = background_;
+    if (selected)
+        fill = focused ? GetSysColor(COLOR_HIGHLIGHT) : RGB(0xD9, 0xE4, 0xF1);
+    else if (use_second_row_colour_ && (row % 2) == 1)
+        fill = second_row_colour_;
+    HBRUSH brush = CreateSolidBrush(fill);
+    FillRect(dc, &item.rcItem, brush);
+    DeleteObject(brush);
+
+    HGDIOBJ old_font = SelectObject(dc, font_ ? font_ : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+
+    // Columns in their display order, from the row's left edge (which follows scrolling).
+    std::vector<int> order(columns_.size());
+    if (!order.empty())
+        ListView_GetColumnOrderArray(hwnd(), static_cast<int>(order.size()), order.data());
+    const int padding = scale(6);
+    int x = item.rcItem.left;
+    for (int column : order) {
+        int width = ListView_GetColumnWidth(hwnd(), column);
+        RECT cell = {x + padding, item.rcItem.top, x + width - padding, item.rcItem.bottom};
+        x += width;
+        if (cell.right <= cell.left)
+            continue;
+        uint32_t own = model_.cell_colour(row, column);
+        COLORREF colour = own != list_no_colour ? to_colorref(own) : text_colour_;
+        if (selected && focused && own == list_no_colour)
+            colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
+        SetTextColor(dc, colour);
+        std::wstring text = model_.cell_text(row, column);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell,
+                  draw_alignment(columns_[column].alignment) | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                      DT_END_ELLIPSIS);
+    }
+    if ((item.itemState & ODS_FOCUS) && focused)
+        DrawFocusRect(dc, &item.rcItem);
+    SelectObject(dc, old_font);
+}
+
+void CSCListCtrl::draw_no_rows_text(HDC dc)
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    if (HWND header = ListView_GetHeader(hwnd())) {
+        RECT header_rect;
+        if (IsWindowVisible(header) && GetWindowRect(header, &header_rect))
+            client.top += header_rect.bottom - header_rect.top;
+    }
+    RECT band = client;
+    band.bottom = std::min<LONG>(client.bottom, client.top + 2 * row_height_);
+    HGDIOBJ old_font = SelectObject(dc, font_ ? font_ : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, to_colorref(no_rows_colour_));
+    UINT format = no_rows_format_ & (DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM);
+    DrawTextW(dc, no_rows_text_.c_str(), static_cast<int>(no_rows_text_.size()), &band,
+              format | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+    SelectObject(dc, old_font);
+}
+
+LRESULT CSCListCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    if (msg == WM_PAINT && model_.row_count() == 0 && !no_rows_text_.empty()) {
+        LRESULT result = default_proc(msg, wparam, lparam);
+        HDC dc = GetDC(hwnd());
+        draw_no_rows_text(dc);
+        ReleaseDC(hwnd(), dc);
+        return result;
+    }
+    if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS)
+        InvalidateRect(hwnd(), nullptr, FALSE);  // selection colours follow the focus
+    return default_proc(msg, wparam, lparam);
+}
+
+bool CSCListCtrl::parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result)
+{
+    const UINT id = static_cast<UINT>(GetDlgCtrlID(hwnd()));
+    switch (msg) {
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
+        if (item->hwndItem != hwnd())
+            return false;
+        if (item->itemID < model_.row_count())
+            draw_row(*item);
+        result = TRUE;
+        return true;
+    }
+    case WM_MEASUREITEM: {
+        auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
+        if (measure->CtlType != ODT_LISTVIEW || measure->CtlID != id)
+            return false;
+        measure->itemHeight = row_height_;
+        result = TRUE;
+        return true;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lparam);
+        if (header->hwndFrom != hwnd())
+            return false;
+        if (header->code == LVN_GETDISPINFOW) {
+            // Text for tool tips, keyboard search and accessibility.
+            auto* info = reinterpret_cast<NMLVDISPINFOW*>(lparam);
+            if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
+                std::wstring text = model_.cell_text(info->item.iItem, info->item.iSubItem);
+                lstrcpynW(info->item.pszText, text.c_str(), info->item.cchTextMax);
+            }
+            result = 0;
+            return true;
+        }
+        return false;
+    }
+    default:
+        return false;
+    }
+}

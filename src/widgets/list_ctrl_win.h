@@ -1,0 +1,97 @@
+// CSCListCtrl: an owner-data, owner-drawn report list whose rows live in the
+// control. The list view only knows the row count; every row is painted from
+// the control's own storage. Setters may be called from worker threads: they
+// run on the window's thread through SendMessage.
+#pragma once
+
+#include "widgets/list_model.h"
+#include "widgets/widget_window_win.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+class CSCListCtrl : public CSCWidget {
+public:
+    CSCListCtrl();
+    ~CSCListCtrl() override;
+
+    // Columns from "title,width;title,width;…"; returns the number of columns.
+    int set_columns(const std::wstring& text);
+    // Column -1: every column; alignment 0 left, 1 right, 2 centre. Out-of-range columns are ignored.
+    void set_column_alignment(int column, int alignment);
+    void set_font_size(int points);
+    void set_font_name(const std::wstring& face);
+    // Rows 26 pixels high (at 96 DPI).
+    void set_row_height();
+    void set_text_colour(COLORREF colour);
+    void set_background_colour(COLORREF colour);
+    // The colour of every second row, and whether it is used.
+    void set_second_row_colour(COLORREF colour, bool use = true);
+    // Sets the second row colour from the background lowered by 10 per channel.
+    void use_lowered_second_row_colour();
+
+    // Widths stored under "<section>\column width", entry "0", "1", …; only values above 0 apply.
+    void load_column_widths(const std::wstring& section, bool repaint = true);
+    void save_column_widths(const std::wstring& section);
+
+    void clear();
+    int append_row(const std::wstring& first_cell);
+    int add_row_from_text(int index, const std::wstring& text, wchar_t separator = L'|');
+    void set_cell_text(int row, int column, const std::wstring& text, bool repaint = true);
+    // Row -1: every row; column -1: every column. Colour forms: see list_colour_to_rgba.
+    void set_cell_colour(int row, int column, uint32_t colour);
+    void set_row_colour(int row, uint32_t colour);
+    // Text shown while the list has no rows. `format` holds DrawText flags
+    // (DT_CENTER, DT_RIGHT, DT_VCENTER, DT_BOTTOM) for a band two rows high under the header.
+    void set_no_rows_text(const std::wstring& text, UINT format, uint32_t colour);
+    // LVM_SETITEMCOUNT with the given flags (LVSICF_NOSCROLL, …).
+    void publish_count(int count, DWORD flags = 0);
+
+    // Bulk filling: painting stops, rows added in between publish their count once at the end.
+    void begin_fill();
+    void end_fill();
+    bool filling() const { return filling_; }
+
+    int column_count() const;
+    int column_width(int column) const;
+    int column_alignment(int column) const;
+    int row_count() const;
+    std::wstring cell_text(int row, int column) const;
+    uint32_t cell_colour(int row, int column) const;
+    int row_height() const { return row_height_; }
+    std::wstring font_name() const { return font_name_; }
+    int font_size() const { return font_size_; }
+
+protected:
+    const wchar_t* class_name() const override;
+    DWORD create_style() const override;
+    void on_attached() override;
+    LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) override;
+    bool parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
+    bool watches_parent() const override { return true; }
+
+private:
+    void rebuild_font();
+    void draw_row(const DRAWITEMSTRUCT& item);
+    void draw_no_rows_text(HDC dc);
+    void invalidate_row(int row);
+    void publish_rows();
+
+    CSCListModel model_;
+    std::vector<ListColumn> columns_;
+    HFONT font_ = nullptr;
+    std::wstring font_name_;
+    int font_size_ = 9;
+    int row_height_ = 26;
+    HIMAGELIST row_images_ = nullptr;
+    COLORREF text_colour_ = RGB(64, 64, 64);
+    COLORREF background_ = RGB(255, 255, 255);
+    COLORREF second_row_colour_ = RGB(245, 245, 245);
+    bool use_second_row_colour_ = false;
+    std::wstring no_rows_text_;
+    UINT no_rows_format_ = DT_CENTER;
+    uint32_t no_rows_colour_ = 0xFF696969u;
+    bool filling_ = false;
+};

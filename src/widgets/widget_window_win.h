@@ -1,0 +1,64 @@
+// Common ground of the library's controls: a control is either created on a
+// parent or attached to a control from a dialog template (subclassed by HWND),
+// may watch its parent's messages for it (owner drawing, notifications), and
+// runs calls from other threads on its own thread with SendMessage.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+class CSCWidget {
+public:
+    CSCWidget() = default;
+    CSCWidget(const CSCWidget&) = delete;
+    CSCWidget& operator=(const CSCWidget&) = delete;
+    virtual ~CSCWidget();
+
+    // Creates the control as a visible child window with the given id.
+    bool create(HWND parent, const RECT& rect, UINT id);
+    // Takes over an existing control, for example one from a dialog template.
+    bool attach(HWND hwnd);
+    // Gives the window back to its original procedure; a created window is destroyed.
+    void detach();
+
+    HWND hwnd() const { return hwnd_; }
+    int dpi() const;
+    // Pixels at 96 DPI scaled to the window's DPI.
+    int scale(int pixels) const;
+
+protected:
+    // The window class and styles used by create().
+    virtual const wchar_t* class_name() const = 0;
+    virtual DWORD create_style() const { return 0; }
+    // Called once the window is attached (created or subclassed).
+    virtual void on_attached() {}
+    // Messages of the control itself; call default_proc for what is not handled.
+    virtual LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) { return default_proc(msg, wparam, lparam); }
+    // Messages that reach the parent; return true when handled (result in `result`).
+    virtual bool parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) { return false; }
+    // Whether parent_proc should see the parent's messages at all.
+    virtual bool watches_parent() const { return false; }
+
+    LRESULT default_proc(UINT msg, WPARAM wparam, LPARAM lparam);
+
+    // True when the caller is not on the thread that owns the window.
+    bool off_thread() const;
+    // Runs `fn` on the window's thread (directly when already there). Does
+    // nothing when there is no window.
+    void run_on_window_thread(const std::function<void()>& fn);
+
+private:
+    static LRESULT CALLBACK subclass_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    static LRESULT CALLBACK parent_subclass_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void release_window();
+
+    HWND hwnd_ = nullptr;
+    HWND parent_ = nullptr;
+    bool owns_window_ = false;
+};
+
+// Starts GDI+ once for the process (kept running until the process ends).
+bool ensure_gdiplus();
+// DPI of a window: GetDpiForWindow where the system has it, else 96.
+int window_dpi(HWND hwnd);
