@@ -17,14 +17,37 @@
 #include "checklist/server_kinds.h"
 
 class blastsock;
+class CSessionEventListener;
 
-// Commands of the start handshake on the product's protocol.
-inline constexpr std::int16_t NMS_C_START = 300;
-inline constexpr std::int16_t NMS_C_START_OK = 301;
 // Socket items on ports up to this run the handshake; above it a plain connect.
 inline constexpr std::int32_t kHandshakeMaxPort = 8000;
 // Web API path for hosts whose name contains "netapi".
 inline constexpr const wchar_t* kWebApiTestPath = L"/api/v1.0/pelvarosta/GetApiTest";
+
+// TCP ports end at 65535; a larger number would wrap around to another port.
+inline bool is_tcp_port(std::int32_t port)
+{
+    return port > 0 && port <= 65535;
+}
+
+// What the web test of an item requests: HTTPS on port 443, the API path on
+// hosts whose name contains "netapi", else an empty path (sent as "/").
+struct WebTestTarget
+{
+    std::wstring host;
+    std::int32_t port = 0;
+    std::wstring path;
+    bool https = false;
+};
+WebTestTarget web_test_target(const CCheckItem& item);
+
+// Result code of one web attempt from the HTTP client's status: 0 for 200; the
+// status or the client's error code otherwise, except that a status line that
+// could not be read (status 0) is a wrong answer (90106), not a success.
+std::int32_t web_attempt_result(std::int32_t status);
+// True when the status is an answer of the server (100..599): asking again would
+// give the same answer.
+bool web_attempt_is_final(std::int32_t status);
 
 struct InitCheckListResult
 {
@@ -87,6 +110,8 @@ public:
 
     // The encrypted channel of the handshake test, reopened for every attempt.
     std::unique_ptr<blastsock> m_channel;
+    // Hears of channel events (may be null).
+    CSessionEventListener* m_listener = nullptr;
 
     // Replaceable for tests: the documents folder for the path token (empty:
     // the user's) and the time stamp of the log page's time column.
@@ -101,4 +126,6 @@ private:
     bool run_http_attempt(const CCheckItem& item, CCheckParam& param, int n);
 
     CheckRunView* m_view;
+    int m_current_step = -1;     // current line of the step list
+    int m_progress_position = 0; // position of the progress bar
 };

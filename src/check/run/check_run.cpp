@@ -1,0 +1,257 @@
+#include "check/run/check_run.h"
+
+#include "check/channel/blastsock.h"
+#include "check/run/admin_check.h"
+#include "check/run/check_codes.h"
+#include "checklist/documents_folder.h"
+#include "checklist/mask_host.h"
+#include "common/date_time.h"
+#include "common/format.h"
+#include "common/log.h"
+
+namespace {
+
+// Text before the first blank of a title, such as 세션 of 세션 서버.
+std::wstring first_word(const std::wstring& title)
+{
+    return title.substr(0, title.find(L' '));
+}
+
+// " (%d/%d)" for groups of more than one item.
+std::wstring group_counter(int done, int count)
+{
+    return count > 1 ? format_text(L" (%d/%d)", done, count) : std::wstring();
+}
+
+} // namespace
+
+CCheckRun::CCheckRun(CheckRunView* view) : m_server_kinds(default_server_kinds()), m_view(view) {}
+
+InitCheckListResult CCheckRun::init_check_list(std::string_view body_utf8, const std::wstring& shown_text)
+{
+    SCLOG(0, L"%s", L"CCheckRun::init_check_list");
+    InitCheckListResult result;
+
+    m_check_groups.clear();
+    m_view->clear_log_rows();
+
+    const std::wstring documents = m_documents_folder.empty() ? user_documents_folder() : m_documents_folder;
+    CheckListParseResult parsed = parse_check_list(body_utf8, shown_text, m_server_kinds, documents);
+    m_product_paths = parsed.product_paths;
+    m_log_paths = parsed.log_paths;
+    if (!parsed.ok) {
+        if (parsed.error == CheckListError::invalid_json)
+            SCLOG(3, L"%s", parsed.message.c_str());
+        result.error = parsed.error;
+        result.message = parsed.message;
+        // The account item stays, as the list is built before the document is read.
+        m_check_groups.push_back(std::move(parsed.groups.front()));
+        m_check_groups.front().front().check = &CCheckRun::check_administrator;
+        return result;
+    }
+
+    m_check_groups = std::move(parsed.groups);
+    m_check_groups.front().front().check = &CCheckRun::check_administrator;
+    for (size_t g = 1; g < m_check_groups.size(); ++g) {
+        for (CCheckItem& item : m_check_groups[g])
+            item.check = [](CCheckRun& run, CCheckParam& param) { return run.check_server(param); };
+    }
+
+    m_current_step = -1;
+    m_view->set_current_step(-1);
+    m_view->set_step_count(static_cast<int>(m_check_groups.size()));
+    int total = 0;
+    for (size_t g = 0; g < m_check_groups.size(); ++g) {
+        m_view->set_step_text(static_cast<int>(g), m_check_groups[g].front().title + L" 체크", kNoColour);
+        m_view->set_step_colour(static_cast<int>(g), kNoColour);
+        total += static_cast<int>(m_check_groups[g].size());
+    }
+    m_view->set_progress_range(0, total);
+
+    reset_check_list_view();
+
+    SCLOG(0, L"%s finished.", L"CCheckRun::init_check_list");
+    result.ok = true;
+    return result;
+}
+
+void CCheckRun::reset_check_list_view()
+{
+    m_view->clear_log_rows();
+    for (size_t g = 0; g < m_check_groups.size(); ++g) {
+        for (CCheckItem& item : m_check_groups[g]) {
+            const std::wstring word = first_word(item.title);
+            const std::wstring row_text = g == 0 ? format_text(L"%s|관리자 계정", word.c_str())
+                                                 : format_text(L"%s|%s|%d", word.c_str(), mask_host(item.host).c_str(), item.port);
+            item.list_row = m_view->add_log_row(row_text);
+        }
+    }
+    m_view->refresh_log_rows();
+}
+
+int CCheckRun::update_check_list_before_start(int g, int i)
+{
+    const CCheckItem item = m_check_groups[g][i];
+    const std::wstring masked = mask_host(item.host);
+    const int count = static_cast<int>(m_check_groups[g].size());
+
+    m_current_step = g;
+    m_view->set_current_step(g);
+    const std::wstring text = count == 1 ? format_text(L"%s 체크중", item.title.c_str())
+                                         : format_text(L"%s 체크중 (%d/%d)", item.title.c_str(), i + 1, count);
+    m_view->set_step_text(g, text, kNoColour);
+
+    const int row = item.list_row;
+    m_view->set_log_cell(row, LOG_COL_TIME, m_now_text ? m_now_text() : now_text());
+    m_view->ensure_log_row_visible(row);
+
+    SCLOG(1, L"%s(%s:%d)...", item.title.c_str(), masked.c_str(), item.port);
+    return row;
+}
+
+void CCheckRun::show_result(int row, const CCheckParam& p)
+{
+    m_view->set_log_cell(row, LOG_COL_DURATION, p.longest_ms >= 0 ? format_text(L"%dms", p.longest_ms) : std::wstring());
+    if (p.result_code == 0) {
+        if (p.attempt_count > 0 && p.success_count < p.attempt_count) {
+            m_view->set_log_cell(row, LOG_COL_RESULT, format_text(L"Ok (%d/%d)", p.success_count, p.attempt_count));
+            m_view->set_log_cell(row, LOG_COL_NOTE, format_text(L"%d", p.last_failure));
+            m_view->set_log_row_text_colour(row, kColourPartly);
+        } else {
+            m_view->set_log_cell(row, LOG_COL_RESULT, L"Ok");
+            if (p.longest_ms <= 100)
+                m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, kColourFast);
+            else if (p.longest_ms <= 300)
+                ; // an ordinary duration keeps the list's colour
+            else if (p.longest_ms <= 1000)
+                m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, kColourSlowish);
+            else if (p.longest_ms <= 3000)
+                m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, kColourSlow);
+            else
+                m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, kColourVerySlow);
+        }
+    } else if (p.result_code == 1) {
+        m_view->set_log_cell(row, LOG_COL_RESULT, L"진단 중지");
+        m_view->set_log_row_text_colour(row, kColourCancelled);
+    } else {
+        m_view->set_log_cell(row, LOG_COL_RESULT, L"Fail");
+        m_view->set_log_cell(row, LOG_COL_NOTE, format_text(L"%d", p.result_code));
+        m_view->set_log_row_text_colour(row, kColourFailed);
+    }
+}
+
+void CCheckRun::show_group_done(int g, bool all_passed)
+{
+    const int count = static_cast<int>(m_check_groups[g].size());
+    const std::wstring text = m_check_groups[g].front().title + (all_passed ? L" 체크 완료" : L" 체크 실패") +
+                              group_counter(count, count);
+    const std::uint32_t colour = all_passed ? kNoColour : kColourFailed;
+    m_view->set_step_text(g, text, colour);
+    m_view->set_step_colour(g, colour);
+}
+
+void CCheckRun::show_group_cancelled(int g, int i)
+{
+    const int count = static_cast<int>(m_check_groups[g].size());
+    const std::wstring text = m_check_groups[g].front().title + L" 체크 중지" + group_counter(i + 1, count);
+    m_view->set_step_text(g, text, kColourCancelled);
+    m_view->set_step_colour(g, kColourCancelled);
+}
+
+void CCheckRun::thread_check()
+{
+    CheckRunView& v = *m_view;
+    for (size_t g = 0; g < m_check_groups.size(); ++g) {
+        v.set_step_text(static_cast<int>(g), m_check_groups[g].front().title + L" 체크", kNoColour);
+        v.set_step_colour(static_cast<int>(g), kNoColour);
+    }
+    v.start_animation();
+    v.enable_save_button(false);
+    v.enable_start_button(false);
+    v.set_start_button_text(L"진단 중지");
+    v.set_progress_busy(false);
+    m_progress_position = 0;
+    v.set_progress_position(0);
+    v.show_progress(true);
+
+    m_checking = true;
+    m_check_done = false;
+    v.enable_start_button(true);
+
+    int failed_items = 0;
+    bool stopped = false;
+    int stop_group = -1, stop_item = -1, stop_row = -1;
+    CCheckParam stop_param(-1, -1);
+    for (size_t g = 0; g < m_check_groups.size() && !stopped; ++g) {
+        bool group_passed = true;
+        for (size_t i = 0; i < m_check_groups[g].size(); ++i) {
+            v.set_progress_position(++m_progress_position);
+            const int row = update_check_list_before_start(static_cast<int>(g), static_cast<int>(i));
+            CCheckParam param(static_cast<int>(g), static_cast<int>(i));
+            const CheckFunction check = m_check_groups[g][i].check;
+            bool passed = false;
+            if (check) {
+                passed = check(*this, param);
+            } else {
+                param.result_code = CHECK_NO_SERVER_INFO;
+            }
+            if (!passed) {
+                ++failed_items;
+                group_passed = false;
+            }
+            show_result(row, param);
+            if (!m_checking) {
+                param.result_code = CHECK_CANCELLED;
+                stopped = true;
+                stop_group = static_cast<int>(g);
+                stop_item = static_cast<int>(i);
+                stop_row = row;
+                stop_param = param;
+                break;
+            }
+        }
+        if (!stopped)
+            show_group_done(static_cast<int>(g), group_passed);
+    }
+
+    ++m_current_step;
+    v.set_current_step(m_current_step);
+    v.set_start_button_text(L"진단 시작");
+    v.enable_start_button(true);
+    v.show_progress(false);
+    v.pause_animation();
+
+    if (!stopped) {
+        SCLOG(0, L"checking completed.");
+    } else {
+        show_group_cancelled(stop_group, stop_item);
+        show_result(stop_row, stop_param);
+        SCLOG(0, L"checking cancelled.");
+    }
+
+    m_checking = false;
+    v.post_check_finished(!stopped, failed_items);
+    // Last: the dialog may go away as soon as it sees the worker done.
+    m_check_done = true;
+}
+
+const CCheckItem* CCheckRun::find_item_by_row(int row) const
+{
+    for (const CheckGroup& group : m_check_groups) {
+        for (const CCheckItem& item : group) {
+            if (item.list_row == row)
+                return &item;
+        }
+    }
+    return nullptr;
+}
+
+bool CCheckRun::check_administrator(CCheckRun&, CCheckParam& param)
+{
+    if (is_administrator_account()) {
+        param.result_code = CHECK_OK;
+        return true;
+    }
+    param.result_code = CHECK_NOT_ADMIN;
+    return false;
+}

@@ -1,0 +1,17 @@
+#include "check/run/check_run.h"
+
+#ifndef _WIN32
+#include "common/format.h"
+#include "common/log.h"
+
+// The HTTP test goes through WinINet; this tree has no HTTP client, so a web
+// item fails every attempt with a message that says so.
+bool CCheckRun::run_http_attempt(const CCheckItem& item, CCheckParam& param, int n)
+{
+    param.result_code = -1;
+    param.message = format_text(L"HTTP test of %s is not available in this build. retry_count : %d/%d",
+                                item.title.c_str(), n, param.retry_count);
+    SCLOG(3, L"%s", param.message.c_str());
+    return true;
+}
+#endif
