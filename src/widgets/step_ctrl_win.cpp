@@ -1,0 +1,298 @@
+#include "widgets/step_ctrl_win.h"
+
+#include <gdiplus.h>
+
+#include <algorithm>
+
+namespace {
+
+Gdiplus::Color argb(uint32_t value)
+{
+    return Gdiplus::Color(static_cast<Gdiplus::ARGB>(value));
+}
+
+COLORREF to_colorref(uint32_t value)
+{
+    return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+}
+
+Gdiplus::RectF shrink(const Gdiplus::RectF& rect, float by)
+{
+    return Gdiplus::RectF(rect.X + by, rect.Y + by, std::max(rect.Width - 2 * by, 0.0f),
+                          std::max(rect.Height - 2 * by, 0.0f));
+}
+
+void fill_marker(Gdiplus::Graphics& g, const Gdiplus::RectF& rect, int shape, uint32_t colour)
+{
+    Gdiplus::SolidBrush brush(argb(colour));
+    if (shape == 2)
+        g.FillRectangle(&brush, rect);
+    else
+        g.FillEllipse(&brush, rect);
+}
+
+}  // namespace
+
+CSCStepCtrl::CSCStepCtrl() = default;
+
+CSCStepCtrl::~CSCStepCtrl()
+{
+    detach();
+    if (font_)
+        DeleteObject(font_);
+    if (bold_font_)
+        DeleteObject(bold_font_);
+}
+
+void CSCStepCtrl::on_attached()
+{
+    ensure_gdiplus();
+    LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
+    SetWindowLongPtrW(hwnd(), GWL_STYLE, (style & ~SS_TYPEMASK) | SS_OWNERDRAW);
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    model_.colours().background = 0xFF000000u | (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    make_fonts();
+}
+
+void CSCStepCtrl::make_fonts()
+{
+    HWND parent = GetParent(hwnd());
+    HFONT source = parent ? reinterpret_cast<HFONT>(SendMessageW(parent, WM_GETFONT, 0, 0)) : nullptr;
+    LOGFONTW lf = {};
+    if (!source || !GetObjectW(source, sizeof(lf), &lf)) {
+        NONCLIENTMETRICSW metrics = {sizeof(metrics)};
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+        lf = metrics.lfMessageFont;
+    }
+    lf.lfWeight = FW_NORMAL;
+    font_ = CreateFontIndirectW(&lf);
+    lf.lfWeight = FW_BOLD;
+    bold_font_ = CreateFontIndirectW(&lf);
+}
+
+void CSCStepCtrl::repaint()
+{
+    InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CSCStepCtrl::set_count(int count)
+{
+    run_on_window_thread([&] {
+        model_.set_count(static_cast<size_t>(std::max(count, 0)));
+        repaint();
+    });
+}
+
+int CSCStepCtrl::count() const
+{
+    return static_cast<int>(model_.count());
+}
+
+void CSCStepCtrl::set_current(int index)
+{
+    run_on_window_thread([&] {
+        model_.set_current(index);
+        repaint();
+    });
+}
+
+int CSCStepCtrl::current() const
+{
+    return model_.current();
+}
+
+void CSCStepCtrl::set_line_text(int index, const std::wstring& text, uint32_t text_colour)
+{
+    run_on_window_thread([&] {
+        model_.set_text(index, text, text_colour);
+        repaint();
+    });
+}
+
+void CSCStepCtrl::set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour)
+{
+    run_on_window_thread([&] {
+        model_.set_line_colour(index, marker_colour, text_colour);
+        repaint();
+    });
+}
+
+void CSCStepCtrl::reset_colours()
+{
+    run_on_window_thread([&] {
+        model_.reset_colours();
+        repaint();
+    });
+}
+
+void CSCStepCtrl::set_theme_colours(const StepColours& colours)
+{
+    run_on_window_thread([&] {
+        model_.colours() = colours;
+        repaint();
+    });
+}
+
+void CSCStepCtrl::set_marker_shape(int shape)
+{
+    run_on_window_thread([&] {
+        shape_ = shape;
+        repaint();
+    });
+}
+
+void CSCStepCtrl::set_marker_size(int size)
+{
+    run_on_window_thread([&] {
+        marker_size_ = std::max(size, 4);
+        repaint();
+    });
+}
+
+void CSCStepCtrl::set_margins(int top, int left, int bottom, int right, int text_gap)
+{
+    run_on_window_thread([&] {
+        margin_top_ = top;
+        margin_left_ = left;
+        margin_bottom_ = bottom;
+        margin_right_ = right;
+        text_gap_ = text_gap;
+        repaint();
+    });
+}
+
+void CSCStepCtrl::set_check_mark_colour(uint32_t colour)
+{
+    run_on_window_thread([&] {
+        check_override_ = colour;
+        repaint();
+    });
+}
+
+void CSCStepCtrl::set_minimum_contrast(double ratio)
+{
+    run_on_window_thread([&] {
+        minimum_contrast_ = ratio;
+        repaint();
+    });
+}
+
+uint32_t CSCStepCtrl::marker_colour(int index) const
+{
+    return model_.marker_colour(index);
+}
+
+uint32_t CSCStepCtrl::text_colour(int index) const
+{
+    return model_.text_colour(index);
+}
+
+uint32_t CSCStepCtrl::check_mark_colour_of(int index) const
+{
+    if (check_override_ != 0x00FFFFFFu)
+        return check_override_;
+    return check_mark_colour(model_.marker_colour(index), minimum_contrast_);
+}
+
+RECT CSCStepCtrl::marker_rect(int index) const
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int size = scale(marker_size_);
+    const int top = step_marker_top(index, static_cast<int>(model_.count()), client.bottom - client.top, size,
+                                    scale(margin_top_), scale(margin_bottom_));
+    const int left = scale(margin_left_);
+    return RECT{left, top, left + size, top + size};
+}
+
+void CSCStepCtrl::paint(HDC target)
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0)
+        return;
+
+    HDC dc = CreateCompatibleDC(target);
+    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
+    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    {
+        const StepColours& colours = model_.colours();
+        Gdiplus::Graphics g(dc);
+        g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+        g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+        Gdiplus::SolidBrush background(argb(colours.background | 0xFF000000u));
+        g.FillRectangle(&background, 0, 0, width, height);
+
+        const float dpi_scale = dpi() / 96.0f;
+        for (int i = 0; i < static_cast<int>(model_.count()); ++i) {
+            const StepLine& line = model_.lines()[i];
+            RECT r = marker_rect(i);
+            Gdiplus::RectF marker(static_cast<float>(r.left), static_cast<float>(r.top),
+                                  static_cast<float>(r.right - r.left), static_cast<float>(r.bottom - r.top));
+            const int shape = line.shape >= 0 ? line.shape : shape_;
+            const uint32_t colour = model_.marker_colour(i);
+            fill_marker(g, marker, shape, colour);
+            const StepState state = model_.state(i);
+            if (state == StepState::done) {
+                Gdiplus::Pen pen(argb(check_mark_colour_of(i)), 1.8f * dpi_scale);
+                pen.SetStartCap(Gdiplus::LineCapRound);
+                pen.SetEndCap(Gdiplus::LineCapRound);
+                pen.SetLineJoin(Gdiplus::LineJoinRound);
+                const float x = marker.X, y = marker.Y, s = marker.Width;
+                Gdiplus::PointF points[3] = {Gdiplus::PointF(x + s * 0.28f, y + s * 0.52f),
+                                             Gdiplus::PointF(x + s * 0.44f, y + s * 0.68f),
+                                             Gdiplus::PointF(x + s * 0.73f, y + s * 0.35f)};
+                g.DrawLines(&pen, points, 3);
+            } else if (state == StepState::current) {
+                fill_marker(g, shrink(marker, 2 * dpi_scale), shape, colours.background | 0xFF000000u);
+                fill_marker(g, shrink(marker, 5 * dpi_scale), shape, colour);
+            } else {
+                fill_marker(g, shrink(marker, 1 * dpi_scale), shape, colours.background | 0xFF000000u);
+            }
+        }
+    }
+    // Texts with GDI on the same bitmap, each vertically centred on its marker.
+    SetBkMode(dc, TRANSPARENT);
+    for (int i = 0; i < static_cast<int>(model_.count()); ++i) {
+        const StepLine& line = model_.lines()[i];
+        if (line.text.empty())
+            continue;
+        RECT r = marker_rect(i);
+        const int mid = (r.top + r.bottom) / 2;
+        RECT text = {r.right + scale(text_gap_), mid - scale(20), width - scale(margin_right_), mid + scale(20)};
+        HGDIOBJ old_font = SelectObject(dc, model_.state(i) == StepState::current ? bold_font_ : font_);
+        SetTextColor(dc, to_colorref(model_.text_colour(i)));
+        DrawTextW(dc, line.text.c_str(), static_cast<int>(line.text.size()), &text,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        SelectObject(dc, old_font);
+    }
+    BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, old_bitmap);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+}
+
+LRESULT CSCStepCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd(), &ps);
+        paint(dc);
+        EndPaint(hwnd(), &ps);
+        return 0;
+    }
+    case WM_PRINTCLIENT:
+        paint(reinterpret_cast<HDC>(wparam));
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_SIZE:
+        repaint();
+        break;
+    default:
+        break;
+    }
+    return default_proc(msg, wparam, lparam);
+}

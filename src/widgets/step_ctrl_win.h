@@ -1,0 +1,61 @@
+// CSCStepCtrl: a column of lines, each with a round (or square) marker and a
+// text; lines before the current one are done (filled marker with a check mark),
+// the current one is active (ring with a dot, bold text), the rest pending
+// (thin ring). Drawn anti-aliased with GDI+. Setters may be called from worker
+// threads: they run on the window's thread through SendMessage.
+#pragma once
+
+#include "widgets/step_model.h"
+#include "widgets/widget_window_win.h"
+
+class CSCStepCtrl : public CSCWidget {
+public:
+    CSCStepCtrl();
+    ~CSCStepCtrl() override;
+
+    void set_count(int count);
+    int count() const;
+    // -1 for none; past the last line marks every line as done.
+    void set_current(int index);
+    int current() const;
+    void set_line_text(int index, const std::wstring& text, uint32_t text_colour = step_no_colour);
+    void set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour = step_no_colour);
+    void reset_colours();
+    // Background, text and marker colours of the three states (0xAARRGGBB).
+    void set_theme_colours(const StepColours& colours);
+    // 0 circle, 2 square.
+    void set_marker_shape(int shape);
+    // Marker size and margins in pixels at 96 DPI.
+    void set_marker_size(int size);
+    void set_margins(int top, int left, int bottom, int right, int text_gap);
+    // A fixed check-mark colour instead of the contrast search; 0x00FFFFFF turns it off.
+    void set_check_mark_colour(uint32_t colour);
+    void set_minimum_contrast(double ratio);
+
+    // The colours the control paints line `index` with, and the check mark for it.
+    uint32_t marker_colour(int index) const;
+    uint32_t text_colour(int index) const;
+    uint32_t check_mark_colour_of(int index) const;
+    // Marker rectangle of a line in client pixels.
+    RECT marker_rect(int index) const;
+
+protected:
+    const wchar_t* class_name() const override { return L"STATIC"; }
+    DWORD create_style() const override { return SS_OWNERDRAW | SS_NOTIFY; }
+    void on_attached() override;
+    LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) override;
+
+private:
+    void paint(HDC dc);
+    void repaint();
+    void make_fonts();
+
+    CSCStepModel model_;
+    int shape_ = 0;
+    int marker_size_ = 18;
+    int margin_top_ = 8, margin_left_ = 8, margin_bottom_ = 8, margin_right_ = 8, text_gap_ = 8;
+    double minimum_contrast_ = 4.5;
+    uint32_t check_override_ = 0x00FFFFFFu;
+    HFONT font_ = nullptr;       // the parent's font at creation
+    HFONT bold_font_ = nullptr;  // the same at weight 700
+};

@@ -1,0 +1,96 @@
+#include "gui_support_win.h"
+
+#include "widgets/step_ctrl_win.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+const wchar_t* const k_groups[] = {L"관리자 권한", L"API 서버", L"게이트웨이 서버", L"스트리밍 서버",
+                                   L"프록시 서버", L"세션 서버", L"업데이트 서버", L"웹 서버"};
+
+class StepCtrlTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        host_ = std::make_unique<TestHostWindow>(L"CSCStepCtrl", 260, 360);
+        RECT rect = {10, 10, 230, 310};
+        ASSERT_TRUE(steps_.create(host_->hwnd(), rect, 1020));
+        steps_.set_count(8);
+        for (int i = 0; i < 8; ++i)
+            steps_.set_line_text(i, k_groups[i]);
+    }
+
+    // The colour on screen at the middle of a line's marker (moved by dx), as 0xRRGGBB.
+    uint32_t marker_centre(int index, int dx = 0)
+    {
+        RedrawWindow(steps_.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        pump_pending();
+        RECT r = steps_.marker_rect(index);
+        POINT p = {(r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2};
+        ClientToScreen(steps_.hwnd(), &p);
+        HDC screen = GetDC(nullptr);
+        COLORREF c = GetPixel(screen, p.x, p.y);
+        ReleaseDC(nullptr, screen);
+        return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+    }
+
+    std::unique_ptr<TestHostWindow> host_;
+    CSCStepCtrl steps_;
+};
+
+}  // namespace
+
+TEST_F(StepCtrlTest, ThreeStatesOnScreen)
+{
+    // No current line: every marker is an empty ring.
+    steps_.set_current(-1);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(steps_.marker_colour(i), 0xFF808080u);
+    uint32_t face = marker_centre(0);
+    EXPECT_NE(face, 0x808080u);
+    save_screenshot(host_->hwnd(), L"steps_pending");
+
+    // Current line 3: done lines filled, the current one a ring with a dot.
+    steps_.set_current(3);
+    EXPECT_EQ(marker_centre(3), 0x0000FFu);
+    EXPECT_EQ(marker_centre(5), face);
+    EXPECT_EQ(steps_.text_colour(1), 0xFF4169E1u);
+    EXPECT_EQ(steps_.text_colour(3), 0xFF0000FFu);
+    EXPECT_EQ(steps_.text_colour(6), 0xFF808080u);
+    EXPECT_GE(contrast_ratio(steps_.marker_colour(0), steps_.check_mark_colour_of(0)), 4.5);
+    save_screenshot(host_->hwnd(), L"steps_current");
+
+    // Past the last line: all done; failed lines keep their own colours.
+    steps_.set_current(8);
+    steps_.set_line_colour(2, 0xFFB22222, 0xFFB22222);
+    steps_.set_line_colour(5, 0xFFFF8C00, 0xFFFF8C00);
+    // Beside the check mark, the filled marker shows.
+    EXPECT_EQ(marker_centre(0, -steps_.scale(6)), 0x4169E1u);
+    EXPECT_EQ(steps_.marker_colour(2), 0xFFB22222u);
+    save_screenshot(host_->hwnd(), L"steps_done");
+
+    steps_.reset_colours();
+    EXPECT_EQ(steps_.marker_colour(2), 0xFF4169E1u);
+    EXPECT_EQ(steps_.text_colour(5), 0xFF4169E1u);
+}
+
+TEST_F(StepCtrlTest, WorkerThreadMovesTheCurrentLine)
+{
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int i = 0; i <= 8; ++i) {
+            steps_.set_current(i);
+            steps_.set_line_colour(i, step_no_colour, step_no_colour);
+        }
+        done = true;
+    });
+    bool finished = pump_until([&] { return done.load(); });
+    worker.join();
+    ASSERT_TRUE(finished);
+    EXPECT_EQ(steps_.current(), 8);
+    EXPECT_EQ(steps_.marker_colour(7), 0xFF4169E1u);
+}
