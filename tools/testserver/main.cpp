@@ -9,8 +9,13 @@
 
 #include <httplib.h>
 
+#ifdef VANTU_TESTSERVER_CHANNELS
+#include "channel_server.h"
+#endif
+
 #include <signal.h>
 
+#include <cctype>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -58,6 +63,17 @@ bool write_ready_file(const std::string& path, const std::vector<std::pair<std::
     std::error_code ec;
     std::filesystem::rename(temp, path, ec);
     return !ec;
+}
+
+// "VANTU_TS_TQS_OK_ONCE_PORT" for "ok-once"; the plain listener is VANTU_TS_PLAIN_PORT.
+[[maybe_unused]] std::string channel_ready_key(const std::string& mode)
+{
+    if (mode == "plain")
+        return "VANTU_TS_PLAIN_PORT";
+    std::string key = "VANTU_TS_TQS_";
+    for (char c : mode)
+        key += c == '-' ? '_' : static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return key + "_PORT";
 }
 
 }  // namespace
@@ -118,9 +134,30 @@ int main(int argc, char** argv)
         ready.emplace_back(listener.ready_key, listener.port);
     }
 
+#ifdef VANTU_TESTSERVER_CHANNELS
+    std::vector<std::unique_ptr<ChannelServer>> channels;
+    for (const auto& channel : options.channels) {
+        ChannelMode mode;
+        if (!parse_channel_mode(channel.mode, mode)) {
+            std::fprintf(stderr, "vantu-testserver: unknown channel mode %s\n", channel.mode.c_str());
+            return 2;
+        }
+        auto server = std::make_unique<ChannelServer>(mode);
+        if (!server->listen(kLoopback, channel.port)) {
+            std::fprintf(stderr, "vantu-testserver: channel %s: cannot bind %s:%d\n", channel.mode.c_str(),
+                         kLoopback, channel.port);
+            return 3;
+        }
+        ready.emplace_back(channel_ready_key(channel.mode), server->port());
+        channels.push_back(std::move(server));
+    }
+    for (auto& server : channels)
+        server->start();
+#else
     for (const auto& channel : options.channels)
         std::fprintf(stderr, "vantu-testserver: channel listener %d:%s not available in this build\n",
                      channel.port, channel.mode.c_str());
+#endif
 
     for (auto& listener : listeners)
         listener.thread = std::thread([&listener] { listener.server->listen_after_bind(); });
@@ -149,5 +186,9 @@ int main(int argc, char** argv)
         if (listener.thread.joinable())
             listener.thread.join();
     }
+#ifdef VANTU_TESTSERVER_CHANNELS
+    for (auto& server : channels)
+        server->stop();
+#endif
     return 0;
 }

@@ -1,0 +1,110 @@
+// One HTTP or HTTPS request through WinINet and its outcome. Used for the check
+// list download and the web checks; every failure ends up in the record
+// (m_status, m_text), nothing is thrown.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <string>
+
+// A WinINet handle (HINTERNET) without <windows.h> in this header.
+using HttpHandle = void*;
+
+// Codes that m_status holds when the request itself failed. Any other value is an
+// HTTP status, -1, or WinINet's last error code (12000..12174 and system codes).
+inline constexpr std::int32_t kHttpUnreachable = 1232;        // pre-check found no listener
+inline constexpr std::int32_t kHttpMethodNotSupported = 405;  // method not GET/PUT/POST/DELETE
+// The status line could not be read. Note that 0 stands for success among the
+// check result codes: callers must never copy this into a result as it is, but
+// decide by is_success()/is_server_answer() (0 is neither).
+inline constexpr std::int32_t kHttpStatusQueryFailed = 0;
+// An in-memory body larger than this fails with -1 instead of exhausting memory;
+// downloads to a file have no limit.
+inline constexpr std::uint64_t kHttpMaxBodyInMemory = 64ull * 1024 * 1024;
+
+class HttpRequest
+{
+public:
+    HttpRequest();
+    // Header lines that do not end with "\r\n" get it appended.
+    HttpRequest(const std::wstring& host, std::int32_t port, const std::wstring& path,
+                const std::wstring& method = L"GET", bool https = true,
+                const std::deque<std::wstring>& headers = {}, const std::wstring& body = L"",
+                const std::wstring& download_path = L"");
+    // Copies every setting and outcome; a copy never shares the open session.
+    HttpRequest(const HttpRequest& other);
+    HttpRequest& operator=(const HttpRequest& other);
+
+    // Runs the request synchronously; the outcome is in m_status and m_text (or
+    // the download file). `pre_check`: first test with is_reachable (2 s) that
+    // something listens on host and port. Windows only.
+    void perform(bool pre_check);
+
+    // Prepares another attempt: status -1; url, body, text and download path
+    // emptied; elapsed time and byte counters 0. Host, port, path, method, scheme,
+    // headers and time limits stay.
+    void reset();
+    void reset_byte_counters() { m_bytes_written = 0; }
+
+    // "ip = %s, port = %d, sub_url = %s, is_https = %d, additional_header = %s, body = %s"
+    std::wstring describe() const;
+
+    // 200: the request did what it was sent for.
+    bool is_success() const { return m_status == 200; }
+    // 100..599: the server answered (possibly with an error status).
+    bool is_server_answer() const { return m_status >= 100 && m_status <= 599; }
+
+    // A TCP connection to host:port (a name is resolved to IPv4) is accepted
+    // within `timeout_ms`. Windows only.
+    static bool is_reachable(const std::wstring& host, std::int32_t port, std::int32_t timeout_ms);
+
+    // Steps of perform that need no network, in the order perform runs them.
+    // Scheme from host prefix and port, m_url override, default port, leading
+    // "/", then m_url rebuilt as the URL that is used.
+    void resolve_target();
+    // Upper-cases m_method (empty = "GET"); false for anything but GET, PUT, POST
+    // and DELETE.
+    bool normalise_method();
+    // Adds the JSON content-type line to m_headers unless it is there already.
+    void add_content_type_header();
+
+    std::atomic<HttpHandle> m_session{nullptr};  // closed exactly once: exchanged with null
+    std::int32_t m_status = -1;
+    std::wstring m_host;
+    std::int32_t m_port = 0;
+    std::wstring m_path;
+    std::wstring m_method = L"GET";
+    bool m_https = true;
+    std::wstring m_body;
+    std::int32_t m_connect_timeout_ms = 5000;
+    std::int32_t m_timeout_ms = 30000;
+    std::deque<std::wstring> m_headers;
+    std::wstring m_proxy_user;
+    std::wstring m_proxy_password;
+    std::wstring m_url;
+    std::wstring m_text;
+    std::int32_t m_elapsed_ms = 0;
+    std::wstring m_download_path;
+    std::uint64_t m_bytes_written = 0;
+
+private:
+    void close_session();
+};
+
+inline constexpr const wchar_t* kHttpContentTypeLine = L"Content-Type: application/json; charset=utf-8\r\n";
+
+// `line` ending in "\r\n".
+std::wstring http_header_line(const std::wstring& line);
+// Drops a leading UTF-8 byte-order mark (EF BB BF).
+void strip_utf8_bom(std::string& bytes);
+// The texts that m_text holds after the failures of perform.
+std::wstring http_unknown_method_text(const std::wstring& method);
+std::wstring http_send_failed_text(long elapsed_ms, std::int32_t code, const std::wstring& code_text);
+std::wstring http_file_error_text(const std::wstring& path, const wchar_t* operation);
+
+// The operating system's text for a failure code: WinINet's message table for
+// 12000..12174, the system's messages otherwise; white space trimmed. Windows only.
+std::wstring error_text(std::int32_t code);
+// White space (blank, tab, CR, LF) removed at both ends.
+std::wstring trim_message(const std::wstring& text);
