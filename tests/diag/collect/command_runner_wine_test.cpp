@@ -1,0 +1,150 @@
+// The command runner and the diagnostics on the real Windows code paths (Wine,
+// Korean locale): quoting, code pages, UTF-16 output, bounds and process trees.
+#include "diag/collect/command_runner.h"
+#include "diag/collect/diagnostics.h"
+#include "diag/collect/hosts_file.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+std::wstring probe()
+{
+    wchar_t self[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring path(self, length);
+    return L"\"" + path.substr(0, path.find_last_of(L'\\') + 1) + L"command_probe.exe\"";
+}
+
+std::wstring temp_folder()
+{
+    wchar_t buffer[MAX_PATH];
+    DWORD length = GetTempPathW(MAX_PATH, buffer);
+    return std::wstring(buffer, length);
+}
+
+// Ends when the process with this id is gone, or after `limit_ms`.
+bool process_ended(DWORD pid, DWORD limit_ms)
+{
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
+    if (!process)
+        return true;  // already gone
+    bool ended = WaitForSingleObject(process, limit_ms) == WAIT_OBJECT_0;
+    CloseHandle(process);
+    return ended;
+}
+
+} // namespace
+
+TEST(RunConsoleCommand, QuotesReachTheInterpreterIntact)
+{
+    EXPECT_EQ(run_console_command(L"echo \"a b\" \"c&d\" 'e'", kNoCommandTimeout), L"\"a b\" \"c&d\" 'e'\n");
+    // A quoted program path and a quoted argument with a blank: it arrives as one
+    // argument (split, the program would see only "41").
+    EXPECT_EQ(run_console_command(probe() + L" bytes \"41 42\"", kNoCommandTimeout), L"AB");
+}
+
+TEST(RunConsoleCommand, NothingPrintedGivesEmptyText)
+{
+    EXPECT_EQ(run_console_command(L"", kNoCommandTimeout), L"");
+    EXPECT_EQ(run_console_command(L"rem nothing to say", kNoCommandTimeout), L"");
+    EXPECT_EQ(run_console_command(probe() + L" bytes \"\"", kNoCommandTimeout), L"");
+}
+
+TEST(RunConsoleCommand, StandardErrorIsInterleavedWithOutput)
+{
+    CommandResult result = run_command(probe() + L" interleave", kNoCommandTimeout);
+    EXPECT_TRUE(result.started);
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.output, L"out1\nerr1\nout2\nerr2\n");
+    // An unknown command is not a failure here: its message is the output.
+    CommandResult unknown = run_command(L"no_such_program_vantu_xyz", kNoCommandTimeout);
+    EXPECT_TRUE(unknown.started);
+    EXPECT_FALSE(unknown.output.empty());
+}
+
+TEST(RunConsoleCommand, DecodesUtf16Cp949AndUtf8Output)
+{
+    // UTF-16LE "hi\r\n" comes back readable.
+    EXPECT_EQ(run_console_command(probe() + L" bytes 680069000D000A00", kNoCommandTimeout), L"hi\n");
+    // "한글" in code page 949 (the OEM code page of the Korean locale).
+    EXPECT_EQ(run_console_command(probe() + L" bytes C7D1B1DB0D0A", kNoCommandTimeout), L"한글\n");
+    // The same word in UTF-8.
+    EXPECT_EQ(run_console_command(probe() + L" bytes ED959CEAB880", kNoCommandTimeout), L"한글");
+    // A lone CR stays.
+    EXPECT_EQ(run_console_command(probe() + L" bytes 610D620D0A", kNoCommandTimeout), L"a\rb\n");
+}
+
+TEST(RunConsoleCommand, InterpreterOwnOutputInUtf16AndCp949)
+{
+    EXPECT_EQ(run_console_command(L"cmd /u /c echo hello", kNoCommandTimeout), L"hello\n");
+
+    std::wstring path = temp_folder() + L"vantu_cp949_probe.txt";
+    {
+        std::ofstream file(path.c_str(), std::ios::binary);
+        file << "\xC7\xD1\xB1\xDB \xB0\xCB\xBB\xE7\r\n";  // "한글 검사"
+    }
+    EXPECT_EQ(run_console_command(L"type \"" + path + L"\"", kNoCommandTimeout), L"한글 검사\n");
+    DeleteFileW(path.c_str());
+}
+
+TEST(RunConsoleCommand, LargeOutputDoesNotDeadlock)
+{
+    CommandResult result = run_command(probe() + L" flood 1000000", 120000);
+    EXPECT_FALSE(result.timed_out);
+    EXPECT_EQ(result.output.size(), 1000000u);
+}
+
+TEST(RunConsoleCommand, ACommandOverItsBoundIsEndedWithItsChild)
+{
+    CommandResult result = run_command(probe() + L" hang-with-child", 3000);
+    EXPECT_TRUE(result.started);
+    EXPECT_TRUE(result.timed_out);
+    unsigned long parent = 0, child = 0;
+    ASSERT_EQ(std::swscanf(result.output.c_str(), L"parent %lu child %lu", &parent, &child), 2) << result.output;
+    ASSERT_NE(child, 0u);
+    EXPECT_TRUE(process_ended(parent, 10000));
+    EXPECT_TRUE(process_ended(child, 10000));
+
+    // The text form says so in front of what was read.
+    std::wstring text = run_console_command(probe() + L" hang-with-child", 2000);
+    EXPECT_EQ(text.find(command_timeout_note(2000) + L"\n\nparent "), 0u) << text;
+    EXPECT_NE(command_timeout_note(2000).find(L"2초"), std::wstring::npos);
+}
+
+TEST(RunConsoleCommand, AChildLeftHoldingTheOutputIsEndedToo)
+{
+    // The interpreter and the probe exit at once; the child keeps the pipe open.
+    CommandResult result = run_command(probe() + L" exit-leaving-child", 3000);
+    EXPECT_TRUE(result.timed_out);
+    unsigned long parent = 0, child = 0;
+    ASSERT_EQ(std::swscanf(result.output.c_str(), L"parent %lu child %lu", &parent, &child), 2) << result.output;
+    EXPECT_TRUE(process_ended(child, 10000));
+}
+
+TEST(CollectDiagnosticsOnThisPc, CompletesWithEverySectionTitle)
+{
+    DiagTexts texts;
+    collect_diagnostics(texts, 120000);
+
+    for (const wchar_t* title : {L"[ipconfig /all]\n", L"[WinHTTP Proxy]\n", L"[WinINet Proxy]\n", L"[hosts]\n",
+                                 L"[route print]\n", L"[netstat -ano]\n"})
+        EXPECT_NE(texts.network_text.find(title), std::wstring::npos) << title;
+    for (const wchar_t* title : {L"[Interference Software (요약)]\n", L"[Security Center Products]\n",
+                                 L"[Third-party Kernel Drivers]\n", L"[File System Minifilters]\n",
+                                 L"[Third-party Services]\n", L"[Third-party Processes]\n",
+                                 L"[Windows Firewall State]\n", L"[Windows Defender]\n",
+                                 L"[UAC (User Account Control)]\n"})
+        EXPECT_NE(texts.security_text.find(title), std::wstring::npos) << title;
+    EXPECT_EQ(texts.security_text.find(L"[Interference Software (요약)]\n"), 0u);
+    EXPECT_NE(texts.network_text.find(L"ProxyEnable   : "), std::wstring::npos);
+    EXPECT_NE(texts.security_text.find(L"EnableLUA                  : "), std::wstring::npos);
+    // ipconfig exists under Wine too: its section has a body.
+    EXPECT_EQ(texts.network_text.find(L"[ipconfig /all]\n\n"), std::wstring::npos) << texts.network_text;
+}
