@@ -28,6 +28,11 @@ std::vector<std::wstring> split_list(const std::wstring& text, bool strip_wildca
     std::vector<std::wstring> items;
     std::wstring item;
     auto flush = [&] {
+        // "log; dmp" as typed by people: blanks around an entry do not count.
+        while (!item.empty() && item.back() == L' ') {
+            item.pop_back();
+        }
+        item.erase(0, item.find_first_not_of(L' ') == std::wstring::npos ? item.size() : item.find_first_not_of(L' '));
         if (!item.empty()) {
             items.push_back(item);
         }

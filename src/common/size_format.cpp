@@ -65,6 +65,9 @@ std::wstring format_size(std::uint64_t bytes, int unit, int decimals, bool appen
     // from rounding to the next step.
     double scaled = value * scale;
     scaled = round_down ? std::floor(scaled + 1e-9) : std::ceil(scaled - 1e-9);
+    if (scaled <= 0.0) {
+        scaled = 0.0;  // no "-0" from rounding zero
+    }
     if (bytes > 0 && scaled < 1.0) {
         scaled = 1.0;
     }
