@@ -4,10 +4,22 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fcntl.h>
+
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
 
 namespace {
 
@@ -165,6 +177,135 @@ TEST(TestServerPorts, ClosedPortRefusesConnections)
     httplib::Client client("127.0.0.1", closed);
     client.set_connection_timeout(2, 0);
     EXPECT_FALSE(client.Get("/"));
+}
+
+#ifdef VANTU_TESTSERVER_CHANNELS
+TEST(TestServerPorts, ChannelPortsAreInTheirRangesAndListen)
+{
+    for (const char* name : {"VANTU_TS_TQS_OK_PORT", "VANTU_TS_TQS_OK_ONCE_PORT", "VANTU_TS_TQS_WRONG_COMMAND_PORT",
+                             "VANTU_TS_TQS_CLOSE_AFTER_KEY_PORT", "VANTU_TS_TQS_BAD_SESSION_KEY_PORT",
+                             "VANTU_TS_TQS_SILENT_PORT"}) {
+        int port = env_port(name);
+        EXPECT_GE(port, 7000) << name;
+        EXPECT_LE(port, 7999) << name;
+    }
+    EXPECT_GT(env_port("VANTU_TS_PLAIN_PORT"), 8000);
+}
+#endif
+
+// The server binary on its own: started, stopped and refused by the tests.
+class TestServerProcess : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        const char* server = std::getenv("VANTU_TESTSERVER");
+        ASSERT_NE(server, nullptr);
+        binary = server;
+        folder = std::filesystem::temp_directory_path() /
+                 ("vantu-testserver-test-" + std::to_string(getpid()) + "-" +
+                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+    }
+
+    void TearDown() override
+    {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+        std::filesystem::remove_all(folder);
+    }
+
+    bool start(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), binary);
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        std::string log = (folder / "server.log").string();
+        posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+        int rc = posix_spawn(&pid, binary.c_str(), &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        return rc == 0;
+    }
+
+    // The exit status, or -1 when the process is still running after `limit`.
+    int wait_exit(std::chrono::milliseconds limit)
+    {
+        auto until = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < until) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return -1;
+    }
+
+    bool wait_for_file(const std::filesystem::path& file, std::chrono::milliseconds limit)
+    {
+        auto until = std::chrono::steady_clock::now() + limit;
+        while (std::chrono::steady_clock::now() < until) {
+            if (std::filesystem::exists(file))
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+
+    std::string binary;
+    std::filesystem::path folder;
+    pid_t pid = -1;
+};
+
+TEST_F(TestServerProcess, WritesItsReadyFileAndStopsCleanlyOnSigterm)
+{
+    auto ready = folder / "ready";
+    ASSERT_TRUE(start({"--http", "0", "--ready-file", ready.string()}));
+    ASSERT_TRUE(wait_for_file(ready, std::chrono::seconds(20)));
+    std::ifstream in(ready);
+    std::string line;
+    std::getline(in, line);
+    ASSERT_EQ(line.rfind("VANTU_TS_HTTP_PORT=", 0), 0u) << line;
+    int port = std::atoi(line.c_str() + line.find('=') + 1);
+    ASSERT_GT(port, 0);
+
+    httplib::Client client("127.0.0.1", port);
+    auto res = client.Get("/__control/requests");
+    ASSERT_TRUE(res);
+    EXPECT_EQ(res->status, 200);
+
+    ASSERT_EQ(kill(pid, SIGTERM), 0);
+    EXPECT_EQ(wait_exit(std::chrono::seconds(10)), 0);
+}
+
+TEST_F(TestServerProcess, RefusesBadCommandLinesAndTakenPorts)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {"--http", "abc"}, {"--http", "70000"}, {"--https", "0"}, {"--tqs", "7000"},
+        {"--tqs", "x:ok"}, {"--colour", "red"}, {"--http"},
+    };
+    for (const auto& args : bad) {
+        ASSERT_TRUE(start(args));
+        EXPECT_EQ(wait_exit(std::chrono::seconds(10)), 2) << args[0];
+    }
+
+    int taken = env_port("VANTU_TS_HTTP_PORT");
+    ASSERT_GT(taken, 0);
+    ASSERT_TRUE(start({"--http", std::to_string(taken)}));
+    EXPECT_EQ(wait_exit(std::chrono::seconds(10)), 3);
+
+    ASSERT_TRUE(start({"--https", "0", "--cert", (folder / "none.pem").string(), "--key",
+                       (folder / "none.key").string()}));
+    EXPECT_EQ(wait_exit(std::chrono::seconds(10)), 1);
 }
 
 }  // namespace

@@ -152,6 +152,12 @@ void HttpBehaviour::attach(httplib::Server& server, const std::string& listener)
         return httplib::Server::HandlerResponse::Handled;
     });
     server.set_keep_alive_max_count(20);
+    // Without the library's default SO_REUSEPORT, so that a port in use is
+    // reported instead of shared with another server.
+    server.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
     // A thrown exception becomes a 500 answer instead of ending the server.
     server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
         res.status = 500;
