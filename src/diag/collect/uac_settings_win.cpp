@@ -1,17 +1,16 @@
-#include "diag/collect/uac_settings.h"
+#include "diag/collect/registry_policies_win.h"
 
 #include "common/registry_win.h"
 
-#include <windows.h>
+const wchar_t kUacPolicyKey[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
-std::wstring read_uac_settings()
+UacSettings read_uac_values(HKEY root, const std::wstring& sub_key)
 {
-    static const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     UacSettings s;
     // A missing value or one of another type keeps its default.
-    auto read = [](const wchar_t* name, std::uint32_t& value) {
+    auto read = [&](const wchar_t* name, std::uint32_t& value) {
         DWORD data = 0;
-        if (read_registry_dword(HKEY_LOCAL_MACHINE, key, name, data) == ERROR_SUCCESS)
+        if (read_registry_dword(root, sub_key, name, data) == ERROR_SUCCESS)
             value = data;
     };
     read(L"EnableLUA", s.enable_lua);
@@ -21,5 +20,10 @@ std::wstring read_uac_settings()
     read(L"EnableVirtualization", s.enable_virtualization);
     read(L"FilterAdministratorToken", s.filter_administrator_token);
     read(L"EnableInstallerDetection", s.enable_installer_detection);
-    return format_uac_settings(s);
+    return s;
+}
+
+std::wstring read_uac_settings()
+{
+    return format_uac_settings(read_uac_values(HKEY_LOCAL_MACHINE, kUacPolicyKey));
 }
