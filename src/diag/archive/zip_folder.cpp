@@ -1,6 +1,6 @@
 #include "diag/archive/zip_folder.h"
 
-#include "diag/archive/natural_order.h"
+#include "common/file_utils.h"
 #include "diag/archive/zip_platform.h"
 
 namespace vantu::zip {
@@ -28,11 +28,10 @@ ZipFolderReport zip_folder(const std::wstring& source_folder, const std::wstring
                            const ZipFolderOptions& options)
 {
     ZipFolderReport report;
-    if (!is_folder(source_folder))
+    if (!folder_exists(source_folder))
         return report;
 
-    std::vector<std::wstring> files = list_files_below(source_folder);
-    sort_natural_descending(files);
+    const std::vector<std::wstring> files = find_files(source_folder, L"*", L"", false, L"", true, true);
 
     std::wstring root = source_folder;
     while (!root.empty() && is_separator(root.back()))

@@ -141,31 +141,6 @@ bool delete_file(const std::wstring& path)
     return fs::remove(fs::path(path), ec) && !ec;
 }
 
-bool is_folder(const std::wstring& path)
-{
-    std::error_code ec;
-    return !path.empty() && fs::is_directory(fs::path(path), ec);
-}
-
-bool file_exists(const std::wstring& path)
-{
-    std::error_code ec;
-    return !path.empty() && fs::is_regular_file(fs::path(path), ec);
-}
-
-std::vector<std::wstring> list_files_below(const std::wstring& folder)
-{
-    std::vector<std::wstring> files;
-    std::error_code ec;
-    fs::recursive_directory_iterator it(fs::path(folder), fs::directory_options::skip_permission_denied, ec);
-    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-        std::error_code type_ec;
-        if (it->is_regular_file(type_ec))
-            files.push_back(it->path().wstring());
-    }
-    return files;
-}
-
 std::optional<std::string> system_ansi_name(const std::wstring& name)
 {
     std::string out;

@@ -62,10 +62,6 @@ std::unique_ptr<ArchiveFile> create_archive_file(const std::wstring& path);
 // offers for files other programs hold open. Overwrites the target.
 bool copy_held_file(const std::wstring& from, const std::wstring& to);
 bool delete_file(const std::wstring& path);
-bool is_folder(const std::wstring& path);
-bool file_exists(const std::wstring& path);
-// Every file below the folder (full paths, any order); folders are not listed.
-std::vector<std::wstring> list_files_below(const std::wstring& folder);
 
 // The name in the system's ANSI code page, or nothing when a character has no
 // exact form there. The native tree has no ANSI code page and takes plain ASCII.

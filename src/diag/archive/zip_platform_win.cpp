@@ -140,59 +140,6 @@ bool delete_file(const std::wstring& path)
     return DeleteFileW(path.c_str()) != FALSE;
 }
 
-bool is_folder(const std::wstring& path)
-{
-    if (path.empty())
-        return false;
-    const DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool file_exists(const std::wstring& path)
-{
-    if (path.empty())
-        return false;
-    const DWORD a = GetFileAttributesW(path.c_str());
-    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-namespace {
-
-void collect(const std::wstring& folder, std::vector<std::wstring>& out, int depth)
-{
-    if (depth > 64)
-        return;
-    std::wstring base = folder;
-    if (!base.empty() && base.back() != L'\\' && base.back() != L'/')
-        base += L'\\';
-    WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((base + L"*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE)
-        return;
-    do {
-        const std::wstring name = fd.cFileName;
-        if (name == L"." || name == L"..")
-            continue;
-        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            // Junctions could loop back into the tree; follow real folders only.
-            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
-                collect(base + name, out, depth + 1);
-        } else {
-            out.push_back(base + name);
-        }
-    } while (FindNextFileW(h, &fd));
-    FindClose(h);
-}
-
-} // namespace
-
-std::vector<std::wstring> list_files_below(const std::wstring& folder)
-{
-    std::vector<std::wstring> out;
-    collect(folder, out, 0);
-    return out;
-}
-
 std::optional<std::string> system_ansi_name(const std::wstring& name)
 {
     if (name.empty())

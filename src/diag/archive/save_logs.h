@@ -1,0 +1,75 @@
+// Saving the logs: the report, the product file listings, the diagnostic texts,
+// the crash-handler logs and the product's log folders packed into one archive
+// in the work folder, then shown in Explorer.
+#pragma once
+
+#include "diag/archive/check_report.h"
+#include "diag/collect/diag_texts.h"
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+// What the dialog (or a console front end) does around the save: the wait window
+// steps, the owner window is disabled and enabled, messages are shown and the
+// archive is opened in Explorer.
+class SaveLogsHost
+{
+public:
+    virtual ~SaveLogsHost() = default;
+    virtual void set_owner_enabled(bool enabled) = 0;
+    // Blocks until the start-up diagnostics have finished and returns their texts.
+    virtual const DiagTexts& wait_for_diagnostics() = 0;
+    // The wait window's bar advances by one (it hides itself at its end).
+    virtual void step() = 0;
+    // The bar goes back to 0 and the wait window is hidden.
+    virtual void reset_and_hide() = 0;
+    virtual void show_message(const std::wstring& text) = 0;
+    // Opens Explorer on the archive's folder with the archive selected.
+    virtual bool show_archive(const std::wstring& archive_path) = 0;
+};
+
+// How many times save_logs advances the wait window's bar: size its range to it.
+inline constexpr int kSaveLogsSteps = 13;
+
+struct SaveLogsInput
+{
+    std::wstring product_name;
+    std::array<std::wstring, 3> product_paths;
+    std::array<std::wstring, 2> log_paths;
+    std::deque<std::wstring> product_processes;
+    std::wstring service_name;
+    // The log page's rows and the result texts; the security and service event
+    // texts and the other fields are taken from here and the diagnostics.
+    std::vector<CheckReportRow> rows;
+    std::function<std::wstring(std::int32_t, bool)> result_text;
+    // Empty: the local application data folder followed by "\Temp".
+    std::wstring work_folder;
+};
+
+struct SaveLogsOutcome
+{
+    std::wstring work_folder;
+    std::wstring archive_path;         // the final archive's path (whether made or not)
+    bool archive_created = false;
+    bool shown = false;                // Explorer was asked to show it
+    std::vector<std::wstring> entries; // names added to the final archive, in order
+    std::vector<std::wstring> left_over; // work files that could not be packed
+};
+
+// The work folder: local application data followed by "\Temp".
+std::wstring default_work_folder();
+
+// Runs the whole save on the calling thread (the dialog starts it on its own
+// thread). The owner is disabled from the start and enabled again at the end,
+// whatever happens in between.
+SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host);
+
+// The contents of systeminfo.txt: the text in the ANSI code page, as Base64,
+// followed by one zero byte.
+std::string systeminfo_file_bytes(const std::wstring& systeminfo_text);
+// The ANSI code page form of a text (UTF-8 in the native tree).
+std::string ansi_bytes(const std::wstring& text);

@@ -1,0 +1,197 @@
+// The whole log saving in the native tree with a recording host: every expected
+// entry in the final archive, work files removed, the window's steps, failures.
+#include "archive_test_support.h"
+
+#include "diag/archive/archive_name.h"
+#include "diag/archive/base64.h"
+#include "diag/archive/save_logs.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using namespace archive_test;
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+namespace {
+
+class RecordingHost : public SaveLogsHost
+{
+public:
+    void set_owner_enabled(bool enabled) override { calls.push_back(enabled ? "enable" : "disable"); }
+    const DiagTexts& wait_for_diagnostics() override
+    {
+        calls.push_back("wait");
+        return texts;
+    }
+    void step() override { ++steps; }
+    void reset_and_hide() override { calls.push_back("hide"); }
+    void show_message(const std::wstring& text) override { messages.push_back(text); }
+    bool show_archive(const std::wstring& path) override
+    {
+        shown.push_back(path);
+        return true;
+    }
+
+    DiagTexts texts;
+    std::vector<std::string> calls;
+    std::vector<std::wstring> messages;
+    std::vector<std::wstring> shown;
+    int steps = 0;
+};
+
+std::vector<std::string> lines_of(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line))
+        out.push_back(line);
+    return out;
+}
+
+std::vector<std::string> names_in(const std::wstring& zip)
+{
+    return lines_of(run("zipinfo -1 '" + narrow(zip) + "'").output);
+}
+
+struct Installation
+{
+    explicit Installation(const ScratchFolder& s)
+    {
+        input.product_name = L"Vantu";
+        input.product_paths = {s / L"Agent", s / L"AgentWeb", s / L"Viewer"};
+        input.log_paths = {s / L"Logs/Agent", s / L"Logs/Viewer"};
+        input.product_processes = {L"VantuHostSvr.exe", L"VantuServer.exe", L"VantuManager.exe", L"VantuViewer.exe"};
+        input.work_folder = s / L"Work";
+        CheckReportRow r;
+        r.cells = {L"session", L"se.vantu", L"7002", L"t", L"10ms", L"Fail", L"90103"};
+        input.rows = {r};
+        input.result_text = [](std::int32_t, bool) { return std::wstring(L"no connection"); };
+        write_file(s / L"Agent/VantuHostSvr.exe", "MZ");
+        write_file(s / L"Agent/CrashHandler_20250502.log", "crash in agent folder");
+        write_file(s / L"Agent/CrashHandlerLogs/CrashHandler_old.log", "crash in its own folder");
+        write_file(s / L"Agent/bin/CrashHandler_hidden.log", "not in a CrashHandler folder");
+        write_file(s / L"Viewer/VantuViewer.exe", "MZ");
+        write_file(s / L"Logs/Agent/agent.log", "agent log");
+        write_file(s / L"Logs/Agent/old/agent1.log", "old agent log");
+        write_file(s / L"Logs/Viewer/viewer.log", "viewer log");
+        host.texts.systeminfo_text = L"Host Name: VANTU-PC";
+        host.texts.tasklist_text = L"Image Name\n=====\nVantuHostSvr.exe";
+        host.texts.network_text = L"[ipconfig /all]\nIPv4\n\n";
+        host.texts.security_text = L"[Windows Defender]\nOn\n\n";
+        host.texts.scm_events_text = L"Event[0]:\n  VantuServer.exe stopped\n";
+    }
+    SaveLogsInput input;
+    RecordingHost host;
+};
+
+} // namespace
+
+TEST(SaveLogs, FullSavePacksEveryExpectedEntryAndCleansTheWorkFolder)
+{
+    ScratchFolder scratch;
+    Installation inst(scratch);
+    const SaveLogsOutcome out = save_logs(inst.input, inst.host);
+
+    ASSERT_TRUE(out.archive_created);
+    EXPECT_TRUE(exists(out.archive_path));
+    EXPECT_THAT(inst.host.shown, ElementsAre(out.archive_path));
+    EXPECT_TRUE(inst.host.messages.empty());
+    EXPECT_EQ(kSaveLogsSteps, inst.host.steps);
+    EXPECT_THAT(inst.host.calls, ElementsAre("disable", "wait", "hide", "enable"));
+    EXPECT_EQ(0u, out.archive_path.rfind(scratch / L"Work/Vantu_", 0));
+
+    // AgentWeb is not installed: its listing is missing and nothing else.
+    EXPECT_THAT(names_in(out.archive_path),
+                ElementsAre("check_result.txt", "fileinfo_agent_app.txt", "fileinfo_customer.txt", "systeminfo.txt",
+                            "tasklist.txt", "network_info.txt", "eventlog.txt",
+                            "CrashHandlerLogs_CrashHandler_old.log", "Agent_CrashHandler_20250502.log",
+                            "Vantu_log.zip", "Vantu_log_viewer.zip"));
+    const CommandResult test = run("unzip -t '" + narrow(out.archive_path) + "'");
+    EXPECT_EQ(0, test.exit_code) << test.output;
+
+    // Only the archive stays in the work folder; crash logs stay where they were.
+    EXPECT_THAT(lines_of(run("ls '" + narrow(scratch / L"Work") + "'").output),
+                ElementsAre(narrow(out.archive_path.substr(out.archive_path.find_last_of(L"/") + 1))));
+    EXPECT_TRUE(exists(scratch / L"Agent/CrashHandler_20250502.log"));
+    EXPECT_TRUE(out.left_over.empty());
+
+    const std::string zip = narrow(out.archive_path);
+    EXPECT_EQ(base64_encode("Host Name: VANTU-PC") + std::string(1, '\0'),
+              run("unzip -p '" + zip + "' systeminfo.txt").output);
+    EXPECT_EQ("\xEF\xBB\xBFImage Name\r\n=====\r\nVantuHostSvr.exe", run("unzip -p '" + zip + "' tasklist.txt").output);
+    const std::string report = run("unzip -p '" + zip + "' check_result.txt").output;
+    EXPECT_THAT(report, HasSubstr("Fail        session  se.vantu:7002  error 90103  no connection\r\n"));
+    EXPECT_THAT(report, HasSubstr("[Windows Defender]\r\nOn\r\n\r\n[Server Check Result]\r\n"));
+    EXPECT_THAT(run("unzip -p '" + zip + "' eventlog.txt").output, HasSubstr("VantuServer.exe stopped"));
+
+    // The inner archive holds the agent's log tree.
+    run("unzip -p '" + zip + "' Vantu_log.zip > '" + narrow(scratch / L"inner.zip") + "'");
+    EXPECT_THAT(names_in(scratch / L"inner.zip"), ElementsAre("old/", "old/agent1.log", "agent.log"));
+}
+
+TEST(SaveLogs, SameViewerFolderMissingAgentLogsAndASecondSave)
+{
+    ScratchFolder scratch;
+    Installation inst(scratch);
+    inst.input.log_paths[1] = scratch / L"LOGS/AGENT";
+    inst.input.log_paths[0] = scratch / L"logs/agent"; // neither exists in this letter case
+    const SaveLogsOutcome out = save_logs(inst.input, inst.host);
+    ASSERT_TRUE(out.archive_created);
+    const std::vector<std::string> names = names_in(out.archive_path);
+    EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log.zip")));
+    EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log_viewer.zip")));
+    EXPECT_EQ("check_result.txt", names.front());
+
+    // An agent log archive left by an earlier run is not passed off as this run's.
+    write_file(scratch / L"Work/Vantu_log.zip", "stale");
+    RecordingHost again;
+    again.texts = inst.host.texts;
+    const SaveLogsOutcome second = save_logs(inst.input, again);
+    ASSERT_TRUE(second.archive_created);
+    EXPECT_THAT(names_in(second.archive_path), testing::Not(testing::Contains("Vantu_log.zip")));
+}
+
+TEST(SaveLogs, UnusableWorkFolderGivesNoArchiveAMessageAndTheWindowBack)
+{
+    ScratchFolder scratch;
+    Installation inst(scratch);
+    write_file(scratch / L"NotAFolder", "a file where the work folder should be");
+    inst.input.work_folder = scratch / L"NotAFolder/Temp";
+    const SaveLogsOutcome out = save_logs(inst.input, inst.host);
+    EXPECT_FALSE(out.archive_created);
+    EXPECT_TRUE(inst.host.shown.empty());
+    ASSERT_EQ(1u, inst.host.messages.size());
+    EXPECT_THAT(inst.host.messages[0], HasSubstr(L"작업 폴더"));
+    EXPECT_THAT(inst.host.messages[0], HasSubstr(inst.input.work_folder));
+    EXPECT_THAT(inst.host.calls, ElementsAre("disable", "wait", "hide", "enable"));
+    // The product's logs are untouched.
+    EXPECT_EQ("agent log", read_file(scratch / L"Logs/Agent/agent.log"));
+}
+
+TEST(SaveLogs, ArchiveTimeStampAndEncodings)
+{
+    local_time t;
+    t.year = 2025;
+    t.month = 5;
+    t.day = 2;
+    t.hour = 14;
+    t.minute = 3;
+    t.second = 9;
+    EXPECT_EQ(L"20250502140309", archive_time_stamp(t, 1042));
+    EXPECT_EQ(L"522025140309", archive_time_stamp(t, 1033));
+    t.month = 12;
+    t.day = 31;
+    t.hour = 0;
+    EXPECT_EQ(L"12312025000309", archive_time_stamp(t, 1033));
+
+    EXPECT_EQ("", base64_encode(""));
+    EXPECT_EQ("Zg==", base64_encode("f"));
+    EXPECT_EQ("Zm8=", base64_encode("fo"));
+    EXPECT_EQ("Zm9v", base64_encode("foo"));
+    EXPECT_EQ("+/8=", base64_encode("\xfb\xff"));
+    EXPECT_EQ(std::string("Zm9v") + '\0', systeminfo_file_bytes(L"foo"));
+}
