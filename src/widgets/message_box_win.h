@@ -1,0 +1,77 @@
+// CSCMessageBox: the library's own message box. A borderless popup with its own
+// caption bar, a markup text, the style's icon and a row of buttons; it returns
+// the familiar button ids and can answer OK by itself after a time limit that
+// counts down in its caption. Created once, shown many times.
+#pragma once
+
+#include "widgets/markup_static_win.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+class CSCMessageBox {
+public:
+    CSCMessageBox();
+    ~CSCMessageBox();
+    CSCMessageBox(const CSCMessageBox&) = delete;
+    CSCMessageBox& operator=(const CSCMessageBox&) = delete;
+
+    // Creates the hidden box. Without an owner the process's active window is taken;
+    // `icon_id` names a 16 x 16 caption icon in the executable's resources (0: none).
+    bool create(HWND owner, const std::wstring& title, UINT icon_id = 0, bool modal = true);
+    // Shows the text with the style's buttons and icon and waits for an answer in
+    // its own message loop while the owner is disabled. `time_limit` in seconds
+    // (0 or less: none) answers IDOK when it runs out. Returns the button id, or -1
+    // when a quit message ended the wait (the quit message is posted again).
+    int show(const std::wstring& text, UINT style = MB_OK, int time_limit = 0);
+    // Shows the box without waiting; the answer reaches the owner as the registered
+    // message "MessageString_CSCMessageBox" (wParam the box's window, lParam the id).
+    void show_modeless(const std::wstring& text, UINT style = MB_OK, int time_limit = 0);
+
+    static UINT answer_message();
+
+    HWND hwnd() const { return hwnd_; }
+    HWND owner() const { return owner_; }
+    HWND button(int result_id) const;
+    int result() const { return result_; }
+    int seconds_left() const { return seconds_left_; }
+    // What the caption bar shows now: the title, with "(seconds)" during a countdown.
+    std::wstring caption_text() const;
+    bool korean() const { return korean_; }
+    void set_title(const std::wstring& title);
+    void set_centre_on_owner(bool centre) { centre_on_owner_ = centre; }
+    // DrawText-style flags for the text: DT_CENTER / DT_RIGHT set the alignment (default 513: centred).
+    void set_text_format(UINT format) { text_format_ = format; }
+    CSCStatic& message() { return *message_; }
+
+private:
+    static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
+    LRESULT handle(UINT msg, WPARAM wparam, LPARAM lparam);
+    void find_owner();
+    void prepare(const std::wstring& text, UINT style, int time_limit);
+    void lay_out(const std::wstring& text);
+    void paint(HDC dc);
+    void draw_button(const DRAWITEMSTRUCT& item);
+    bool pre_translate(const MSG& msg);
+    void answer(int result_id);
+    int scale(int pixels) const;
+
+    HWND hwnd_ = nullptr;
+    HWND owner_ = nullptr;
+    std::wstring title_;
+    HICON caption_icon_ = nullptr;
+    HICON style_icons_[4] = {};
+    bool modal_ = true;
+    UINT style_ = 0;
+    UINT text_format_ = 513;
+    int seconds_left_ = 0;
+    bool centre_on_owner_ = true;
+    int result_ = -1;
+    bool korean_ = false;
+    HFONT font_ = nullptr;
+    HWND buttons_[12] = {};
+    std::unique_ptr<CSCStatic> message_;
+    RECT icon_rect_ = {};
+};
