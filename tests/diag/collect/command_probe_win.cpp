@@ -1,7 +1,7 @@
 // A console program whose output and lifetime the command-runner tests control:
 //   bytes <hex>        write exactly these bytes (blanks between them ignored)
 //   interleave         alternate lines on standard output and standard error
-//   flood <count>      write <count> bytes of 'x' lines
+//   flood <count>      write <count> bytes of 'x' lines in large blocks
 //   hang-with-child    start a child that holds the output open, print both ids, wait forever
 //   exit-leaving-child start such a child, print its id and exit at once
 //   sleep              wait forever
@@ -64,11 +64,19 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
     if (mode == L"flood" && argc > 2) {
+        // Lines of 100 bytes, written in blocks of 64 KB.
         long count = std::wcstol(argv[2], nullptr, 10);
         std::string line(99, 'x');
         line += '\n';
-        for (long i = 0; i < count / 100; ++i)
-            write_out(out, line);
+        std::string block;
+        for (long i = 0; i < count / 100; ++i) {
+            block += line;
+            if (block.size() >= 65536) {
+                write_out(out, block);
+                block.clear();
+            }
+        }
+        write_out(out, block);
         return 0;
     }
     if (mode == L"hang-with-child" || mode == L"exit-leaving-child") {
