@@ -294,24 +294,23 @@ std::wstring read_text_file(const std::wstring& path, std::int64_t max_bytes)
     if (!file_exists(path) || folder_exists(path)) {
         return std::wstring();
     }
+    // A file that exists but cannot be opened (held by another process) is
+    // reported whatever its encoding: it cannot be detected either.
+    FILE* file = open_file_stream(path, L"rb");
+    if (!file) {
+        report_unreadable_file(path);
+        return std::wstring();
+    }
     const int encoding = detect_text_encoding(path);
     const std::int64_t size = file_size(path);
     std::uint64_t count = size < 0 ? 0 : static_cast<std::uint64_t>(size);
     if (max_bytes >= 1 && static_cast<std::uint64_t>(max_bytes) < count) {
         count = static_cast<std::uint64_t>(max_bytes);
     }
-    FILE* file = open_file_stream(path, L"rb");
     if (encoding < text_encoding_utf8) {
-        if (!file) {
-            return std::wstring();
-        }
         const std::string bytes = read_bytes(file, count);
         fclose(file);
         return encoding == text_encoding_utf7_bom ? decode_utf7(bytes) : from_system_narrow(bytes);
-    }
-    if (!file) {
-        report_unreadable_file(path);
-        return std::wstring();
     }
     const std::string bytes = read_bytes(file, count);
     fclose(file);
