@@ -1,6 +1,8 @@
 // Windows side of the ZIP writer's file operations.
 #include "diag/archive/zip_platform.h"
 
+#include "diag/archive/held_file_copy_win.h"
+
 #include <windows.h>
 
 namespace vantu::zip {
@@ -130,9 +132,10 @@ std::unique_ptr<ArchiveFile> create_archive_file(const std::wstring& path)
 
 bool copy_held_file(const std::wstring& from, const std::wstring& to)
 {
-    // The system's copy opens the source with the widest sharing and also works
-    // where our own open was refused for reasons other than sharing.
-    return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
+    // The system's copy first; when the holder shares no reading, through its handle.
+    if (CopyFileW(from.c_str(), to.c_str(), FALSE))
+        return true;
+    return copy_through_holder(from, to);
 }
 
 bool delete_file(const std::wstring& path)

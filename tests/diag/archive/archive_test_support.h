@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace archive_test {
 
@@ -36,5 +37,29 @@ struct CommandResult
 CommandResult run(const std::string& command);
 std::string narrow(const std::wstring& path);
 #endif
+
+} // namespace archive_test
+
+namespace archive_test {
+
+// An independent reading of an archive's central directory, with every entry's
+// data inflated and checked against its CRC.
+struct ZipEntryView
+{
+    std::string name; // raw bytes
+    unsigned flags = 0;
+    unsigned method = 0;
+    std::uint32_t external = 0;
+    std::string data;
+    bool crc_ok = false;
+};
+// Empty with ok=false when the archive cannot be read.
+struct ZipView
+{
+    bool ok = false;
+    std::vector<ZipEntryView> entries;
+    std::vector<std::string> names() const;
+};
+ZipView read_zip(const std::wstring& path);
 
 } // namespace archive_test
