@@ -3,6 +3,7 @@
 #include "diag/collect/command_runner.h"
 #include "diag/collect/diagnostics.h"
 #include "diag/collect/hosts_file.h"
+#include "diag/collect/service_failure_config.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -147,4 +149,40 @@ TEST(CollectDiagnosticsOnThisPc, CompletesWithEverySectionTitle)
     EXPECT_NE(texts.security_text.find(L"EnableLUA                  : "), std::wstring::npos);
     // ipconfig exists under Wine too: its section has a body.
     EXPECT_EQ(texts.network_text.find(L"[ipconfig /all]\n\n"), std::wstring::npos) << texts.network_text;
+}
+
+TEST(HostsFile, FoundInTheSystemFolderAndReadWhole)
+{
+    std::wstring path = hosts_file_path();
+    const std::wstring suffix = L"\\system32\\drivers\\etc\\hosts";
+    ASSERT_GT(path.size(), suffix.size());
+    EXPECT_EQ(_wcsicmp(path.substr(path.size() - suffix.size()).c_str(), suffix.c_str()), 0) << path;
+    ASSERT_NE(GetFileAttributesW(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    std::wstring text = read_hosts_file();
+    // Wine's hosts file is ASCII: the text is the file with CR LF read as LF.
+    std::wstring expected;
+    for (size_t i = 0; i < bytes.size(); ++i)
+        if (!(bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n'))
+            expected += static_cast<wchar_t>(static_cast<unsigned char>(bytes[i]));
+    EXPECT_EQ(text, expected);
+}
+
+TEST(ServiceFailureConfigFile, WritesTheSectionIntoTheOpenReport)
+{
+    std::wstring path = temp_folder() + L"vantu_service_section.txt";
+    FILE* report = _wfopen(path.c_str(), L"wt,ccs=UTF-8");
+    ASSERT_NE(report, nullptr);
+    collect_service_failure_config(L"", report, 60000);
+    collect_service_failure_config(L"VantuNoSuchService", report, 60000);
+    fclose(report);
+
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    DeleteFileW(path.c_str());
+    // One section only (nothing for the empty name), stored as UTF-8 with CR LF.
+    EXPECT_EQ(bytes.find("\xEF\xBB\xBF[Service Failure Config]\r\n> sc qfailure VantuNoSuchService\r\n"), 0u) << bytes;
+    EXPECT_NE(bytes.find("\r\n\r\n> sc qfailureflag VantuNoSuchService\r\n"), std::string::npos) << bytes;
+    EXPECT_EQ(bytes.substr(bytes.size() - 4), "\r\n\r\n");
 }
