@@ -176,6 +176,15 @@ TEST(HttpRequestTexts, BomFailureTextsAndTrimming)
     EXPECT_EQ(trim_message(L" \r\n"), L"");
 }
 
+TEST(HttpRequestTexts, StatusCodesAreThreeDigitsOrNothing)
+{
+    EXPECT_EQ(parse_status_code(L"200"), 200);
+    EXPECT_EQ(parse_status_code(L" 404 "), 404);
+    EXPECT_EQ(parse_status_code(L"999"), 999);
+    for (const wchar_t* bad : {L"", L"abc", L"20", L"2000", L"099", L"-20", L"2x0", L"4 4"})
+        EXPECT_EQ(parse_status_code(bad), 0) << bad;
+}
+
 TEST(HttpRequestRecord, CopyKeepsSettingsButNeverTheSession)
 {
     HttpRequest a(L"10.1.2.3", 81, L"/p");

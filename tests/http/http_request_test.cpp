@@ -366,6 +366,55 @@ TEST_F(HttpRequestTest, ResetPreparesAnotherAttempt)
     EXPECT_EQ(request.m_headers.size(), 1u);
 }
 
+TEST_F(HttpRequestTest, BrokenServersEndInAnOutcomeNotACrash)
+{
+    int raw_port = test_server_port("VANTU_TS_RAW_PORT");
+    ASSERT_GT(raw_port, 0);
+    auto fetch = [&](const wchar_t* path) {
+        HttpRequest request(kLoopback, raw_port, path, L"GET", false);
+        request.m_timeout_ms = 10000;
+        request.perform(false);
+        return request;
+    };
+    auto is_wininet_error = [](std::int32_t code) { return code >= 12000 && code <= 12174; };
+
+    // Malformed header lines are passed over.
+    HttpRequest garbage = fetch(L"garbage-headers");
+    EXPECT_EQ(garbage.m_status, 200);
+    EXPECT_EQ(garbage.m_text, L"survived");
+
+    // A status line without a number is a failed status query: 0, never success.
+    HttpRequest bad_status = fetch(L"bad-status");
+    EXPECT_EQ(bad_status.m_status, kHttpStatusQueryFailed);
+    EXPECT_EQ(bad_status.m_text, L"HttpQueryInfo(HTTP_QUERY_STATUS_CODE) failed.");
+    EXPECT_FALSE(bad_status.is_success());
+    EXPECT_FALSE(bad_status.is_server_answer());
+
+    // A reset before any answer: WinINet's error, or no status to read.
+    HttpRequest reset = fetch(L"reset");
+    EXPECT_FALSE(reset.is_success());
+    EXPECT_TRUE(reset.m_status == kHttpStatusQueryFailed || is_wininet_error(reset.m_status)) << reset.m_status;
+    EXPECT_FALSE(reset.m_text.empty());
+
+    // A length far beyond the body: what arrived, or a failed read; no huge allocation.
+    HttpRequest lie = fetch(L"length-lie");
+    if (lie.m_status == 200)
+        EXPECT_EQ(lie.m_text, L"0123456789");
+    else
+        EXPECT_EQ(lie.m_status, -1);
+
+    HttpRequest huge = fetch(L"huge-header");
+    if (huge.m_status == 200)
+        EXPECT_EQ(huge.m_text, L"after huge header");
+    else
+        EXPECT_TRUE(is_wininet_error(huge.m_status)) << huge.m_status;
+
+    // Bytes that are not HTTP: WinINet reads them as a headerless answer or fails.
+    HttpRequest noise = fetch(L"no-status-line");
+    EXPECT_TRUE(noise.m_status == 200 || noise.m_status == kHttpStatusQueryFailed || is_wininet_error(noise.m_status))
+        << noise.m_status;
+}
+
 TEST(HttpErrorText, WininetAndSystemMessagesTrimmed)
 {
     std::wstring cannot_connect = error_text(12029);

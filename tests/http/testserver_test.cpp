@@ -9,7 +9,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
 
 #include <chrono>
 #include <cstdlib>
@@ -177,6 +181,44 @@ TEST(TestServerPorts, ClosedPortRefusesConnections)
     httplib::Client client("127.0.0.1", closed);
     client.set_connection_timeout(2, 0);
     EXPECT_FALSE(client.Get("/"));
+}
+
+// Everything the raw listener sends for one request path.
+std::string raw_exchange(int port, const std::string& path)
+{
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    timeval limit{10, 0};
+    setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::string received;
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        std::string request = "GET " + path + " HTTP/1.0\r\nHost: x\r\n\r\n";
+        send(s, request.data(), request.size(), MSG_NOSIGNAL);
+        char buffer[65536];
+        for (ssize_t n; (n = recv(s, buffer, sizeof buffer, 0)) > 0;)
+            received.append(buffer, static_cast<size_t>(n));
+    }
+    close(s);
+    return received;
+}
+
+TEST(TestServerRaw, BrokenAnswersAreSentByteForByte)
+{
+    int port = env_port("VANTU_TS_RAW_PORT");
+    ASSERT_GT(port, 0);
+    std::string garbage = raw_exchange(port, "/garbage-headers");
+    EXPECT_EQ(garbage.rfind("HTTP/1.0 200 OK\r\n", 0), 0u);
+    EXPECT_NE(garbage.find("Content-Length: banana\r\n"), std::string::npos);
+    EXPECT_EQ(garbage.substr(garbage.size() - 8), "survived");
+
+    std::string huge = raw_exchange(port, "/huge-header");
+    EXPECT_GT(huge.size(), 1024u * 1024u);
+    EXPECT_EQ(raw_exchange(port, "/length-lie").substr(0, 48), "HTTP/1.0 200 OK\r\nContent-Length: 99999999999\r\n\r\n");
+    EXPECT_EQ(raw_exchange(port, "/reset"), "");
+    EXPECT_EQ(raw_exchange(port, "/other").rfind("HTTP/1.0 404 Not Found\r\n", 0), 0u);
 }
 
 #ifdef VANTU_TESTSERVER_CHANNELS

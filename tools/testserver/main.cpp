@@ -5,6 +5,7 @@
 // Exit status: 0 after SIGTERM/SIGINT, 2 for a bad command line, 3 when a port
 // cannot be bound (the wrapper then tries other ports), 1 for other failures.
 #include "http_behaviour.h"
+#include "raw_http_server.h"
 #include "server_options.h"
 
 #include <httplib.h>
@@ -134,6 +135,16 @@ int main(int argc, char** argv)
         ready.emplace_back(listener.ready_key, listener.port);
     }
 
+    RawHttpServer raw;
+    if (options.raw_port) {
+        if (!raw.listen(*options.raw_port)) {
+            std::fprintf(stderr, "vantu-testserver: raw: cannot bind %s:%d\n", kLoopback, *options.raw_port);
+            return 3;
+        }
+        ready.emplace_back("VANTU_TS_RAW_PORT", raw.port());
+        raw.start();
+    }
+
 #ifdef VANTU_TESTSERVER_CHANNELS
     std::vector<std::unique_ptr<ChannelServer>> channels;
     for (const auto& channel : options.channels) {
@@ -186,6 +197,7 @@ int main(int argc, char** argv)
         if (listener.thread.joinable())
             listener.thread.join();
     }
+    raw.stop();
 #ifdef VANTU_TESTSERVER_CHANNELS
     for (auto& server : channels)
         server->stop();

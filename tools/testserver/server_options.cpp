@@ -22,7 +22,7 @@ const char* server_usage()
 {
     return "usage: vantu-testserver [--http PORT] [--https PORT --cert FILE --key FILE]\n"
            "         [--https-expired PORT --expired-cert FILE --expired-key FILE]\n"
-           "         [--root DIR] [--checklist FILE] [--tqs PORT:MODE]... [--ready-file FILE]\n"
+           "         [--raw PORT] [--root DIR] [--checklist FILE] [--tqs PORT:MODE]... [--ready-file FILE]\n"
            "PORT 0 picks any free port; every listener binds to 127.0.0.1 only.\n";
 }
 
@@ -40,7 +40,7 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
         }
         std::string value = argv[++i];
         int port = 0;
-        if (name == "--http" || name == "--https" || name == "--https-expired") {
+        if (name == "--http" || name == "--https" || name == "--https-expired" || name == "--raw") {
             if (!parse_port(value, port)) {
                 error = "bad port for " + name + ": " + value;
                 return false;
@@ -49,6 +49,8 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
                 options.http_port = port;
             else if (name == "--https")
                 options.https_port = port;
+            else if (name == "--raw")
+                options.raw_port = port;
             else
                 options.https_expired_port = port;
         } else if (name == "--cert") {

@@ -184,3 +184,12 @@ std::wstring trim_message(const std::wstring& text)
     size_t last = text.find_last_not_of(blanks);
     return text.substr(first, last - first + 1);
 }
+
+std::int32_t parse_status_code(const std::wstring& text)
+{
+    std::wstring code = trim_message(text);
+    if (code.size() != 3 || !std::all_of(code.begin(), code.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+        return 0;
+    std::int32_t value = (code[0] - L'0') * 100 + (code[1] - L'0') * 10 + (code[2] - L'0');
+    return value >= 100 ? value : 0;
+}

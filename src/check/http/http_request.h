@@ -15,7 +15,7 @@ using HttpHandle = void*;
 // HTTP status, -1, or WinINet's last error code (12000..12174 and system codes).
 inline constexpr std::int32_t kHttpUnreachable = 1232;        // pre-check found no listener
 inline constexpr std::int32_t kHttpMethodNotSupported = 405;  // method not GET/PUT/POST/DELETE
-// The status line could not be read. Note that 0 stands for success among the
+// The status line could not be read, or held no number. Note that 0 stands for success among the
 // check result codes: callers must never copy this into a result as it is, but
 // decide by is_success()/is_server_answer() (0 is neither).
 inline constexpr std::int32_t kHttpStatusQueryFailed = 0;
@@ -106,5 +106,7 @@ std::wstring http_file_error_text(const std::wstring& path, const wchar_t* opera
 // The operating system's text for a failure code: WinINet's message table for
 // 12000..12174, the system's messages otherwise; white space trimmed. Windows only.
 std::wstring error_text(std::int32_t code);
+// The number of a status line's code: three digits from 100 to 999, else 0.
+std::int32_t parse_status_code(const std::wstring& text);
 // White space (blank, tab, CR, LF) removed at both ends.
 std::wstring trim_message(const std::wstring& text);

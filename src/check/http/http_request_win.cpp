@@ -6,9 +6,11 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "common/text_convert.h"
+#include "common/text_convert_win.h"
+
 #include <algorithm>
 #include <ctime>
-#include <climits>
 #include <cwchar>
 #include <filesystem>
 #include <memory>
@@ -36,32 +38,6 @@ constexpr DWORD kReadChunk = 4096;
 long clock_ms()
 {
     return static_cast<long>(std::clock() * 1000LL / CLOCKS_PER_SEC);
-}
-
-std::wstring bytes_to_wide(const std::string& bytes, UINT code_page)
-{
-    if (bytes.empty())
-        return {};
-    int size = static_cast<int>(std::min<size_t>(bytes.size(), INT_MAX));
-    int n = MultiByteToWideChar(code_page, 0, bytes.data(), size, nullptr, 0);
-    if (n <= 0)
-        return {};
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(code_page, 0, bytes.data(), size, wide.data(), n);
-    return wide;
-}
-
-std::string wide_to_bytes(const std::wstring& wide, UINT code_page)
-{
-    if (wide.empty())
-        return {};
-    int size = static_cast<int>(std::min<size_t>(wide.size(), INT_MAX));
-    int n = WideCharToMultiByte(code_page, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-    if (n <= 0)
-        return {};
-    std::string bytes(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(code_page, 0, wide.data(), size, bytes.data(), n, nullptr, nullptr);
-    return bytes;
 }
 
 void set_dword_option(HINTERNET handle, DWORD option, std::int32_t value)
@@ -220,7 +196,7 @@ void HttpRequest::perform(bool pre_check)
         HttpAddRequestHeadersW(request, line.c_str(), static_cast<DWORD>(line.size()), HTTP_ADDREQ_FLAG_ADD);
     }
 
-    std::string body = wide_to_bytes(m_body, CP_UTF8);
+    std::string body = to_utf8(m_body);
     BOOL sent = HttpSendRequestW(request, nullptr, 0, body.empty() ? nullptr : body.data(),
                                  static_cast<DWORD>(body.size()));
     if (!sent) {
@@ -232,15 +208,19 @@ void HttpRequest::perform(bool pre_check)
     }
 
     wchar_t status_text[32] = {};  // 64 bytes
-    DWORD status_size = sizeof status_text;
-    if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, status_text, &status_size, nullptr)) {
+    DWORD status_size = sizeof status_text - sizeof status_text[0];
+    // A status line without a number (a broken or hostile server) counts as a
+    // failed query, not as a status to read a body for.
+    std::int32_t status = 0;
+    if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, status_text, &status_size, nullptr))
+        status = parse_status_code(status_text);
+    if (status == 0) {
         m_status = kHttpStatusQueryFailed;
         m_text = L"HttpQueryInfo(HTTP_QUERY_STATUS_CODE) failed.";
         close_all();
         return;
     }
-    status_text[31] = L'\0';
-    m_status = static_cast<std::int32_t>(std::wcstol(status_text, nullptr, 10));
+    m_status = status;
 
     if ((m_status >= 300 && m_status <= 399) || m_status >= 500) {
         close_all();
@@ -311,7 +291,7 @@ void HttpRequest::perform(bool pre_check)
     strip_utf8_bom(received);
     // By way of the ANSI code page, as the rest of the program reads this text:
     // characters that the code page cannot hold do not survive.
-    m_text = bytes_to_wide(wide_to_bytes(bytes_to_wide(received, CP_UTF8), CP_ACP), CP_ACP);
+    m_text = ansi_to_wide(wide_to_ansi(ansi_to_wide(received, CP_UTF8), CP_ACP), CP_ACP);
 
     if (file) {
         file->close();
