@@ -18,8 +18,12 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <atomic>
+#include <chrono>
 #include <cwctype>
+#include <future>
 #include <regex>
+#include <thread>
 
 using test_files::read_bytes;
 using test_files::scratch_folder;
@@ -107,6 +111,69 @@ TEST(KoreanLocale, LockedFileIsReportedToTheUser)
     ASSERT_EQ(reported.size(), 1u);
     EXPECT_EQ(reported[0], path);
     EXPECT_EQ(read_text_file(path), L"잠긴 파일") << "readable again once released";
+}
+
+namespace {
+
+struct box_search
+{
+    HWND found = nullptr;
+    std::wstring text;
+};
+
+BOOL CALLBACK collect_box(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<box_search*>(param);
+    if (!IsWindowVisible(window)) {
+        return TRUE;
+    }
+    search->found = window;
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM p) -> BOOL {
+            wchar_t text[1024] = {};
+            GetWindowTextW(child, text, 1024);
+            reinterpret_cast<box_search*>(p)->text += text;
+            reinterpret_cast<box_search*>(p)->text += L"|";
+            return TRUE;
+        },
+        param);
+    return FALSE;
+}
+
+}  // namespace
+
+TEST(KoreanLocale, LockedFileShowsTheMessageBox)
+{
+    scratch_folder folder(L"win_locked_box");
+    const std::wstring path = folder / L"hosts";
+    ASSERT_TRUE(write_text_file(path, L"127.0.0.1 localhost"));
+    HANDLE held = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    std::atomic<DWORD> reader_thread{0};
+    auto reading = std::async(std::launch::async, [&] {
+        reader_thread = GetCurrentThreadId();
+        return read_text_file(path);
+    });
+    // Wait for the box that the reading thread shows, at most 20 seconds.
+    box_search search;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!search.found && std::chrono::steady_clock::now() < deadline &&
+           reading.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
+        if (reader_thread) {
+            EnumThreadWindows(reader_thread, collect_box, reinterpret_cast<LPARAM>(&search));
+        }
+    }
+    ASSERT_NE(search.found, nullptr) << "no message box appeared";
+    EXPECT_NE(search.text.find(path + L"\n\n위 파일을 열 수 없습니다. 다른 프로세스에 의해 사용중일 수 있습니다."),
+              std::wstring::npos)
+        << to_utf8(search.text);
+    PostMessageW(search.found, WM_COMMAND, IDOK, 0);
+    ASSERT_EQ(reading.wait_for(std::chrono::seconds(20)), std::future_status::ready) << "the box did not close";
+    EXPECT_EQ(reading.get(), L"");
+    CloseHandle(held);
 }
 
 TEST(KoreanLocale, DatesFollowTheUserInterfaceLanguage)
