@@ -1,5 +1,6 @@
 #include "widgets/list_ctrl_win.h"
 
+#include "common/log.h"
 #include "framework/settings_store.h"
 
 #include <commctrl.h>
@@ -96,8 +97,12 @@ int CSCListCtrl::set_columns(const std::wstring& text)
             lvc.cx = column.width;
             lvc.pszText = const_cast<wchar_t*>(column.title.c_str());
             lvc.iSubItem = static_cast<int>(columns_.size());
-            if (ListView_InsertColumn(hwnd(), static_cast<int>(columns_.size()), &lvc) < 0)
-                break;  // a column that cannot be inserted ends the list
+            if (ListView_InsertColumn(hwnd(), static_cast<int>(columns_.size()), &lvc) < 0) {
+                // A column that cannot be inserted ends the list.
+                SCLOG(3, L"column %d (%s) could not be inserted", static_cast<int>(columns_.size()),
+                      column.title.c_str());
+                break;
+            }
             columns_.push_back(column);
         }
         model_.set_column_count(columns_.size());

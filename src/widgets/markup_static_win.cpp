@@ -1,5 +1,7 @@
 #include "widgets/markup_static_win.h"
 
+#include "common/log.h"
+
 #include <gdiplus.h>
 #include <shlwapi.h>
 
@@ -376,8 +378,10 @@ void CSCStatic::paint(HDC target)
 bool CSCStatic::load_animation(HMODULE module, const wchar_t* type, UINT id)
 {
     HRSRC resource = FindResourceW(module, MAKEINTRESOURCEW(id), type);
-    if (!resource)
+    if (!resource) {
+        SCLOG(3, L"picture resource %d not found", static_cast<int>(id));
         return false;
+    }
     HGLOBAL loaded = LoadResource(module, resource);
     const void* data = loaded ? LockResource(loaded) : nullptr;
     DWORD size = SizeofResource(module, resource);
@@ -394,6 +398,7 @@ bool CSCStatic::load_animation(const void* data, size_t size)
             return;
         auto image = std::make_unique<Gdiplus::Image>(stream);
         if (image->GetLastStatus() != Gdiplus::Ok || image->GetWidth() == 0) {
+            SCLOG(3, L"picture of %d bytes cannot be read", static_cast<int>(size));
             stream->Release();
             return;
         }

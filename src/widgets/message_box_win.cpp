@@ -1,5 +1,6 @@
 #include "widgets/message_box_win.h"
 
+#include "common/log.h"
 #include "widgets/message_box_model.h"
 
 #include <algorithm>
@@ -104,8 +105,10 @@ bool CSCMessageBox::create(HWND owner, const std::wstring& title, UINT icon_id, 
     DWORD ex_style = owner_ ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
     hwnd_ = CreateWindowExW(ex_style, k_class_name, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 400, 200, owner_,
                             nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd_)
+    if (!hwnd_) {
+        SCLOG(3, L"message box window not created (%d)", static_cast<int>(GetLastError()));
         return false;
+    }
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_proc));
     round_corners(hwnd_);
