@@ -311,7 +311,12 @@ protected:
 TEST_F(TestServerProcess, WritesItsReadyFileAndStopsCleanlyOnSigterm)
 {
     auto ready = folder / "ready";
-    ASSERT_TRUE(start({"--http", "0", "--ready-file", ready.string()}));
+    auto checklist = folder / "my-list.json";
+    std::ofstream(checklist) << "{\"api\":[]}";
+    std::filesystem::create_directories(folder / "root" / "docs");
+    std::ofstream(folder / "root" / "docs" / "a.txt") << "file below the root";
+    ASSERT_TRUE(start({"--http", "0", "--ready-file", ready.string(), "--checklist", checklist.string(), "--root",
+                       (folder / "root").string()}));
     ASSERT_TRUE(wait_for_file(ready, std::chrono::seconds(20)));
     std::ifstream in(ready);
     std::string line;
@@ -324,6 +329,13 @@ TEST_F(TestServerProcess, WritesItsReadyFileAndStopsCleanlyOnSigterm)
     auto res = client.Get("/__control/requests");
     ASSERT_TRUE(res);
     EXPECT_EQ(res->status, 200);
+    auto list = client.Get("/download/checklist.json");
+    ASSERT_TRUE(list);
+    EXPECT_EQ(list->body, "{\"api\":[]}");
+    auto file = client.Get("/docs/a.txt");
+    ASSERT_TRUE(file);
+    EXPECT_EQ(file->body, "file below the root");
+    EXPECT_EQ(file->get_header_value("Content-Type"), "text/plain; charset=utf-8");
 
     ASSERT_EQ(kill(pid, SIGTERM), 0);
     EXPECT_EQ(wait_exit(std::chrono::seconds(10)), 0);
