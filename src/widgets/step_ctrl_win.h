@@ -19,6 +19,8 @@ public:
     void set_current(int index);
     int current() const;
     void set_line_text(int index, const std::wstring& text, uint32_t text_colour = step_no_colour);
+    // One line: its own marker colour. Index -1: the control's done marker colour (and the
+    // current one when `text_colour` is not 0xFFFFFF), given to every line as well.
     void set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour = step_no_colour);
     void reset_colours();
     // Background, text and marker colours of the three states (0xAARRGGBB).

@@ -30,8 +30,6 @@ void CSCStepModel::set_line_colour(int index, uint32_t marker_colour, uint32_t t
     if (index < 0 || static_cast<size_t>(index) >= lines_.size())
         return;
     lines_[index].marker_colour = marker_colour;
-    if (text_colour != step_no_colour)
-        lines_[index].text_colour = text_colour;
 }
 
 void CSCStepModel::reset_colours()

@@ -34,7 +34,7 @@ public:
 
     // Ignored beyond the last line; a text colour of step_no_colour keeps the line's.
     void set_text(int index, const std::wstring& text, uint32_t text_colour = step_no_colour);
-    // One line: its own marker colour (and text colour unless step_no_colour).
+    // One line: its own marker colour (a line's text colour comes with its text).
     // Index -1: the done marker colour of the control, the current one too when
     // `text_colour` is not step_no_colour, and every line's own marker colour.
     void set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour);

@@ -66,8 +66,9 @@ TEST_F(StepCtrlTest, ThreeStatesOnScreen)
 
     // Past the last line: all done; failed lines keep their own colours.
     steps_.set_current(8);
+    steps_.set_line_text(2, L"게이트웨이 서버 체크 실패 (2/3)", 0xFFB22222);
     steps_.set_line_colour(2, 0xFFB22222, 0xFFB22222);
-    steps_.set_line_colour(5, 0xFFFF8C00, 0xFFFF8C00);
+    steps_.set_line_colour(5, 0xFFFF8C00);
     // Beside the check mark, the filled marker shows.
     EXPECT_EQ(marker_centre(0, -steps_.scale(6)), 0x4169E1u);
     EXPECT_EQ(steps_.marker_colour(2), 0xFFB22222u);
@@ -75,7 +76,8 @@ TEST_F(StepCtrlTest, ThreeStatesOnScreen)
 
     steps_.reset_colours();
     EXPECT_EQ(steps_.marker_colour(2), 0xFF4169E1u);
-    EXPECT_EQ(steps_.text_colour(5), 0xFF4169E1u);
+    EXPECT_EQ(steps_.marker_colour(5), 0xFF4169E1u);
+    EXPECT_EQ(steps_.text_colour(2), 0xFF4169E1u);
 }
 
 TEST_F(StepCtrlTest, WorkerThreadMovesTheCurrentLine)

@@ -56,6 +56,8 @@ TEST(StepModel, StatesAndColoursFollowTheCurrentLine)
 
     // A line's own colour stays whatever the current line; reset returns the state's.
     model.set_line_colour(2, 0xFFB22222, 0xFFB22222);
+    EXPECT_EQ(model.text_colour(2), 0xFF4169E1u);  // one line: the marker colour only
+    model.set_text(2, L"세션 서버 체크 실패", 0xFFB22222);
     model.set_current(0);
     EXPECT_EQ(model.marker_colour(2), 0xFFB22222u);
     EXPECT_EQ(model.text_colour(2), 0xFFB22222u);
