@@ -244,11 +244,21 @@ void CSCStepCtrl::paint(HDC target)
                                              Gdiplus::PointF(x + s * 0.44f, y + s * 0.68f),
                                              Gdiplus::PointF(x + s * 0.73f, y + s * 0.35f)};
                 g.DrawLines(&pen, points, 3);
-            } else if (state == StepState::current) {
-                fill_marker(g, shrink(marker, 2 * dpi_scale), shape, colours.background | 0xFF000000u);
-                fill_marker(g, shrink(marker, 5 * dpi_scale), shape, colour);
             } else {
-                fill_marker(g, shrink(marker, 1 * dpi_scale), shape, colours.background | 0xFF000000u);
+                // A ring 2 pixels wide with a dot 3 pixels inside it (current), or a ring
+                // 1 pixel wide (pending). The ring is stroked along its middle rather than
+                // cut out by a smaller fill: the same shape, without gaps where a renderer
+                // does not anti-alias fills.
+                const float width = (state == StepState::current ? 2.0f : 1.0f) * dpi_scale;
+                fill_marker(g, marker, shape, colours.background | 0xFF000000u);
+                Gdiplus::Pen ring(argb(colour), width);
+                Gdiplus::RectF middle = shrink(marker, width / 2);
+                if (shape == 2)
+                    g.DrawRectangle(&ring, middle);
+                else
+                    g.DrawEllipse(&ring, middle);
+                if (state == StepState::current)
+                    fill_marker(g, shrink(marker, 5 * dpi_scale), shape, colour);
             }
         }
     }
