@@ -79,6 +79,7 @@ void CSCListCtrl::on_attached()
         else
             font_name_ = L"맑은 고딕";
     }
+    set_row_height();
 }
 
 int CSCListCtrl::set_columns(const std::wstring& text)
