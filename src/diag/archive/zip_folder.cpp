@@ -1,6 +1,7 @@
 #include "diag/archive/zip_folder.h"
 
 #include "common/file_utils.h"
+#include "common/log.h"
 #include "diag/archive/zip_platform.h"
 
 namespace vantu::zip {
@@ -38,8 +39,10 @@ ZipFolderReport zip_folder(const std::wstring& source_folder, const std::wstring
         root.pop_back();
 
     ZipArchivePtr archive = zip_create(archive_path, options.zip);
-    if (!archive)
+    if (!archive) {
+        SCLOG(3, L"cannot create %s", archive_path.c_str());
         return report;
+    }
     report.created = true;
 
     const std::wstring archive_folder = folder_of(archive_path);
@@ -67,11 +70,16 @@ ZipFolderReport zip_folder(const std::wstring& source_folder, const std::wstring
                     report.from_copy.push_back(relative);
             }
             delete_file(temp_copy);
+            SCLOG(result == kZipOk ? 0 : 3, L"%s is held open: %s", file.c_str(),
+                  result == kZipOk ? L"packed from a copy" : L"not packed");
         }
-        if (result == kZipOk)
+        if (result == kZipOk) {
             report.packed.push_back(relative);
-        else
+        } else {
             report.missing.push_back(file);
+            if (result != kZipCannotOpenSource)
+                SCLOG(3, L"adding %s to %s failed: 0x%x", file.c_str(), archive_path.c_str(), result);
+        }
     }
     report.close_result = zip_close(archive.get());
     return report;

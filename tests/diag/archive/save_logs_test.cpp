@@ -133,26 +133,31 @@ TEST(SaveLogs, FullSavePacksEveryExpectedEntryAndCleansTheWorkFolder)
     EXPECT_THAT(names_in(scratch / L"inner.zip"), ElementsAre("old/", "old/agent1.log", "agent.log"));
 }
 
-TEST(SaveLogs, SameViewerFolderMissingAgentLogsAndASecondSave)
+TEST(SaveLogs, SameViewerFolderMissingAgentLogsAndStaleInnerArchives)
 {
     ScratchFolder scratch;
     Installation inst(scratch);
+    // The same folder in other letters: one log archive only.
     inst.input.log_paths[1] = scratch / L"LOGS/AGENT";
-    inst.input.log_paths[0] = scratch / L"logs/agent"; // neither exists in this letter case
     const SaveLogsOutcome out = save_logs(inst.input, inst.host);
     ASSERT_TRUE(out.archive_created);
-    const std::vector<std::string> names = names_in(out.archive_path);
-    EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log.zip")));
+    std::vector<std::string> names = names_in(out.archive_path);
+    EXPECT_THAT(names, testing::Contains("Vantu_log.zip"));
     EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log_viewer.zip")));
-    EXPECT_EQ("check_result.txt", names.front());
+    EXPECT_EQ("Vantu_log.zip", names.back());
 
-    // An agent log archive left by an earlier run is not passed off as this run's.
+    // No agent log folder: no agent log archive, even when an earlier run left one.
     write_file(scratch / L"Work/Vantu_log.zip", "stale");
+    inst.input.log_paths = {scratch / L"NoLogs", L""};
     RecordingHost again;
     again.texts = inst.host.texts;
     const SaveLogsOutcome second = save_logs(inst.input, again);
     ASSERT_TRUE(second.archive_created);
-    EXPECT_THAT(names_in(second.archive_path), testing::Not(testing::Contains("Vantu_log.zip")));
+    names = names_in(second.archive_path);
+    EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log.zip")));
+    EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log_viewer.zip")));
+    EXPECT_EQ("Agent_CrashHandler_20250502.log", names.back());
+    EXPECT_FALSE(exists(scratch / L"Work/Vantu_log.zip"));
 }
 
 TEST(SaveLogs, UnusableWorkFolderGivesNoArchiveAMessageAndTheWindowBack)
