@@ -381,7 +381,9 @@ void CSCListCtrl::end_fill()
 
 int CSCListCtrl::column_count() const
 {
-    return static_cast<int>(columns_.size());
+    int count = 0;
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(columns_.size()); });
+    return count;
 }
 
 int CSCListCtrl::column_width(int column) const
@@ -393,9 +395,12 @@ int CSCListCtrl::column_width(int column) const
 
 int CSCListCtrl::column_alignment(int column) const
 {
-    if (column < 0 || column >= static_cast<int>(columns_.size()))
-        return 0;
-    return columns_[column].alignment;
+    int alignment = 0;
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] {
+        if (column >= 0 && column < static_cast<int>(columns_.size()))
+            alignment = columns_[column].alignment;
+    });
+    return alignment;
 }
 
 int CSCListCtrl::row_count() const
