@@ -185,6 +185,19 @@ TEST(HttpRequestTexts, StatusCodesAreThreeDigitsOrNothing)
         EXPECT_EQ(parse_status_code(bad), 0) << bad;
 }
 
+TEST(HttpRequestTexts, ContentLengthIsDigitsOnly)
+{
+    std::uint64_t length = 7;
+    EXPECT_TRUE(parse_content_length(L"0", length));
+    EXPECT_EQ(length, 0u);
+    EXPECT_TRUE(parse_content_length(L" 99999999999 ", length));
+    EXPECT_EQ(length, 99999999999ull);
+    length = 7;
+    for (const wchar_t* bad : {L"", L"banana", L"-1", L"12 34", L"1e5", L"9999999999999999999"})
+        EXPECT_FALSE(parse_content_length(bad, length)) << bad;
+    EXPECT_EQ(length, 7u);
+}
+
 TEST(HttpRequestRecord, CopyKeepsSettingsButNeverTheSession)
 {
     HttpRequest a(L"10.1.2.3", 81, L"/p");

@@ -193,3 +193,16 @@ std::int32_t parse_status_code(const std::wstring& text)
     std::int32_t value = (code[0] - L'0') * 100 + (code[1] - L'0') * 10 + (code[2] - L'0');
     return value >= 100 ? value : 0;
 }
+
+bool parse_content_length(const std::wstring& text, std::uint64_t& length)
+{
+    std::wstring digits = trim_message(text);
+    if (digits.empty() || digits.size() > 18 ||
+        !std::all_of(digits.begin(), digits.end(), [](wchar_t c) { return c >= L'0' && c <= L'9'; }))
+        return false;
+    std::uint64_t value = 0;
+    for (wchar_t c : digits)
+        value = value * 10 + static_cast<std::uint64_t>(c - L'0');
+    length = value;
+    return true;
+}

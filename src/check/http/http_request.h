@@ -108,5 +108,8 @@ std::wstring http_file_error_text(const std::wstring& path, const wchar_t* opera
 std::wstring error_text(std::int32_t code);
 // The number of a status line's code: three digits from 100 to 999, else 0.
 std::int32_t parse_status_code(const std::wstring& text);
+// A Content-Length value: digits only (white space around them allowed), up to
+// 18 of them; false for anything else.
+bool parse_content_length(const std::wstring& text, std::uint64_t& length);
 // White space (blank, tab, CR, LF) removed at both ends.
 std::wstring trim_message(const std::wstring& text);

@@ -235,14 +235,17 @@ void HttpRequest::perform(bool pre_check)
     }
 
     m_text.clear();
-    DWORD content_length = 0;
-    DWORD length_size = sizeof content_length;
+    // The announced length, when there is one, tells a complete body from one cut
+    // short by a dropped connection (which WinINet reads as a normal end).
+    wchar_t length_text[32] = {};
+    DWORD length_size = sizeof length_text - sizeof length_text[0];
+    std::uint64_t announced = 0;
+    bool has_length = HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH, length_text, &length_size, nullptr) &&
+                      parse_content_length(length_text, announced);
     std::string received;
     if (!file) {
-        bool has_length = HttpQueryInfoW(request, HTTP_QUERY_CONTENT_LENGTH | HTTP_QUERY_FLAG_NUMBER,
-                                         &content_length, &length_size, nullptr) != FALSE;
-        // The announced length is only a hint: a hostile value must not allocate.
-        size_t expected = has_length ? std::min<std::uint64_t>(content_length, kHttpMaxBodyInMemory) : 16384;
+        // Only a hint: a hostile value must not allocate.
+        size_t expected = has_length ? std::min<std::uint64_t>(announced, kHttpMaxBodyInMemory) : 16384;
         received.reserve(expected + 1);
     } else {
         // The file is made before the first read, so an empty body gives an empty file.
@@ -255,11 +258,18 @@ void HttpRequest::perform(bool pre_check)
     }
 
     char chunk[kReadChunk];
+    std::uint64_t written_now = 0;  // bytes of this run's file, gone when it is discarded
+    std::uint64_t total_read = 0;
     for (;;) {
         DWORD read = 0;
-        if (!InternetReadFile(request, chunk, kReadChunk, &read)) {
-            if (file)
+        BOOL ok = InternetReadFile(request, chunk, kReadChunk, &read);
+        if (ok && read == 0 && has_length && total_read < announced)
+            ok = FALSE;  // the connection ended before the announced length
+        if (!ok) {
+            if (file) {
                 file->discard();
+                m_bytes_written -= written_now;
+            }
             m_text = L"InternetReadFile() failed.";
             m_status = -1;
             close_all();
@@ -267,16 +277,18 @@ void HttpRequest::perform(bool pre_check)
         }
         if (read == 0)
             break;
+        total_read += read;
         if (file) {
             if (!file->write(chunk, read)) {
                 file->discard();
-                m_bytes_written = 0;
+                m_bytes_written -= written_now;
                 m_text = http_file_error_text(m_download_path, L"WriteFile");
                 m_status = -1;
                 close_all();
                 return;
             }
             m_bytes_written += read;
+            written_now += read;
         } else {
             if (received.size() + read > kHttpMaxBodyInMemory) {
                 m_text = L"Response body too large.";
