@@ -1,6 +1,9 @@
 // The test server's own behaviour, as the other tests rely on it: scripted answers,
 // the request log, files below the root, chunked and broken bodies, HTTPS.
 #include <httplib.h>
+#include <openssl/bio.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +175,33 @@ TEST_F(TestServer, HttpsListenersAnswerWithTheirCertificates)
         ASSERT_TRUE(res) << name;
         EXPECT_EQ(res->body, "secure") << name;
     }
+}
+
+// Sign of the listener's certificate end date against now: < 0 expired, > 0 valid.
+int certificate_end_versus_now(int port)
+{
+    SSL_CTX* context = SSL_CTX_new(TLS_client_method());
+    BIO* bio = BIO_new_ssl_connect(context);
+    std::string target = "127.0.0.1:" + std::to_string(port);
+    BIO_set_conn_hostname(bio, target.c_str());
+    int result = 0;
+    if (BIO_do_connect(bio) == 1 && BIO_do_handshake(bio) == 1) {
+        SSL* ssl = nullptr;
+        BIO_get_ssl(bio, &ssl);
+        if (X509* cert = SSL_get1_peer_certificate(ssl)) {
+            result = X509_cmp_current_time(X509_get0_notAfter(cert)) < 0 ? -1 : 1;
+            X509_free(cert);
+        }
+    }
+    BIO_free_all(bio);
+    SSL_CTX_free(context);
+    return result;
+}
+
+TEST(TestServerPorts, ExpiredListenerShowsAnExpiredCertificate)
+{
+    EXPECT_EQ(certificate_end_versus_now(env_port("VANTU_TS_HTTPS_PORT")), 1);
+    EXPECT_EQ(certificate_end_versus_now(env_port("VANTU_TS_HTTPS_EXPIRED_PORT")), -1);
 }
 
 TEST(TestServerPorts, ClosedPortRefusesConnections)
