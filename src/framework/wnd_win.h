@@ -83,4 +83,4 @@ private:
 };
 
 // DPI of a window (96 when the system cannot tell).
-int window_dpi(HWND hwnd);
+int wnd_dpi(HWND hwnd);

@@ -1,0 +1,537 @@
+#include "app/marlo_check_tool_dlg_win.h"
+
+#include "app/about_dlg_win.h"
+#include "check/channel/blastsock.h"
+#include "common/log.h"
+#include "common/text_convert.h"
+#include "diag/collect/diagnostics.h"
+#include "pages/download_error_help_win.h"
+#include "framework/message_pump_win.h"
+#include "framework/resources_win.h"
+#include "resource.h"
+#include "widgets/theme/gdi_helpers_win.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shlobj.h>
+#include <windowsx.h>
+
+#ifndef VANTU_WEB_HOST
+#define VANTU_WEB_HOST "www.vantu.co.kr"
+#endif
+
+namespace {
+
+const wchar_t kChecklistPath[] = L"download/checklist.json";
+const wchar_t kStartText[] = L"진단 시작";
+const wchar_t kExitQuestion[] = L"시스템 진단툴을 종료합니다.";
+const wchar_t kCompletedNotice[] =
+    L"\n모든 체크가 완료되었습니다.\n\n로그 저장 버튼을 클릭하여 진단로그 및\n원격관련 로그파일을 수집할 수 있습니다.\n\n";
+const wchar_t kCancelledText[] = L"사용자에 의해 진단이 취소되었습니다.";
+const wchar_t kNoFailuresText[] = L"진단 실패 항목이 없습니다.";
+const wchar_t kWaitText[] =
+    L"시스템 정보 및 로그를 수집중입니다.\n\n수집이 완료되면 윈도우 탐색기가 실행되며\n해당 파일을 확인할 수 있습니다.";
+const UINT kNoRowsFormat = 9;
+const std::uint32_t kGrey = 0xFF696969;
+
+std::wstring builtin_web_host()
+{
+    return from_utf8(VANTU_WEB_HOST);
+}
+
+} // namespace
+
+CMarloCheckToolDlg::CMarloCheckToolDlg(HWND parent)
+    : CSCThemeDlg(IDD_MARLOCHECKTOOL_DIALOG, parent), m_web_host(builtin_web_host()), m_run(this)
+{
+    m_listener = this;
+}
+
+CMarloCheckToolDlg::~CMarloCheckToolDlg()
+{
+    // Nothing a worker writes may go away before the worker has ended.
+    wait_for_workers();
+    if (m_diag_future.valid())
+        m_diag_future.wait();
+    if (m_caption_icon)
+        DestroyIcon(m_caption_icon);
+}
+
+void CMarloCheckToolDlg::set_web_host(const std::wstring& host, int port)
+{
+    m_web_host = host;
+    m_web_port = port;
+}
+
+void CMarloCheckToolDlg::DoDataExchange()
+{
+    m_tab.attach(item(IDC_TAB));
+    m_start_button.attach(item(IDC_START_BUTTON));
+    m_save_button.attach(item(IDC_SAVE_BUTTON));
+    m_progress.attach(item(IDC_PROGRESS));
+    m_list_title.attach(item(IDC_LIST_TITLE));
+    m_steps.attach(item(IDC_STEPS));
+    m_animation.attach(item(IDC_ANIMATION));
+}
+
+BOOL CMarloCheckToolDlg::OnInitDialog()
+{
+    set_resizable(false);
+    CSCThemeDlg::OnInitDialog();
+
+    std::wstring about = load_string(IDS_ABOUTBOX);
+    HMENU menu = GetSystemMenu(m_hwnd, FALSE);
+    if (menu && !about.empty()) {
+        AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        AppendMenuW(menu, MF_STRING, IDM_ABOUTBOX, about.c_str());
+    }
+
+    m_icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
+    SetIcon(m_icon, true);
+    SetIcon(m_icon, false);
+
+    SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
+    CoInitialize(nullptr);
+
+    SetWindowLongPtrW(m_hwnd, GWL_STYLE, GetWindowLongPtrW(m_hwnd, GWL_STYLE) | WS_CLIPCHILDREN);
+    set_system_buttons({SC_MINIMIZE, SC_CLOSE});
+
+    m_run.m_server_kinds = default_server_kinds();
+    CenterWindow();
+
+    m_diag_future = std::async(std::launch::async, [this] { collect_diagnostics(m_diag_texts); });
+
+    m_product_name = L"Vantu";
+    CSCTheme theme = default_theme();
+    theme.font_size = 10;
+    set_theme(theme);
+    apply_frame_attributes();
+    m_product_processes.clear();
+    for (const wchar_t* name : {L"VantuHostSvr.exe", L"VantuServer.exe", L"VantuManager.exe", L"VantuViewer.exe"})
+        m_product_processes.emplace_back(name);
+
+    init_controls();
+    m_start_button.enable(false);
+    SetTimer(TIMER_START_DOWNLOAD, 1);
+    return TRUE;
+}
+
+void CMarloCheckToolDlg::add_tooltip(HWND control, const std::wstring& text)
+{
+    if (!m_tooltip || !control)
+        return;
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = m_hwnd;
+    ti.uId = reinterpret_cast<UINT_PTR>(control);
+    ti.lpszText = const_cast<wchar_t*>(text.c_str());
+    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CMarloCheckToolDlg::init_controls()
+{
+    const CSCTheme& t = theme();
+
+    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (m_tooltip) {
+        SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 420);
+        SendMessageW(m_tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 20000);
+    }
+
+    m_tab.insert_item(0, L"진단 로그");
+    m_tab.insert_item(1, L"진단 결과");
+    m_tab.insert_item(2, L"에러 코드");
+    m_tab.set_item_size(scale(500), scale(24));
+    m_tab.set_min_tab_width(scale(100));
+    m_tab.set_back_colour(t.back);
+    m_tab.set_colours(t.tab_back, t.tab_hot, t.accent, t.text, 0xFFFFFF);
+
+    for (CDiagPage* page : {static_cast<CDiagPage*>(&m_log_page), static_cast<CDiagPage*>(&m_result_page),
+                            static_cast<CDiagPage*>(&m_error_code_page)}) {
+        page->set_colours(t.back, RGB(64, 64, 64));
+        page->create(m_tab.hwnd());
+    }
+    layout_pages();
+    show_page(0);
+
+    m_progress.set_colours(0xFFFFFF, t.accent);
+    m_progress.set_hide_at_end(false);
+
+    m_list_title.set_font_name(t.font_name);
+    m_list_title.set_font_size(13);
+    m_list_title.set_text_colour(argb(t.text));
+    m_list_title.set_background(argb(t.back));
+    m_list_title.set_text(L"<b>진단 리스트</b>");
+
+    for (CGdiButton* b : {&m_start_button, &m_save_button}) {
+        b->set_colours(t.accent, 0xFFFFFF, t.accent_hot, t.accent_down);
+        b->set_text_font(12, 400);
+    }
+    m_save_button.set_disabled_colours(colorref_from_argb(0xFF808080), t.disabled_text);
+    add_tooltip(m_start_button.hwnd(), L"각 체크항목의 검사를 시작합니다. 검사 도중에도 취소할 수 있습니다.");
+    add_tooltip(m_save_button.hwnd(),
+                L"검사 완료 후 검사 결과 및 원격제어 관련 파일정보 등을 압축파일로 저장합니다.\n저장이 완료되면 윈도우 "
+                L"탐색기로 표시됩니다.");
+
+    if (m_animation.load(L"GIF", IDR_GIF_CHECKING, t.back) && m_animation.is_running())
+        m_animation.pause();
+
+    StepColours steps;
+    steps.background = argb(t.back);
+    steps.text_done = argb(t.text);
+    steps.text_current = argb(t.accent);
+    steps.text_pending = 0xFF8A94A3;
+    steps.marker_done = argb(t.accent);
+    steps.marker_current = 0xFFFF8C00;
+    steps.marker_pending = 0xFFBEC6D2;
+    m_steps.set_theme_colours(steps);
+
+    m_progress_dlg.create(m_hwnd, kWaitText, 320, 120);
+    m_progress_dlg.set_topmost(true);
+    m_progress_dlg.center_on(m_hwnd);
+
+    m_message_box.create(m_hwnd, m_product_name + L" Check Tool", IDR_MAINFRAME);
+
+    int icon_size = scale(20);
+    m_caption_icon = static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, icon_size, icon_size, 0));
+    set_caption_icon(m_caption_icon);
+    set_text(m_product_name + L" Check Tool (ver. " + version_value(L"FileVersion") + L")");
+}
+
+void CMarloCheckToolDlg::layout_pages()
+{
+    if (!m_tab.exists() || !m_log_page.exists() || !m_result_page.exists() || !m_error_code_page.exists())
+        return;
+    RECT client = m_tab.client_rect();
+    RECT tab0 = m_tab.item_rect(0);
+    int x = client.left;
+    int y = (tab0.bottom - tab0.top) + client.top + 2;
+    RECT rc{x, y, client.right, client.bottom};
+    for (CDialogEx* page : {static_cast<CDialogEx*>(&m_log_page), static_cast<CDialogEx*>(&m_result_page),
+                            static_cast<CDialogEx*>(&m_error_code_page)})
+        page->move(rc, true);
+}
+
+void CMarloCheckToolDlg::show_page(int index)
+{
+    if (m_tab.get_cur_sel() != index)
+        m_tab.set_cur_sel(index);
+    m_log_page.show(index == 0);
+    m_result_page.show(index == 1);
+    m_error_code_page.show(index == 2);
+}
+
+void CMarloCheckToolDlg::on_tab_changed()
+{
+    show_page(m_tab.get_cur_sel());
+}
+
+void CMarloCheckToolDlg::OnSize(UINT type, int cx, int cy)
+{
+    CSCThemeDlg::OnSize(type, cx, cy);
+    if (m_tab.exists())
+        layout_pages();
+}
+
+bool CMarloCheckToolDlg::PreTranslateMessage(MSG* msg)
+{
+    if (m_tooltip && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
+        MSG relay = *msg;
+        SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+    }
+    if (m_log_page.exists() && (msg->hwnd == m_log_page.hwnd() || IsChild(m_log_page.hwnd(), msg->hwnd)) &&
+        m_log_page.PreTranslateMessage(msg))
+        return true;
+    return CSCThemeDlg::PreTranslateMessage(msg);
+}
+
+void CMarloCheckToolDlg::OnTimer(UINT_PTR id)
+{
+    if (id != TIMER_START_DOWNLOAD)
+        return;
+    KillTimer(TIMER_START_DOWNLOAD);
+    if (m_download_running)
+        return;
+    if (m_download_thread.joinable())
+        m_download_thread.join();
+    m_download_running = true;
+    m_download_thread = std::thread([this] {
+        download_checklist();
+        m_download_running = false;
+    });
+}
+
+void CMarloCheckToolDlg::download_checklist()
+{
+    HttpRequest& request = m_checklist_request;
+    request.m_host = m_web_host;
+    request.m_port = m_web_port;
+    request.m_path = kChecklistPath;
+    request.m_connect_timeout_ms = 5000;
+    // Ports 80 and 443 choose the scheme themselves; any other port is plain
+    // HTTP unless the host names https://.
+    request.m_https = m_web_port == 443 || m_web_host.rfind(L"https://", 0) == 0;
+    request.perform(true);
+    if (request.m_status != 200) {
+        request.reset_byte_counters();
+        if (request.m_port == 80)
+            request.m_port = 443;
+        else if (request.m_port == 443)
+            request.m_port = 80;
+        request.perform(true);
+    }
+    if (m_hwnd)
+        PostMessageW(m_hwnd, WM_CHECKLIST_READY, 0, 0);
+}
+
+bool CMarloCheckToolDlg::init_check_list()
+{
+    InitCheckListResult result =
+        m_run.init_check_list(to_utf8(m_checklist_request.m_text), m_checklist_request.m_text);
+    if (!result.ok) {
+        m_message_box.show(result.message, MB_OK);
+        return false;
+    }
+    m_result_page.m_list.clear();
+    return true;
+}
+
+void CMarloCheckToolDlg::on_checklist_ready()
+{
+    if (m_download_thread.joinable())
+        m_download_thread.join();
+    SCLOG(0, L"request_url : %s", m_checklist_request.describe().c_str());
+    if (m_checklist_request.m_status == 200) {
+        if (init_check_list())
+            m_start_button.enable(true);
+        else
+            EndDialog(IDCANCEL);
+        return;
+    }
+    ShowWindow(m_hwnd, SW_HIDE);
+    show_download_error_help(m_hwnd, m_checklist_request.m_status, m_checklist_request.m_host,
+                             m_checklist_request.m_path);
+    EndDialog(IDCANCEL);
+}
+
+void CMarloCheckToolDlg::OnOK()
+{
+    // Enter: a disabled start button means no list yet or a stop under way.
+    if (m_start_button.enabled())
+        on_start_button();
+}
+
+bool CMarloCheckToolDlg::OnCommand(int id, int code, HWND)
+{
+    if (code != BN_CLICKED && code != 0)
+        return false;
+    switch (id) {
+    case IDC_START_BUTTON:
+        if (m_start_button.enabled())
+            on_start_button();
+        return true;
+    case IDC_SAVE_BUTTON:
+        if (m_save_button.enabled())
+            on_save_log();
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool CMarloCheckToolDlg::OnNotify(NMHDR* header, LRESULT& result)
+{
+    if (header && header->idFrom == IDC_TAB && header->code == TCN_SELCHANGE) {
+        on_tab_changed();
+        result = 0;
+        return true;
+    }
+    return false;
+}
+
+void CMarloCheckToolDlg::stop_check_and_wait(bool busy_display)
+{
+    if (busy_display)
+        m_progress.set_busy(true);
+    m_run.m_checking = false;
+    m_start_button.enable(false);
+    pump_messages_until([this] { return m_run.m_check_done.load(); }, 1000);
+}
+
+void CMarloCheckToolDlg::on_start_button()
+{
+    if (m_run.m_checking) {
+        if (m_animation.is_loaded() && m_animation.is_animated() && m_animation.is_running())
+            m_animation.pause();
+        stop_check_and_wait(false);
+        return;
+    }
+    // A worker that is finishing its last screen updates after a stop is let
+    // finish first: one run at a time.
+    pump_messages_until([this] { return !m_check_thread.joinable() || m_run.m_check_done.load(); }, 100);
+    if (m_check_thread.joinable())
+        m_check_thread.join();
+
+    show_page(0);
+    m_steps.reset_colours();
+    m_run.reset_check_list_view();
+    m_result_page.m_list.clear();
+    m_result_page.m_list.set_no_rows_text(L"", kNoRowsFormat, kGrey);
+    m_check_thread = std::thread([this] { thread_check(); });
+}
+
+void CMarloCheckToolDlg::thread_check()
+{
+    m_run.thread_check();
+}
+
+void CMarloCheckToolDlg::OnCancel()
+{
+    if (m_run.m_checking) {
+        stop_check_and_wait(true);
+        if (m_animation.is_loaded() && m_animation.is_animated()) {
+            m_animation.pause();
+            m_animation.stop();
+        }
+        m_start_button.set_text(kStartText);
+        m_start_button.enable(true);
+    }
+    if (m_message_box.show(kExitQuestion, MB_OKCANCEL) == IDCANCEL)
+        return;
+    ShowWindow(m_hwnd, SW_HIDE);
+    m_run.close_channel();
+    wait_for_workers();
+    CSCThemeDlg::OnCancel();
+}
+
+void CMarloCheckToolDlg::wait_for_workers()
+{
+    pump_messages_until(
+        [this] {
+            bool check_busy = m_check_thread.joinable() && !m_run.m_check_done.load();
+            return !m_download_running && !m_save_running && !check_busy;
+        },
+        100);
+    // A finished check worker may still be posting its last message; it sends nothing more.
+    if (m_check_thread.joinable())
+        m_check_thread.join();
+    if (m_download_thread.joinable())
+        m_download_thread.join();
+    if (m_save_thread.joinable())
+        m_save_thread.join();
+}
+
+void CMarloCheckToolDlg::on_check_finished(WPARAM completed, LPARAM failed_items)
+{
+    if (m_check_thread.joinable())
+        m_check_thread.join();
+    if (!completed) {
+        m_result_page.m_list.set_no_rows_text(kCancelledText, kNoRowsFormat, kGrey);
+        return;
+    }
+    m_save_button.enable(true);
+    fill_result_page();
+    if (failed_items == 0)
+        m_result_page.m_list.set_no_rows_text(kNoFailuresText, kNoRowsFormat, kGrey);
+    m_message_box.show(kCompletedNotice, MB_ICONINFORMATION, 10);
+}
+
+void CMarloCheckToolDlg::on_save_log()
+{
+    if (m_save_running)
+        return;
+    if (m_save_thread.joinable())
+        m_save_thread.join();
+    m_progress_dlg.center_on(m_hwnd);
+    m_progress_dlg.show_window(true);
+    m_save_running = true;
+    m_save_thread = std::thread([this] {
+        save_logs();
+        m_save_running = false;
+    });
+}
+
+LRESULT CMarloCheckToolDlg::on_system_button(WPARAM wp, LPARAM lp)
+{
+    auto* button = reinterpret_cast<CGdiButton*>(wp);
+    if (!button)
+        return 0;
+    switch (button->m_command) {
+    case kSystemButtonTopmost: {
+        bool topmost = (GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+        SetWindowPos(m_hwnd, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        break;
+    }
+    case SC_MINIMIZE:
+        ShowWindow(m_hwnd, SW_MINIMIZE);
+        break;
+    case SC_MAXIMIZE:
+    case SC_RESTORE:
+        ShowWindow(m_hwnd, IsZoomed(m_hwnd) ? SW_RESTORE : SW_MAXIMIZE);
+        break;
+    case SC_CLOSE:
+        OnCancel();
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+void CMarloCheckToolDlg::OnSysCommand(UINT id, LPARAM)
+{
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about(m_hwnd);
+        about.DoModal();
+    }
+}
+
+bool CMarloCheckToolDlg::OnPaint()
+{
+    if (IsIconic(m_hwnd)) {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(m_hwnd, &ps);
+        SendMessageW(m_hwnd, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+        int cx = GetSystemMetrics(SM_CXICON), cy = GetSystemMetrics(SM_CYICON);
+        RECT rc = client_rect();
+        DrawIcon(dc, (rc.right - rc.left - cx + 1) / 2, (rc.bottom - rc.top - cy + 1) / 2, m_icon);
+        EndPaint(m_hwnd, &ps);
+        return true;
+    }
+    return CSCThemeDlg::OnPaint();
+}
+
+bool CMarloCheckToolDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    switch (msg) {
+    case WM_SYSCOMMAND:
+        if ((wp & 0xFFF0) == IDM_ABOUTBOX) {
+            OnSysCommand(static_cast<UINT>(wp), lp);
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_QUERYDRAGICON:
+        result = reinterpret_cast<LRESULT>(m_icon);
+        return true;
+    case WM_CHECK_FINISHED:
+        on_check_finished(wp, lp);
+        result = 0;
+        return true;
+    case WM_CHECKLIST_READY:
+        on_checklist_ready();
+        result = 0;
+        return true;
+    default:
+        return CSCThemeDlg::OnMessage(msg, wp, lp, result);
+    }
+}
+
+void CMarloCheckToolDlg::on_session_message(int, const std::wstring&) {}
+void CMarloCheckToolDlg::on_session_event(int, int) {}
+void CMarloCheckToolDlg::on_session_closed() {}
+void CMarloCheckToolDlg::on_session_progress(int) {}
