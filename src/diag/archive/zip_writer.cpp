@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -154,10 +155,16 @@ std::uint32_t write_data(ZipArchive* a, SourceFile& source, EntryRecord& e)
         return kZipCompressionError;
 
     std::uint32_t result = kZipOk;
+    // A log that its program keeps appending to is packed as it was when opened:
+    // reading stops at that size, so a fast writer cannot keep the reading going.
+    const std::uint64_t limit = source.stamp.size;
     bool end = false;
     while (!end && result == kZipOk) {
         std::size_t got = 0;
-        if (!source.read(in.data(), in.size(), got)) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), limit - total_in));
+        if (want == 0) {
+            got = 0;
+        } else if (!source.read(in.data(), want, got)) {
             // A read error after a successful open: keep the archive consistent with
             // what was read so far rather than abandoning it.
             got = 0;

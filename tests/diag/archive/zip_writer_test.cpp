@@ -400,6 +400,47 @@ TEST_F(ZipWriterTest, SourcesNear4GiBGetZip64LocalHeadersReadersAccept)
     EXPECT_EQ(0, run("7z t '" + narrow(zip) + "'").exit_code);
 }
 
+namespace {
+
+// A log its program keeps writing: more data arrives than the size at opening.
+class GrowingSource : public SourceFile
+{
+public:
+    GrowingSource()
+    {
+        stamp.size = 10;
+        stamp.modified = stamp.accessed = stamp.created = kModified;
+    }
+    bool read(unsigned char* buffer, std::size_t capacity, std::size_t& got) override
+    {
+        got = std::min<std::size_t>(capacity, 4);
+        std::fill_n(buffer, got, static_cast<unsigned char>('a' + (m_reads++ % 26)));
+        return true; // never reports an end by itself
+    }
+
+private:
+    int m_reads = 0;
+};
+
+} // namespace
+
+TEST_F(ZipWriterTest, AGrowingLogIsPackedAsItWasWhenOpened)
+{
+    ZipOptions options;
+    options.open_file = [](const std::wstring&) -> std::unique_ptr<SourceFile> {
+        return std::make_unique<GrowingSource>();
+    };
+    const std::wstring zip = scratch / L"growing.zip";
+    ZipArchivePtr archive = zip_create(zip, options);
+    ASSERT_TRUE(archive);
+    EXPECT_EQ(kZipOk, zip_add_file(archive.get(), L"busy.log", L"any"));
+    EXPECT_EQ(kZipOk, zip_close(archive.get()));
+    const Inspection in = inspect(scratch, zip);
+    EXPECT_EQ("None", in.testzip) << in.raw_output;
+    ASSERT_EQ(1u, in.entries.size());
+    EXPECT_EQ(hex("aaaabbbbcc"), in.entries[0].data_hex);
+}
+
 TEST(ZipRecords, Zip64FieldsAppearExactlyWhereAFigureDoesNotFit)
 {
     EntryRecord small;
