@@ -39,6 +39,10 @@ public:
     // Runs the request synchronously; the outcome is in m_status and m_text (or
     // the download file). `pre_check`: first test with is_reachable (2 s) that
     // something listens on host and port. Windows only.
+    // Beyond the plain status: a port above 65535 fails with -1 ("Invalid port =
+    // N") instead of wrapping; a body that ends before its announced length, or a
+    // failed read, is -1 "InternetReadFile() failed." and leaves no download file;
+    // a status line without a number is kHttpStatusQueryFailed.
     void perform(bool pre_check);
 
     // Prepares another attempt: status -1; url, body, text and download path
