@@ -113,12 +113,19 @@ TEST_F(HttpRequestTest, SchemeFollowsPrefixAndWellKnownPorts)
     EXPECT_EQ(secure.m_url, L"https://127.0.0.1:443/x");
 }
 
-TEST_F(HttpRequestTest, ShortHostFailsBeforeAnyTraffic)
+TEST_F(HttpRequestTest, ShortHostAndImpossiblePortFailBeforeAnyTraffic)
 {
     HttpRequest request(L"http://abcdef", http_port, L"/");
     request.perform(false);
     EXPECT_EQ(request.m_status, -1);
     EXPECT_EQ(request.m_text, L"Invalid IP address = abcdef");
+
+    // 65536 more than the server's port must not wrap around to it.
+    HttpRequest wrapped(kLoopback, 65536 + http_port, L"/", L"GET", false);
+    wrapped.perform(false);
+    EXPECT_EQ(wrapped.m_status, -1);
+    EXPECT_EQ(wrapped.m_text, L"Invalid port = " + std::to_wstring(65536 + http_port));
+
     EXPECT_EQ(requests(), "");
 }
 
