@@ -56,6 +56,8 @@ private:
     struct Connection;
     void accept_loop();
     void serve(Connection& connection);
+    // True when data (or the peer's close) is waiting; false on stop or time-out.
+    bool await_data(Connection& connection);
     void close_listener();
 
     ChannelMode m_mode;

@@ -1,0 +1,232 @@
+#include "channel_server.h"
+
+#include <array>
+#include <chrono>
+#include <cstdint>
+#include <vector>
+
+#include "check/channel/blastsock.h"
+#include "check/channel/tqs_command.h"
+
+namespace {
+
+struct ModeName {
+    ChannelMode mode;
+    const char* name;
+};
+
+constexpr std::array<ModeName, 7> mode_names{{
+    {ChannelMode::ok, "ok"},
+    {ChannelMode::ok_once, "ok-once"},
+    {ChannelMode::wrong_command, "wrong-command"},
+    {ChannelMode::close_after_key, "close-after-key"},
+    {ChannelMode::bad_session_key, "bad-session-key"},
+    {ChannelMode::silent, "silent"},
+    {ChannelMode::plain, "plain"},
+}};
+
+// How often the threads look at the stop flag while they wait.
+constexpr int poll_interval_ms = 50;
+// A client that stops talking is dropped after this long.
+constexpr int peer_timeout_ms = 30000;
+
+} // namespace
+
+bool parse_channel_mode(const std::string& text, ChannelMode& mode)
+{
+    for (const ModeName& m : mode_names) {
+        if (text == m.name) {
+            mode = m.mode;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* channel_mode_name(ChannelMode mode)
+{
+    for (const ModeName& m : mode_names) {
+        if (m.mode == mode)
+            return m.name;
+    }
+    return "?";
+}
+
+struct ChannelServer::Connection {
+    blastsock channel;
+    std::thread thread;
+    std::atomic<bool> finished{false};
+};
+
+ChannelServer::ChannelServer(ChannelMode mode) : m_mode(mode) {}
+
+ChannelServer::~ChannelServer() { stop(); }
+
+bool ChannelServer::listen(const std::string& address, int port)
+{
+    if (!socket_api::is_loopback_ipv4(address) || port < 0 || port > 65535)
+        return false;
+    std::uint32_t ip = 0;
+    if (!socket_api::startup() || !socket_api::resolve_ipv4(address, ip))
+        return false;
+    std::lock_guard<std::mutex> lock(m_listener_lock);
+    if (m_listener != invalid_socket)
+        return false;
+    m_listener = socket_api::listen_tcp(ip, port, 16);
+    if (m_listener == invalid_socket)
+        return false;
+    m_port = socket_api::local_port(m_listener);
+    return m_port != 0;
+}
+
+int ChannelServer::port() const { return m_port; }
+
+void ChannelServer::start()
+{
+    if (m_accept_thread.joinable())
+        return;
+    m_stopping = false;
+    m_accept_thread = std::thread([this] { accept_loop(); });
+}
+
+void ChannelServer::close_listener()
+{
+    std::lock_guard<std::mutex> lock(m_listener_lock);
+    if (m_listener != invalid_socket) {
+        socket_api::close(m_listener);
+        m_listener = invalid_socket;
+    }
+}
+
+void ChannelServer::stop()
+{
+    m_stopping = true;
+    if (m_accept_thread.joinable())
+        m_accept_thread.join();
+    close_listener();
+
+    std::list<std::unique_ptr<Connection>> connections;
+    {
+        std::lock_guard<std::mutex> lock(m_connections_lock);
+        connections.swap(m_connections);
+    }
+    for (auto& c : connections) {
+        c->channel.Interrupt(); // wakes a thread blocked in recv or send
+        if (c->thread.joinable())
+            c->thread.join();
+    }
+}
+
+void ChannelServer::accept_loop()
+{
+    while (!m_stopping) {
+        socket_handle s = invalid_socket;
+        {
+            // Held while waiting, so that nobody closes the listener under us.
+            std::lock_guard<std::mutex> lock(m_listener_lock);
+            if (m_listener == invalid_socket)
+                break; // ok-once has closed the port
+            s = socket_api::accept_within(m_listener, poll_interval_ms);
+        }
+
+        {
+            // Join the threads of connections that are over.
+            std::lock_guard<std::mutex> lock(m_connections_lock);
+            for (auto i = m_connections.begin(); i != m_connections.end();) {
+                if ((*i)->finished) {
+                    (*i)->thread.join();
+                    i = m_connections.erase(i);
+                } else {
+                    ++i;
+                }
+            }
+        }
+        if (s == invalid_socket)
+            continue;
+        ++m_accepted;
+        auto connection = std::make_unique<Connection>();
+        connection->channel.Attach(s);
+        Connection* c = connection.get();
+        std::lock_guard<std::mutex> lock(m_connections_lock);
+        m_connections.push_back(std::move(connection));
+        c->thread = std::thread([this, c] {
+            serve(*c);
+            c->channel.Close();
+            c->finished = true;
+        });
+    }
+}
+
+bool ChannelServer::await_data(Connection& c)
+{
+    // Polls instead of blocking in recv, so stop() is noticed on every platform
+    // (a shutdown from another thread does not wake a blocked recv under Wine).
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::milliseconds(peer_timeout_ms);
+    while (!m_stopping && std::chrono::steady_clock::now() < limit) {
+        if (socket_api::wait_readable(c.channel.handle(), poll_interval_ms))
+            return true;
+    }
+    return false;
+}
+
+void ChannelServer::serve(Connection& c)
+{
+    blastsock& channel = c.channel;
+    if (m_mode == ChannelMode::plain)
+        return;
+    if (!channel.SetTimeouts(peer_timeout_ms, peer_timeout_ms))
+        return;
+
+    if (m_mode == ChannelMode::silent) {
+        // Read and drop whatever comes until the peer leaves or the server stops.
+        std::vector<unsigned char> sink(1024);
+        while (await_data(c)) {
+            if (socket_api::recv_some(channel.handle(), sink.data(), sink.size()) <= 0)
+                return;
+        }
+        return;
+    }
+
+    unsigned char public_message[blastsock::public_key_message_size];
+    if (m_mode == ChannelMode::close_after_key) {
+        if (await_data(c))
+            channel.RecvExact(public_message, sizeof public_message);
+        return;
+    }
+
+    if (m_mode == ChannelMode::bad_session_key) {
+        if (!await_data(c) || !channel.RecvExact(public_message, sizeof public_message))
+            return;
+        // Well-formed hexadecimal that is no OAEP ciphertext under the client's key.
+        unsigned char reply[blastsock::session_key_message_size] = {};
+        for (std::size_t i = 0; i + 1 < sizeof reply; ++i)
+            reply[i] = static_cast<unsigned char>("0123456789ABCDEF"[(i * 7 + 3) % 16]);
+        channel.SendAll(reply, sizeof reply);
+        // Wait for the client to give up, so it sees the message, not a reset.
+        unsigned char rest[16];
+        if (await_data(c))
+            channel.RecvExact(rest, sizeof rest);
+        return;
+    }
+
+    if (!await_data(c) || !channel.CryptAccept())
+        return;
+    std::uint16_t command = 0;
+    while (await_data(c) && channel.RecvCommand(command)) {
+        if (command != NMS_C_START)
+            continue;
+        // Stop listening before answering: the client's next attempt must be refused.
+        if (m_mode == ChannelMode::ok_once)
+            close_listener();
+        const std::uint16_t answer = m_mode == ChannelMode::wrong_command ? 0 : NMS_C_START_OK;
+        if (!channel.SendCommand(answer))
+            return;
+        ++m_handshakes;
+        if (m_mode == ChannelMode::ok_once) {
+            // Let the client read the answer and close first.
+            if (await_data(c))
+                channel.RecvCommand(command);
+            return;
+        }
+    }
+}
