@@ -99,6 +99,36 @@ TestHostWindow::~TestHostWindow()
         DestroyWindow(hwnd_);
 }
 
+ClientCapture::ClientCapture(HWND hwnd)
+{
+    RECT client;
+    GetClientRect(hwnd, &client);
+    width_ = client.right;
+    height_ = client.bottom;
+    HDC window_dc = GetDC(hwnd);
+    dc_ = CreateCompatibleDC(window_dc);
+    bitmap_ = CreateCompatibleBitmap(window_dc, std::max(width_, 1), std::max(height_, 1));
+    ReleaseDC(hwnd, window_dc);
+    old_ = SelectObject(dc_, bitmap_);
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT | PRF_ERASEBKGND);
+    GdiFlush();
+}
+
+ClientCapture::~ClientCapture()
+{
+    SelectObject(dc_, old_);
+    DeleteObject(bitmap_);
+    DeleteDC(dc_);
+}
+
+unsigned ClientCapture::pixel(int x, int y) const
+{
+    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+        return 0;
+    COLORREF c = GetPixel(dc_, x, y);
+    return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+}
+
 std::wstring artifacts_dir()
 {
     std::wstring dir = env(L"VANTU_ARTIFACTS_DIR");

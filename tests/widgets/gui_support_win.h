@@ -23,6 +23,24 @@ private:
     HWND hwnd_ = nullptr;
 };
 
+// The client area of a window as the window paints it into a bitmap
+// (WM_PRINTCLIENT), so other windows on the display cannot cover it.
+class ClientCapture {
+public:
+    explicit ClientCapture(HWND hwnd);
+    ~ClientCapture();
+    // 0xRRGGBB of a client pixel; 0 outside.
+    unsigned pixel(int x, int y) const;
+    int width() const { return width_; }
+    int height() const { return height_; }
+
+private:
+    HDC dc_ = nullptr;
+    HBITMAP bitmap_ = nullptr;
+    HGDIOBJ old_ = nullptr;
+    int width_ = 0, height_ = 0;
+};
+
 // Folder for screenshots: $VANTU_ARTIFACTS_DIR, else <source>/build/artifacts.
 std::wstring artifacts_dir();
 // Saves what the screen shows of the window as <artifacts>/<name>.png; false on failure.

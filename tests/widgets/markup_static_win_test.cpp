@@ -12,20 +12,16 @@ const wchar_t k_headline[] =
 // Pixels of a client rectangle of `hwnd` on screen whose blue clearly dominates.
 int bluish_pixels(HWND hwnd, const MarkupRect& r)
 {
-    RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    pump_pending();
-    POINT origin = {0, 0};
-    ClientToScreen(hwnd, &origin);
-    HDC screen = GetDC(nullptr);
+    ClientCapture capture(hwnd);
     int count = 0;
     for (int y = r.top; y < r.bottom; ++y) {
         for (int x = r.left; x < r.right; ++x) {
-            COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
-            if (GetBValue(c) > GetRValue(c) + 60 && GetBValue(c) > 120)
+            unsigned c = capture.pixel(x, y);
+            unsigned red = (c >> 16) & 0xFF, blue = c & 0xFF;
+            if (blue > red + 60 && blue > 120)
                 ++count;
         }
     }
-    ReleaseDC(nullptr, screen);
     return count;
 }
 

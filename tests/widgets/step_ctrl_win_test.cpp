@@ -27,15 +27,9 @@ protected:
     // The colour on screen at the middle of a line's marker (moved by dx), as 0xRRGGBB.
     uint32_t marker_centre(int index, int dx = 0)
     {
-        RedrawWindow(steps_.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-        pump_pending();
         RECT r = steps_.marker_rect(index);
-        POINT p = {(r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2};
-        ClientToScreen(steps_.hwnd(), &p);
-        HDC screen = GetDC(nullptr);
-        COLORREF c = GetPixel(screen, p.x, p.y);
-        ReleaseDC(nullptr, screen);
-        return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
+        ClientCapture capture(steps_.hwnd());
+        return capture.pixel((r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2);
     }
 
     std::unique_ptr<TestHostWindow> host_;

@@ -119,21 +119,22 @@ TEST(TemplateAttach, ControlsFromADialogTemplateDrawThemselves)
     EXPECT_EQ(page.title.document().size(), 1u);
 
     // Row 0 is painted by the control: red text shows in its rectangle.
-    RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    pump_pending();
-    POINT origin = {0, 0};
-    ClientToScreen(page.list.hwnd(), &origin);
-    HDC screen = GetDC(nullptr);
-    int red = 0;
-    for (int y = row.top; y < row.bottom; ++y) {
-        for (int x = row.left; x < row.left + 150; ++x) {
-            COLORREF c = GetPixel(screen, origin.x + x, origin.y + y);
-            if (GetRValue(c) > 180 && GetGValue(c) < 120 && GetBValue(c) < 120)
-                ++red;
+    ClientCapture capture(page.list.hwnd());
+    auto red_pixels = [&](const RECT& r) {
+        int red = 0;
+        for (int y = r.top; y < r.bottom; ++y) {
+            for (int x = r.left; x < r.left + 150; ++x) {
+                unsigned c = capture.pixel(x, y);
+                if (((c >> 16) & 0xFF) > 180 && ((c >> 8) & 0xFF) < 120 && (c & 0xFF) < 120)
+                    ++red;
+            }
         }
-    }
-    ReleaseDC(nullptr, screen);
-    EXPECT_GT(red, 5);
+        return red;
+    };
+    EXPECT_GT(red_pixels(row), 5);
+    RECT second = row;
+    OffsetRect(&second, 0, row.bottom - row.top);
+    EXPECT_EQ(red_pixels(second), 0);
     save_screenshot(host.hwnd(), L"template_page");
 
     // Destroying the dialog first leaves the objects safe to destroy afterwards.
