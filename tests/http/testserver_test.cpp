@@ -371,6 +371,43 @@ TEST_F(TestServerProcess, WritesItsReadyFileAndStopsCleanlyOnSigterm)
     EXPECT_EQ(wait_exit(std::chrono::seconds(10)), 0);
 }
 
+// True once process `server` has ended (gone, or a zombie nobody has reaped yet).
+bool process_ended(pid_t server)
+{
+    std::ifstream stat("/proc/" + std::to_string(server) + "/stat");
+    std::string text;
+    if (!std::getline(stat, text))
+        return true;
+    size_t close_paren = text.rfind(')');
+    return close_paren != std::string::npos && close_paren + 2 < text.size() && text[close_paren + 2] == 'Z';
+}
+
+TEST_F(TestServerProcess, EndsWithAParentKilledOutright)
+{
+    auto ready = folder / "ready";
+    auto pid_file = folder / "server.pid";
+    std::string script = "'" + binary + "' --exit-with-parent --http 0 --ready-file '" + ready.string() +
+                         "' >/dev/null 2>&1 & echo $! > '" + pid_file.string() + "'; wait";
+    binary = "/bin/sh";
+    ASSERT_TRUE(start({"-c", script}));
+    ASSERT_TRUE(wait_for_file(ready, std::chrono::seconds(20)));
+    pid_t server = 0;
+    std::ifstream(pid_file) >> server;
+    ASSERT_GT(server, 0);
+    EXPECT_FALSE(process_ended(server));
+
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    waitpid(pid, nullptr, 0);
+    pid = -1;
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!process_ended(server) && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    bool ended = process_ended(server);
+    if (!ended)
+        kill(server, SIGKILL);
+    EXPECT_TRUE(ended);
+}
+
 TEST_F(TestServerProcess, RefusesBadCommandLinesAndTakenPorts)
 {
     const std::vector<std::vector<std::string>> bad = {

@@ -15,6 +15,8 @@
 #endif
 
 #include <signal.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <cstdio>
@@ -95,6 +97,13 @@ int main(int argc, char** argv)
     sigaddset(&stop_signals, SIGTERM);
     sigaddset(&stop_signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
+    // A wrapper killed outright (a test run's time limit) must not leave the
+    // server behind.
+    if (options.exit_with_parent) {
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() == 1)
+            return 1;
+    }
     signal(SIGPIPE, SIG_IGN);
 
     HttpBehaviour behaviour(options.root_dir, options.checklist_file);

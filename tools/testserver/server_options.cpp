@@ -23,6 +23,7 @@ const char* server_usage()
     return "usage: vantu-testserver [--http PORT] [--https PORT --cert FILE --key FILE]\n"
            "         [--https-expired PORT --expired-cert FILE --expired-key FILE]\n"
            "         [--raw PORT] [--root DIR] [--checklist FILE] [--tqs PORT:MODE]... [--ready-file FILE]\n"
+           "         [--exit-with-parent]\n"
            "PORT 0 picks any free port; every listener binds to 127.0.0.1 only.\n";
 }
 
@@ -33,6 +34,10 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
         if (name == "--help" || name == "-h") {
             error = server_usage();
             return false;
+        }
+        if (name == "--exit-with-parent") {
+            options.exit_with_parent = true;
+            continue;
         }
         if (i + 1 >= argc) {
             error = "missing value after " + name;

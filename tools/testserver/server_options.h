@@ -22,6 +22,7 @@ struct ServerOptions
     std::string checklist_file;             // served as /download/checklist.json
     std::string ready_file;                 // written once every listener is up
     std::vector<ChannelListen> channels;
+    bool exit_with_parent = false;          // stop when the starting process ends
 };
 
 // Parses argv; on a bad command line returns false with a message in `error`.
