@@ -143,6 +143,85 @@ TEST(ZipOnWindows, LogFilesHeldOpenByAnotherProgramArePacked)
     EXPECT_EQ("written while held\r\n", entry(view, "shared.log")->data);
 }
 
+namespace {
+
+bool wait_for_file(const std::wstring& path, DWORD limit_ms)
+{
+    const DWORD start = GetTickCount();
+    while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetTickCount() - start > limit_ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::wstring environment(const wchar_t* name)
+{
+    wchar_t buffer[1024];
+    const DWORD n = GetEnvironmentVariableW(name, buffer, 1024);
+    return n > 0 && n < 1024 ? std::wstring(buffer, n) : std::wstring();
+}
+
+} // namespace
+
+// Run in a second process by the test below: holds the file given in
+// VANTU_HOLD_FILE open without any sharing until VANTU_HOLD_RELEASE appears.
+TEST(HeldFileHelper, DISABLED_HoldUntilReleased)
+{
+    const std::wstring path = environment(L"VANTU_HOLD_FILE");
+    const std::wstring release = environment(L"VANTU_HOLD_RELEASE");
+    ASSERT_FALSE(path.empty());
+    HeldFile held(path, GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_TRUE(held.ok());
+    ASSERT_TRUE(held.write("held by another process\r\n"));
+    write_file(path + L".ready", "");
+    EXPECT_TRUE(wait_for_file(release, 120000));
+}
+
+TEST(ZipOnWindows, ALogHeldByAnotherProcessIsPackedFromACopy)
+{
+    ScratchFolder scratch;
+    const std::wstring logs = scratch / L"Logs";
+    make_folder(logs);
+    write_file(logs + L"\\other.log", "other\r\n");
+    const std::wstring held = logs + L"\\agent.log";
+    const std::wstring release = scratch / L"release";
+
+    wchar_t self[MAX_PATH];
+    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
+    SetEnvironmentVariableW(L"VANTU_HOLD_FILE", held.c_str());
+    SetEnvironmentVariableW(L"VANTU_HOLD_RELEASE", release.c_str());
+    std::wstring command = L"\"" + std::wstring(self) +
+                           L"\" --gtest_also_run_disabled_tests --gtest_filter=HeldFileHelper.DISABLED_HoldUntilReleased";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    const bool ready = wait_for_file(held + L".ready", 60000);
+    DeleteFileW((held + L".ready").c_str());
+
+    ZipFolderReport report;
+    if (ready)
+        report = zip_folder(logs, scratch / L"Vantu_log.zip");
+    write_file(release, "");
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
+    DWORD exit_code = 1;
+    GetExitCodeProcess(pi.hProcess, &exit_code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    ASSERT_TRUE(ready) << "the holder did not start";
+    EXPECT_EQ(0u, exit_code);
+
+    EXPECT_THAT(report.from_copy, ElementsAre(L"agent.log"));
+    EXPECT_TRUE(report.missing.empty());
+    const ZipView view = read_zip(scratch / L"Vantu_log.zip");
+    ASSERT_TRUE(view.ok);
+    EXPECT_THAT(view.names(), ElementsAre("other.log", "agent.log"));
+    ASSERT_NE(nullptr, entry(view, "agent.log"));
+    EXPECT_EQ("held by another process\r\n", entry(view, "agent.log")->data);
+}
+
 TEST(SaveLogsOnWindows, FullSaveWithTheMachinesFigures)
 {
     ScratchFolder scratch;
