@@ -292,6 +292,11 @@ protected:
 
     bool start(std::vector<std::string> args)
     {
+        if (pid > 0) {  // one still running from an earlier step of the test
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+            pid = -1;
+        }
         args.insert(args.begin(), binary);
         std::vector<char*> argv;
         for (auto& a : args)
