@@ -1,11 +1,13 @@
 #include "widgets/markup_layout.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cwctype>
 
 namespace {
 
 const float k_epsilon = 1.1920929e-7f;
+const double k_max_shift = 1000000.0;  // pixels; far beyond any window
 
 bool same_face(const std::wstring& a, const wchar_t* b)
 {
@@ -17,6 +19,12 @@ bool same_face(const std::wstring& a, const wchar_t* b)
             return false;
     }
     return true;
+}
+
+// Sums of run sizes stay far from int overflow, however many absurd runs there are.
+int bounded_add(int a, int b)
+{
+    return static_cast<int>(std::min<long long>(static_cast<long long>(a) + b, 500000000LL));
 }
 
 int line_height(const MarkupLine& line)
@@ -72,10 +80,11 @@ MarkupRect layout_markup(MarkupDocument& document, const MarkupLayoutOptions& op
                 size.width = 1;
                 size.height = 40;
             }
-            int width = static_cast<int>(size.width + 0.5f);
-            int height = static_cast<int>(size.height + 0.5f);
+            // Measurements of absurd sizes ("<sz=99999999>") stay within int range.
+            int width = static_cast<int>(std::min(size.width + 0.5f, 1000000.0f));
+            int height = static_cast<int>(std::min(size.height + 0.5f, 1000000.0f));
             run.rect = {x, top, x + width, top + height};
-            x += width;
+            x = bounded_add(x, width);
             tallest = std::max(tallest, height);
         }
         if (!line.empty()) {
@@ -89,7 +98,7 @@ MarkupRect layout_markup(MarkupDocument& document, const MarkupLayoutOptions& op
                 }
             }
         }
-        top += tallest;
+        top = bounded_add(top, tallest);
     }
 
     // Line spacing: each line moves down by the extra space of the lines above it.
@@ -97,7 +106,10 @@ MarkupRect layout_markup(MarkupDocument& document, const MarkupLayoutOptions& op
     for (size_t i = 1; i < document.size(); ++i) {
         auto own = options.line_spacings.find(static_cast<int>(i));
         float factor = own != options.line_spacings.end() ? own->second : options.line_spacing;
-        sum += static_cast<int>((factor - 1.0f) * line_height(document[i - 1]));
+        // Factors come from text ("<ls=1e30>", "<ls=nan>"): keep the shift finite and bounded.
+        double extra = std::isfinite(factor) ? (static_cast<double>(factor) - 1.0) * line_height(document[i - 1]) : 0.0;
+        extra = std::clamp(extra, -k_max_shift, k_max_shift);
+        sum = static_cast<int>(std::clamp(static_cast<double>(sum) + static_cast<int>(extra), -k_max_shift, k_max_shift));
         move_line(document[i], 0, sum);
     }
 

@@ -26,8 +26,9 @@ int gdip_style(uint32_t flags)
 std::unique_ptr<Gdiplus::Font> make_font(const MarkupStyle& style, int dpi)
 {
     float pixels = style.size * dpi / 72.0f;
-    if (pixels <= 0.0f)
+    if (!(pixels > 0.0f))
         return nullptr;
+    pixels = std::min(pixels, 2000.0f);  // sizes from text are not trusted
     auto font = std::make_unique<Gdiplus::Font>(style.face.c_str(), pixels, gdip_style(style.flags),
                                                 Gdiplus::UnitPixel);
     if (font->GetLastStatus() == Gdiplus::Ok)

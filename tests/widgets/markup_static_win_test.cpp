@@ -100,6 +100,12 @@ TEST_F(StaticTest, PlainTextAndFontSize)
     EXPECT_GT(bluish_pixels(text_.hwnd(), all), 5);
     save_screenshot(host_->hwnd(), L"markup_plain");
 
+    // Sizes and factors from hostile text draw without trouble.
+    text_.set_text(L"<sz=99999999999>x<ls=nan>y<ls=1e30>z<sz=0>w<f=>v");
+    EXPECT_EQ(text_.document().size(), 3u);
+    ClientCapture after_hostile_text(text_.hwnd());
+    EXPECT_GT(after_hostile_text.width(), 0);
+
     // Text set through the window is markup.
     SetWindowTextW(text_.hwnd(), L"a<br>b");
     EXPECT_EQ(text_.document().size(), 2u);

@@ -197,6 +197,30 @@ TEST(MarkupLayout, EmptyMeasurementsAndEmptyDocuments)
     EXPECT_EQ(box.height(), 0);
 }
 
+TEST(MarkupLayout, HostileSizesAndFactorsStayBounded)
+{
+    for (const wchar_t* text : {L"a<ls=1e30>b<ls=-1e30>c", L"a<ls=nan>b", L"a<ls=inf>b", L"<sz=99999999999>a<br>b"}) {
+        MarkupDocument doc = parse(text);
+        MarkupLayoutOptions options;
+        options.client = {0, 0, 100, 100};
+        MarkupRect box = layout_markup(doc, options, [](const MarkupRun& run) {
+            return MarkupSize{run.style.size * 1e30f, run.style.size * 1e30f};
+        });
+        EXPECT_LE(box.bottom, 4000000) << std::wstring(text).size();
+        EXPECT_GE(box.top, -4000000);
+    }
+    // Thousands of huge runs on one line do not overflow the running position.
+    std::wstring many;
+    for (int i = 0; i < 3000; ++i)
+        many += L"<sz=99999>x";
+    MarkupDocument doc = parse(many);
+    MarkupLayoutOptions options;
+    options.client = {0, 0, 100, 100};
+    MarkupRect box = layout_markup(doc, options, [](const MarkupRun&) { return MarkupSize{1e9f, 10.0f}; });
+    EXPECT_GT(box.right, 0);
+    EXPECT_EQ(parse(L"<sz=99999999999>a")[0][0].style.size, 2147483647.0f);
+}
+
 TEST(MarkupLayout, HintingThresholdsByFace)
 {
     EXPECT_EQ(markup_hinting_threshold(L"segoe ui", 20), 14.0f);
