@@ -58,6 +58,10 @@ bool blastsock::crypt_init()
 {
     m_role = role_connecting;
     prepare_key_and_buffers();
+    if (!is_open()) {
+        socket_api::set_last_error(socket_api::error_not_socket());
+        return false;
+    }
 
     std::string private_hex, public_hex;
     if (!GenerateRsaKeyPair(private_hex, public_hex) || public_hex.size() != rsa_public_key_hex_size)
