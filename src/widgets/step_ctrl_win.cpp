@@ -85,7 +85,9 @@ void CSCStepCtrl::set_count(int count)
 
 int CSCStepCtrl::count() const
 {
-    return static_cast<int>(model_.count());
+    int count = 0;
+    const_cast<CSCStepCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(model_.count()); });
+    return count;
 }
 
 void CSCStepCtrl::set_current(int index)
@@ -98,7 +100,9 @@ void CSCStepCtrl::set_current(int index)
 
 int CSCStepCtrl::current() const
 {
-    return model_.current();
+    int current = -1;
+    const_cast<CSCStepCtrl*>(this)->run_on_window_thread([&] { current = model_.current(); });
+    return current;
 }
 
 void CSCStepCtrl::set_line_text(int index, const std::wstring& text, uint32_t text_colour)
