@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "channel/raw_peer.h"
 #include "check/channel/blastsock.h"
@@ -171,4 +172,36 @@ TEST(ChannelWire, EachKeyExchangeInstallsANewKey)
     }
     EXPECT_EQ(plaintexts[0].size(), 64u);
     EXPECT_NE(plaintexts[0], plaintexts[1]);
+}
+
+TEST(ChannelWire, LockedChannelSendsAndReceivesFromTwoThreads)
+{
+    constexpr int count = 200;
+    // Echoes every 2-byte message back.
+    RawPeer peer([](Socket& s) {
+        unsigned char message[2];
+        for (int i = 0; i < count && s.RecvExact(message, 2); ++i)
+            s.SendAll(message, 2);
+    });
+    blastsock channel(true);
+    ASSERT_TRUE(channel.Create());
+    ASSERT_TRUE(channel.Connect("127.0.0.1", peer.port()));
+    ASSERT_TRUE(channel.SetTimeouts(20000, 20000));
+    bool sent_all = true;
+    std::thread sender([&] {
+        for (int i = 0; i < count; ++i)
+            sent_all = channel.SendCommand(static_cast<std::uint16_t>(i * 257)) && sent_all;
+    });
+    int in_order = 0;
+    for (int i = 0; i < count; ++i) {
+        std::uint16_t echoed = 0;
+        if (!channel.RecvCommand(echoed))
+            break;
+        in_order += echoed == static_cast<std::uint16_t>(i * 257);
+    }
+    sender.join();
+    EXPECT_TRUE(sent_all);
+    EXPECT_EQ(in_order, count);
+    channel.Close();
+    EXPECT_TRUE(peer.wait_done());
 }
