@@ -142,6 +142,10 @@ struct Holder
 
 std::wstring free_function_name() { return vantu_log_detail::qualified_function_name(VANTU_LOG_FUNCTION); }
 
+namespace {
+std::wstring hidden_function_name() { return vantu_log_detail::qualified_function_name(VANTU_LOG_FUNCTION); }
+}  // namespace
+
 TEST(LogLine, CallerFunctionNames)
 {
     using namespace vantu_log_naming;
@@ -149,6 +153,7 @@ TEST(LogLine, CallerFunctionNames)
     EXPECT_EQ(CMarloCheckToolDlg().lambda_inside(), L"vantu_log_naming::CMarloCheckToolDlg::lambda_inside");
     EXPECT_EQ(Holder<std::wstring>().get(L""), L"vantu_log_naming::Holder::get");
     EXPECT_EQ(free_function_name(), L"free_function_name");
+    EXPECT_EQ(hidden_function_name(), L"{anonymous}::hidden_function_name");
     EXPECT_EQ(vantu_log_detail::qualified_function_name("bool CMarloCheckToolDlg::check_server(CCheckParam&)"),
               L"CMarloCheckToolDlg::check_server");
     EXPECT_EQ(vantu_log_detail::qualified_function_name(

@@ -203,6 +203,53 @@ TEST(Shell, LogicalOrderIsTheSystemsOwn)
     EXPECT_FALSE(show_in_explorer(module_folder() + L"\\no_such_file.zip"));
 }
 
+namespace {
+
+struct title_search
+{
+    std::wstring title;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK find_titled(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<title_search*>(param);
+    wchar_t text[512] = {};
+    GetWindowTextW(window, text, 512);
+    if (IsWindowVisible(window) && search->title == text) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND wait_for_window(const std::wstring& title, bool present)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
+        title_search search{title};
+        EnumWindows(find_titled, reinterpret_cast<LPARAM>(&search));
+        if ((search.found != nullptr) == present || std::chrono::steady_clock::now() >= deadline) {
+            return search.found;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+}
+
+}  // namespace
+
+TEST(Shell, ExplorerOpensOnTheFilesFolder)
+{
+    scratch_folder folder(L"explorer_target_folder");
+    const std::wstring file = folder / L"MarloCheckTool_20261208.zip";
+    ASSERT_TRUE(write_bytes(file, "PK"));
+    ASSERT_TRUE(show_in_explorer(file));
+    const HWND window = wait_for_window(L"explorer_target_folder", true);
+    ASSERT_NE(window, nullptr) << "no Explorer window on the folder appeared";
+    PostMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(wait_for_window(L"explorer_target_folder", false), nullptr) << "the Explorer window stayed open";
+}
+
 TEST(VersionResource, OwnExecutable)
 {
     EXPECT_EQ(get_version_string(L"", L"FileVersion"), L"1.0.0.1");
