@@ -1,184 +1,149 @@
 #include "pages/download_error_help_win.h"
 
 #include "check/http/http_request.h"
-#include "common/format.h"
+#include "common/log.h"
 #include "framework/resources_win.h"
 #include "pages/default_browser.h"
-#include "widgets/theme/gdi_helpers_win.h"
+#include "pages/default_browser_win.h"
+#include "pages/download_help_text.h"
 
 #include <algorithm>
 namespace Gdiplus {
 using std::max;
 using std::min;
-}
+}  // namespace Gdiplus
 #include <commctrl.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlwapi.h>
-#include <shobjidl.h>
 #include <gdiplus.h>
-
-#include <memory>
 
 namespace {
 
-const int kHeadline = 1041, kHttpUrl = 1042, kHttpsUrl = 1043, kOpenHttp = 1044, kOpenHttps = 1045,
-          kErrorLine = 1046, kExplanation = 1047;
+// The help's dialog template and its controls.
 const UINT kTemplate = 160;
+const int kHeadline = 1041, kHttpAddress = 1042, kHttpsAddress = 1043, kOpenHttp = 1044, kOpenHttps = 1045,
+          kErrorLine = 1046, kExplanation = 1047;
 
-const wchar_t kHeadlineText[] =
-    L"<size=11><b>서버에서 <cr=RoyalBlue>checklist.json</cr> 파일을 다운로드하지 못했습니다.";
-const wchar_t kExplanationText[] =
-    L"<size=11><b>대부분 다음과 같은 원인일 가능성이 높습니다.</size></b><br>1.인터넷 연결이 원활하지 않거나 일시적 "
-    L"오류인 경우<br>2.방화벽이나 보안 소프트웨어가 다운로드를 차단한 경우<br>3.조직에서 80 또는 443 포트를 차단한 "
-    L"경우<br>4.프록시 서버를 사용중이거나 설정이 잘못된 경우<br><br><cr=royalblue>아래 두 주소값을 웹브라우저 "
-    L"버튼을 클릭하여 열어보면 원인을 알 수 있습니다.<br>또는 복사하여 웹브라우저에서 입력한 후 각각의 결과를 "
-    L"확인해주시기 바랍니다.<br>정상적인 경우라면 웹브라우저에서 checklist.json 파일을 다운로드하거나<br>해당 "
-    L"파일의 내용이 웹브라우저에 표시되어야 합니다.<br>실패할 경우에는 네트워크 관리자에게 문의해주시기 "
-    L"바랍니다.</cr>";
+const std::uint32_t kWhite = 0xFFFFFFFF;
 const std::uint32_t kCrimson = 0xFFDC143C;
 const COLORREF kRoyalBlue = RGB(0x41, 0x69, 0xE1);
 const COLORREF kAddressBack = RGB(240, 240, 240);
+const COLORREF kButtonHot = RGB(229, 241, 251);
+const COLORREF kButtonEdge = RGB(0x41, 0x69, 0xE1);
 
-std::wstring prog_id_from_registry()
-{
-    wchar_t value[256] = {};
-    DWORD size = sizeof(value);
-    if (RegGetValueW(HKEY_CURRENT_USER,
-                     L"SOFTWARE\\Microsoft\\Windows\\Shell\\Associations\\UrlAssociations\\https\\UserChoice",
-                     L"ProgId", RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return {};
-    return value;
-}
-
-std::wstring prog_id_from_association_service()
-{
-    std::wstring out;
-    HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IApplicationAssociationRegistration* reg = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ApplicationAssociationRegistration, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IApplicationAssociationRegistration, reinterpret_cast<void**>(&reg))) &&
-        reg) {
-        LPWSTR prog_id = nullptr;
-        if (SUCCEEDED(reg->QueryCurrentDefault(L"https", AT_URLPROTOCOL, AL_EFFECTIVE, &prog_id)) && prog_id) {
-            out = prog_id;
-            CoTaskMemFree(prog_id);
-        }
-        reg->Release();
-    }
-    if (SUCCEEDED(init))
-        CoUninitialize();
-    return out;
-}
-
-// A PNG resource as a bitmap of the given size on white.
-HBITMAP load_png_bitmap(UINT id, int width, int height)
+// A PNG resource of this executable as a bitmap of its own (the resource
+// stream is not kept alive behind it).
+std::unique_ptr<Gdiplus::Bitmap> load_png(UINT id)
 {
     DWORD size = 0;
     const void* data = resource_bytes(L"PNG", id, &size);
-    if (!data || !gdiplus_ensure_started())
+    if (!data || !ensure_gdiplus())
         return nullptr;
     IStream* stream = SHCreateMemStream(static_cast<const BYTE*>(data), size);
     if (!stream)
         return nullptr;
-    HBITMAP result = nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> copy;
     {
         Gdiplus::Bitmap source(stream);
         if (source.GetLastStatus() == Gdiplus::Ok) {
-            Gdiplus::Bitmap scaled(width, height, PixelFormat32bppARGB);
-            Gdiplus::Graphics g(&scaled);
-            g.Clear(Gdiplus::Color(255, 255, 255, 255));
-            g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-            g.DrawImage(&source, 0, 0, width, height);
-            scaled.GetHBITMAP(Gdiplus::Color(255, 255, 255, 255), &result);
+            const INT w = static_cast<INT>(source.GetWidth()), h = static_cast<INT>(source.GetHeight());
+            copy = std::make_unique<Gdiplus::Bitmap>(w, h, PixelFormat32bppPARGB);
+            Gdiplus::Graphics g(copy.get());
+            g.Clear(Gdiplus::Color(0, 0, 0, 0));
+            g.DrawImage(&source, 0, 0, w, h);
         }
     }
     stream->Release();
-    return result;
+    return copy;
 }
 
-} // namespace
+}  // namespace
 
 CDownloadErrorHelpDlg::CDownloadErrorHelpDlg(HWND parent) : CDialogEx(kTemplate, parent) {}
 
 CDownloadErrorHelpDlg::~CDownloadErrorHelpDlg()
 {
-    if (m_button_image)
-        DeleteObject(m_button_image);
     if (m_white)
         DeleteObject(m_white);
-    if (m_edit_back)
-        DeleteObject(m_edit_back);
-}
-
-std::wstring CDownloadErrorHelpDlg::default_browser_name()
-{
-    std::wstring prog_id = prog_id_from_association_service();
-    if (prog_id.empty())
-        prog_id = prog_id_from_registry();
-    return browser_name_from_prog_id(prog_id);
+    if (m_address_back)
+        DeleteObject(m_address_back);
 }
 
 BOOL CDownloadErrorHelpDlg::OnInitDialog()
 {
     CDialogEx::OnInitDialog();
     m_white = CreateSolidBrush(RGB(255, 255, 255));
-    m_edit_back = CreateSolidBrush(kAddressBack);
+    m_address_back = CreateSolidBrush(kAddressBack);
 
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOANIMATE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (m_tooltip)
-        SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+    create_tooltip();
 
-    m_headline.attach(item(kHeadline));
-    m_headline.set_background(0xFFFFFFFF);
-    m_headline.set_font_name(L"맑은 고딕");
-    m_headline.set_text(kHeadlineText);
-
-    std::wstring code_text = error_text(m_error_code);
-    if (code_text.empty())
-        code_text = L"unknown error";
-    m_error_line.attach(item(kErrorLine));
-    m_error_line.set_background(0xFFFFFFFF);
-    m_error_line.set_font_name(L"맑은 고딕");
-    m_error_line.set_font_size(10);
-    m_error_line.set_plain_text(format_text(L"에러코드 : %d %s", m_error_code, code_text.c_str()), kCrimson);
-
-    m_explanation.attach(item(kExplanation));
-    m_explanation.set_background(0xFFFFFFFF);
-    m_explanation.set_font_name(L"맑은 고딕");
-    m_explanation.set_line_spacing(1.5f);
-    m_explanation.set_text(kExplanationText);
-
-    SetDlgItemTextW(m_hwnd, kHttpUrl, help_http_address(m_host, m_path).c_str());
-    SetDlgItemTextW(m_hwnd, kHttpsUrl, help_https_address(m_host, m_path).c_str());
-
-    int image_id = browser_image_id(default_browser_name());
-    RECT button{};
-    GetClientRect(item(kOpenHttp), &button);
-    int side = std::max(8, static_cast<int>(std::min(button.right, button.bottom)) - scale(4));
-    m_button_image = load_png_bitmap(static_cast<UINT>(image_id), side, side);
-    const struct {
-        int id;
-        const wchar_t* tip;
-    } buttons[] = {{kOpenHttp, L"80 포트로 기본 브라우저에서 열기"}, {kOpenHttps, L"443 포트로 기본 브라우저에서 열기"}};
-    for (const auto& b : buttons) {
-        HWND h = item(b.id);
-        if (m_button_image)
-            SendMessageW(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(m_button_image));
-        if (m_tooltip) {
-            TOOLINFOW ti{};
-            ti.cbSize = sizeof(ti);
-            ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-            ti.hwnd = m_hwnd;
-            ti.uId = reinterpret_cast<UINT_PTR>(h);
-            ti.lpszText = const_cast<wchar_t*>(b.tip);
-            SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-        }
+    if (m_headline.attach(item(kHeadline))) {
+        m_headline.set_background(kWhite);
+        m_headline.set_text(kHelpHeadlineMarkup);
     }
+
+    m_error_line_text = help_error_line(m_error_code, error_text(m_error_code));
+    if (m_error_line.attach(item(kErrorLine))) {
+        m_error_line.set_background(kWhite);
+        m_error_line.set_font_size(10);
+        m_error_line.set_plain_text(m_error_line_text, kCrimson);
+    }
+
+    if (m_explanation.attach(item(kExplanation))) {
+        m_explanation.set_background(kWhite);
+        m_explanation.set_line_spacing(1.5f);
+        m_explanation.set_text(kHelpExplanationMarkup);
+    }
+
+    SetDlgItemTextW(m_hwnd, kHttpAddress, help_http_address(m_host, m_path).c_str());
+    SetDlgItemTextW(m_hwnd, kHttpsAddress, help_https_address(m_host, m_path).c_str());
+
+    m_browser_name = default_browser_name();
+    m_image_id = browser_image_id(m_browser_name);
+    m_image = load_png(static_cast<UINT>(m_image_id));
+    if (!m_image)
+        SCLOG(3, L"browser picture %d could not be loaded", m_image_id);
+    for (int id : {kOpenHttp, kOpenHttps}) {
+        HWND button = item(id);
+        if (!button)
+            continue;
+        // The buttons paint their picture themselves, scaled to their size.
+        LONG_PTR style = GetWindowLongPtrW(button, GWL_STYLE);
+        style = (style & ~static_cast<LONG_PTR>(BS_TYPEMASK | BS_BITMAP | BS_ICON)) | BS_OWNERDRAW;
+        SetWindowLongPtrW(button, GWL_STYLE, style);
+        InvalidateRect(button, nullptr, TRUE);
+    }
+    add_tool(kOpenHttp, L"80 포트로 기본 브라우저에서 열기");
+    add_tool(kOpenHttps, L"443 포트로 기본 브라우저에서 열기");
+
     CenterWindow();
     return TRUE;
+}
+
+void CDownloadErrorHelpDlg::create_tooltip()
+{
+    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOANIMATE, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (m_tooltip)
+        SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
+}
+
+void CDownloadErrorHelpDlg::add_tool(int id, const wchar_t* text)
+{
+    HWND control = item(id);
+    if (!m_tooltip || !control)
+        return;
+    TOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    // Mouse messages reach the tip through PreTranslateMessage.
+    info.uFlags = TTF_IDISHWND;
+    info.hwnd = m_hwnd;
+    info.uId = reinterpret_cast<UINT_PTR>(control);
+    info.lpszText = const_cast<wchar_t*>(text);
+    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 bool CDownloadErrorHelpDlg::PreTranslateMessage(MSG* msg)
@@ -192,14 +157,19 @@ bool CDownloadErrorHelpDlg::PreTranslateMessage(MSG* msg)
 
 void CDownloadErrorHelpDlg::OnCancel()
 {
-    // Only the OK button closes the help.
+    // The help stays until the user confirms it with OK.
 }
 
 void CDownloadErrorHelpDlg::open_address(int edit_id)
 {
-    wchar_t address[2048] = {};
-    GetDlgItemTextW(m_hwnd, edit_id, address, static_cast<int>(std::size(address)));
-    ShellExecuteW(nullptr, L"open", address, nullptr, nullptr, SW_SHOWNORMAL);
+    HWND edit = item(edit_id);
+    const int length = edit ? GetWindowTextLengthW(edit) : 0;
+    if (length <= 0)
+        return;
+    std::wstring address(static_cast<size_t>(length) + 1, L'\0');
+    address.resize(static_cast<size_t>(GetWindowTextW(edit, address.data(), length + 1)));
+    // A failure to start the browser is not reported: the address stays there to copy.
+    ShellExecuteW(nullptr, L"open", address.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 bool CDownloadErrorHelpDlg::OnCommand(int id, int code, HWND)
@@ -207,40 +177,82 @@ bool CDownloadErrorHelpDlg::OnCommand(int id, int code, HWND)
     if (code != BN_CLICKED)
         return false;
     if (id == kOpenHttp) {
-        open_address(kHttpUrl);
+        open_address(kHttpAddress);
         return true;
     }
     if (id == kOpenHttps) {
-        open_address(kHttpsUrl);
+        open_address(kHttpsAddress);
         return true;
     }
     return false;
+}
+
+void CDownloadErrorHelpDlg::draw_image_button(const DRAWITEMSTRUCT& item)
+{
+    HDC dc = item.hDC;
+    RECT rc = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    const bool focused = (item.itemState & ODS_FOCUS) != 0;
+    HBRUSH back = CreateSolidBrush(pressed ? kButtonHot : RGB(255, 255, 255));
+    FillRect(dc, &rc, back);
+    DeleteObject(back);
+    if (focused || pressed) {
+        HBRUSH edge = CreateSolidBrush(kButtonEdge);
+        FrameRect(dc, &rc, edge);
+        DeleteObject(edge);
+    }
+    if (m_image) {
+        const int side = std::min(rc.right - rc.left, rc.bottom - rc.top) - 2 * scale(2);
+        if (side > 0) {
+            const int shift = pressed ? 1 : 0;
+            const int x = rc.left + (rc.right - rc.left - side) / 2 + shift;
+            const int y = rc.top + (rc.bottom - rc.top - side) / 2 + shift;
+            Gdiplus::Graphics g(dc);
+            g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+            g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+            g.DrawImage(m_image.get(), Gdiplus::Rect(x, y, side, side));
+        }
+    }
 }
 
 bool CDownloadErrorHelpDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
     switch (msg) {
     case WM_ERASEBKGND: {
+        if (!m_white)
+            return false;
         RECT rc = client_rect();
         FillRect(reinterpret_cast<HDC>(wp), &rc, m_white);
         result = 1;
         return true;
     }
     case WM_CTLCOLORDLG:
+    case WM_CTLCOLORBTN:
+        if (!m_white)
+            return false;
         result = reinterpret_cast<LRESULT>(m_white);
         return true;
     case WM_CTLCOLORSTATIC: {
+        if (!m_white)
+            return false;
         HDC dc = reinterpret_cast<HDC>(wp);
-        HWND control = reinterpret_cast<HWND>(lp);
-        int id = GetDlgCtrlID(control);
-        if (id == kHttpUrl || id == kHttpsUrl) {
+        const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
+        if (id == kHttpAddress || id == kHttpsAddress) {
             SetTextColor(dc, kRoyalBlue);
             SetBkColor(dc, kAddressBack);
-            result = reinterpret_cast<LRESULT>(m_edit_back);
+            result = reinterpret_cast<LRESULT>(m_address_back);
         } else {
             SetBkColor(dc, RGB(255, 255, 255));
             result = reinterpret_cast<LRESULT>(m_white);
         }
+        return true;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
+        if (!item || item->CtlType != ODT_BUTTON || (item->CtlID != kOpenHttp && item->CtlID != kOpenHttps))
+            return false;
+        draw_image_button(*item);
+        result = TRUE;
         return true;
     }
     default:
@@ -248,11 +260,12 @@ bool CDownloadErrorHelpDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
     }
 }
 
-void show_download_error_help(HWND parent, std::int32_t error_code, const std::wstring& host, const std::wstring& path)
+INT_PTR show_download_error_help(HWND parent, std::int32_t error_code, const std::wstring& host,
+                                 const std::wstring& path)
 {
     CDownloadErrorHelpDlg dlg(parent);
     dlg.m_error_code = error_code;
     dlg.m_host = host;
     dlg.m_path = path;
-    dlg.DoModal();
+    return dlg.DoModal();
 }

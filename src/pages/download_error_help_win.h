@@ -1,45 +1,61 @@
 // The help shown when the check list could not be downloaded: likely causes,
-// the error with its system text, and both addresses to open in the default
-// browser. It closes only through its OK button.
+// the error with its system text, and both addresses of the file with buttons
+// that open them in the default browser. Only its OK button closes it.
 #pragma once
 
 #include "framework/dialog_win.h"
 #include "widgets/markup_static_win.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
+
+namespace Gdiplus {
+class Bitmap;
+}
 
 class CDownloadErrorHelpDlg : public CDialogEx {
 public:
     explicit CDownloadErrorHelpDlg(HWND parent = nullptr);
     ~CDownloadErrorHelpDlg() override;
 
+    // Set between construction and DoModal.
     std::int32_t m_error_code = 0;
     std::wstring m_host;
-    std::wstring m_path;
+    std::wstring m_path;  // as the download used it, with its leading "/"
 
-    // Display name of the program registered for https links ("" when none).
-    static std::wstring default_browser_name();
+    // What initialisation chose, for the caller and for tests.
+    const std::wstring& error_line() const { return m_error_line_text; }
+    const std::wstring& browser_name() const { return m_browser_name; }
+    int image_id() const { return m_image_id; }
+
     bool PreTranslateMessage(MSG* msg) override;
 
 protected:
     BOOL OnInitDialog() override;
+    // Escape and the close box do nothing.
     void OnCancel() override;
     bool OnCommand(int id, int code, HWND control) override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
+    void create_tooltip();
+    void add_tool(int id, const wchar_t* text);
     void open_address(int edit_id);
+    void draw_image_button(const DRAWITEMSTRUCT& item);
 
     CSCStatic m_headline;
     CSCStatic m_error_line;
     CSCStatic m_explanation;
     HWND m_tooltip = nullptr;
-    HBITMAP m_button_image = nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> m_image;
     HBRUSH m_white = nullptr;
-    HBRUSH m_edit_back = nullptr;
+    HBRUSH m_address_back = nullptr;
+    std::wstring m_error_line_text;
+    std::wstring m_browser_name;
+    int m_image_id = 0;
 };
 
-// Shows the help modally.
-void show_download_error_help(HWND parent, std::int32_t error_code, const std::wstring& host,
-                              const std::wstring& path);
+// Shows the help modally over `parent`; returns when the user pressed OK.
+INT_PTR show_download_error_help(HWND parent, std::int32_t error_code, const std::wstring& host,
+                                 const std::wstring& path);
