@@ -295,3 +295,37 @@ TEST(TextFiles, WriteAndReadBack)
     EXPECT_FALSE(write_text_file(folder / sep(L"no/such/folder.txt"), L"x"));
     EXPECT_EQ(read_text_file(folder.path()), L"") << "a folder is not a text file";
 }
+
+TEST(TextEncodings, ArbitraryBytesNeverBreakTheDecoders)
+{
+    // A fixed seed keeps the run repeatable; the sanitizers of the native tree
+    // watch every access.
+    std::uint32_t state = 12345;
+    const auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return static_cast<unsigned char>(state >> 16);
+    };
+    const int encodings[] = {text_encoding_ansi, text_encoding_utf7_bom, text_encoding_utf8,
+                             text_encoding_utf8_bom, text_encoding_utf16be_bom, text_encoding_utf16le,
+                             text_encoding_utf16le_bom, text_encoding_utf32be_bom, text_encoding_utf32le_bom};
+    for (int round = 0; round < 3000; ++round) {
+        std::string bytes(static_cast<std::size_t>(next() % 64), '\0');
+        for (auto& b : bytes) {
+            b = static_cast<char>(next());
+        }
+        const std::wstring wide = from_utf8(bytes);
+        EXPECT_EQ(is_valid_utf8(bytes), wide.find(L'\xFFFD') == std::wstring::npos || bytes.find("\xEF\xBF\xBD") != std::string::npos);
+        EXPECT_TRUE(is_valid_utf8(to_utf8(wide)));
+        EXPECT_EQ(from_utf8(to_utf8(wide)), wide);
+        const int detected = detect_text_encoding_of(bytes, bytes.size(), looks_like_utf16le,
+                                                     [&] { return is_valid_utf8(bytes); });
+        EXPECT_TRUE(std::find(std::begin(encodings), std::end(encodings), detected) != std::end(encodings));
+        for (const int encoding : encodings) {
+            if (encoding == text_encoding_utf7_bom || encoding == text_encoding_ansi) {
+                continue;  // handed to the system's code-page conversion
+            }
+            const std::wstring text = decode_text(bytes, encoding);
+            EXPECT_LE(text.size(), bytes.size() + 1);
+        }
+    }
+}
