@@ -6,8 +6,6 @@
 #include "common/text_file.h"
 #include "diag/archive/zip_platform.h"
 
-#include <cerrno>
-
 std::wstring file_time_text(const std::wstring& path)
 {
     local_time t;
@@ -15,20 +13,6 @@ std::wstring file_time_text(const std::wstring& path)
         t = local_time_from_unix(0);
     return format_date_time(t, date_time_mode_both, true, L" ", true, true);
 }
-
-#ifndef _WIN32
-// The native tree has no system error codes of its own kind; errno stands in.
-static std::uint32_t last_error_code()
-{
-    return static_cast<std::uint32_t>(errno);
-}
-#else
-#include <windows.h>
-static std::uint32_t last_error_code()
-{
-    return GetLastError();
-}
-#endif
 
 DirectoryTestOutcome run_directory_test(const std::wstring& base)
 {

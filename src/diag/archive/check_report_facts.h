@@ -15,3 +15,6 @@ DirectoryTestOutcome run_directory_test(const std::wstring& base);
 // Date and time of a file's last modification as the report prints it; the date
 // of time zero when it cannot be read.
 std::wstring file_time_text(const std::wstring& path);
+
+// The system's code of the last failed file operation of this thread.
+std::uint32_t last_error_code();

@@ -11,7 +11,14 @@
 #include <sys/statvfs.h>
 #include <sys/sysinfo.h>
 
+#include <cerrno>
 #include <filesystem>
+
+// errno stands in for the system error codes of Windows.
+std::uint32_t last_error_code()
+{
+    return static_cast<std::uint32_t>(errno);
+}
 
 CheckReportFacts gather_check_report_facts(const std::wstring& service_name)
 {

@@ -23,6 +23,11 @@ std::size_t ansi_length(const std::wstring& text)
 
 } // namespace
 
+std::uint32_t last_error_code()
+{
+    return GetLastError();
+}
+
 CheckReportFacts gather_check_report_facts(const std::wstring& service_name)
 {
     CheckReportFacts f;

@@ -33,7 +33,7 @@ std::uint32_t unix32(std::int64_t t)
     return static_cast<std::uint32_t>(static_cast<std::int32_t>(clamped));
 }
 
-std::uint16_t needed_version(const EntryRecord& e, bool zip64)
+std::uint16_t needed_version(bool zip64)
 {
     return zip64 ? kVersionNeededZip64 : kVersionNeeded;
 }
@@ -106,7 +106,7 @@ std::string local_header(const EntryRecord& e)
 {
     std::string out;
     put32(out, 0x04034b50);
-    put16(out, needed_version(e, e.local_zip64));
+    put16(out, needed_version(e.local_zip64));
     put16(out, e.flags);
     put16(out, e.method);
     put16(out, e.dos_time);
@@ -158,7 +158,7 @@ std::string central_record(const EntryRecord& e)
     std::string out;
     put32(out, 0x02014b50);
     put16(out, kVersionMadeBy);
-    put16(out, needed_version(e, zip64 || e.local_zip64));
+    put16(out, needed_version(zip64 || e.local_zip64));
     put16(out, e.flags);
     put16(out, e.method);
     put16(out, e.dos_time);

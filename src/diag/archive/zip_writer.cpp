@@ -218,7 +218,6 @@ std::uint32_t write_data(ZipArchive* a, SourceFile& source, EntryRecord& e)
 std::uint32_t finish_local_header(ZipArchive* a, const EntryRecord& e)
 {
     const std::string tail = local_header_tail(e);
-    std::string zip64;
     if (!a->file->seek(e.local_offset + kLocalCrcOffset))
         return kZipSeekFailed;
     if (!a->file->write(tail.data(), tail.size()))
