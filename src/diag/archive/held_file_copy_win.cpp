@@ -65,11 +65,12 @@ bool same_file(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMA
            a.nFileIndexLow == b.nFileIndexLow;
 }
 
-bool copy_mapped(HANDLE source, std::uint64_t size, const std::wstring& to)
+bool copy_mapped(HANDLE source, const BY_HANDLE_FILE_INFORMATION& info, const std::wstring& to)
 {
     HANDLE out = CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (out == INVALID_HANDLE_VALUE)
         return false;
+    const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
     bool ok = true;
     if (size > 0) {
         ok = false;
@@ -90,6 +91,9 @@ bool copy_mapped(HANDLE source, std::uint64_t size, const std::wstring& to)
             CloseHandle(mapping);
         }
     }
+    // The copy carries the original's times, which the archive entry shows.
+    if (ok)
+        SetFileTime(out, &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime);
     const bool closed = CloseHandle(out) != FALSE;
     if (!ok || !closed)
         DeleteFileW(to.c_str());
@@ -148,8 +152,7 @@ bool copy_through_holder(const std::wstring& from, const std::wstring& to)
                 continue;
             BY_HANDLE_FILE_INFORMATION info{};
             if (GetFileType(dup) == FILE_TYPE_DISK && GetFileInformationByHandle(dup, &info) && same_file(info, target)) {
-                const std::uint64_t size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-                copied = copy_mapped(dup, size, to);
+                copied = copy_mapped(dup, info, to);
             }
             CloseHandle(dup);
         }

@@ -132,7 +132,13 @@ std::unique_ptr<ArchiveFile> create_archive_file(const std::wstring& path)
 bool copy_held_file(const std::wstring& from, const std::wstring& to)
 {
     std::error_code ec;
-    return fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::overwrite_existing, ec) && !ec;
+    if (!fs::copy_file(fs::path(from), fs::path(to), fs::copy_options::overwrite_existing, ec) || ec)
+        return false;
+    // The copy carries the original's modification time, which the archive entry shows.
+    const auto modified = fs::last_write_time(fs::path(from), ec);
+    if (!ec)
+        fs::last_write_time(fs::path(to), modified, ec);
+    return true;
 }
 
 bool delete_file(const std::wstring& path)

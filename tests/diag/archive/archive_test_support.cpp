@@ -150,6 +150,8 @@ ZipView read_zip(const std::wstring& path)
         ZipEntryView e;
         e.flags = le(s, p + 8, 2);
         e.method = le(s, p + 10, 2);
+        e.dos_time = static_cast<std::uint16_t>(le(s, p + 12, 2));
+        e.dos_date = static_cast<std::uint16_t>(le(s, p + 14, 2));
         const std::uint32_t crc = le(s, p + 16, 4);
         const std::uint32_t csize = le(s, p + 20, 4);
         const std::uint32_t usize = le(s, p + 24, 4);

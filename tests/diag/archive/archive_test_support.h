@@ -50,6 +50,8 @@ struct ZipEntryView
     unsigned flags = 0;
     unsigned method = 0;
     std::uint32_t external = 0;
+    std::uint16_t dos_time = 0;
+    std::uint16_t dos_date = 0;
     std::string data;
     bool crc_ok = false;
 };

@@ -37,6 +37,13 @@ public:
             CloseHandle(m_handle);
     }
     bool ok() const { return m_handle != INVALID_HANDLE_VALUE; }
+    // 2021-03-04 05:06:08 UTC as the last-write time.
+    bool set_known_time()
+    {
+        SYSTEMTIME st{2021, 3, 0, 4, 5, 6, 8, 0};
+        FILETIME ft;
+        return SystemTimeToFileTime(&st, &ft) && SetFileTime(m_handle, nullptr, nullptr, &ft);
+    }
     bool write(const std::string& text)
     {
         DWORD n = 0;
@@ -175,6 +182,7 @@ TEST(HeldFileHelper, DISABLED_HoldUntilReleased)
     HeldFile held(path, GENERIC_READ | GENERIC_WRITE, 0);
     ASSERT_TRUE(held.ok());
     ASSERT_TRUE(held.write("held by another process\r\n"));
+    ASSERT_TRUE(held.set_known_time());
     write_file(path + L".ready", "");
     EXPECT_TRUE(wait_for_file(release, 120000));
 }
@@ -220,6 +228,9 @@ TEST(ZipOnWindows, ALogHeldByAnotherProcessIsPackedFromACopy)
     EXPECT_THAT(view.names(), ElementsAre("other.log", "agent.log"));
     ASSERT_NE(nullptr, entry(view, "agent.log"));
     EXPECT_EQ("held by another process\r\n", entry(view, "agent.log")->data);
+    // The entry has the held file's own time, not the copy's.
+    EXPECT_EQ(((2021 - 1980) << 9) | (3 << 5) | 4, entry(view, "agent.log")->dos_date);
+    EXPECT_EQ((5 << 11) | (6 << 5) | 4, entry(view, "agent.log")->dos_time);
 }
 
 TEST(SaveLogsOnWindows, FullSaveWithTheMachinesFigures)

@@ -70,6 +70,7 @@ TEST(ZipFolder, AFileThatCannotBeOpenedIsPackedFromACopyUnderItsOwnName)
     ScratchFolder scratch;
     const std::wstring logs = scratch / L"logs";
     write_file(logs + L"/held.log", "held by the agent\r\n");
+    set_times(logs + L"/held.log", 1614834368, 1614834368); // 2021-03-04 05:06:08 UTC
     write_file(logs + L"/free.log", "free\r\n");
     write_file(logs + L"/stuck.log", "cannot even be copied\r\n");
 
@@ -100,6 +101,11 @@ TEST(ZipFolder, AFileThatCannotBeOpenedIsPackedFromACopyUnderItsOwnName)
     EXPECT_THAT(listed_names(zip), ElementsAre("held.log", "free.log"));
     const CommandResult content = run("unzip -p '" + narrow(zip) + "' held.log");
     EXPECT_EQ("held by the agent\r\n", content.output);
+    // The entry has the held file's own time, not the copy's.
+    const ZipView view = read_zip(zip);
+    ASSERT_TRUE(view.ok);
+    EXPECT_EQ(((2021 - 1980) << 9) | (3 << 5) | 4, view.entries[0].dos_date);
+    EXPECT_EQ((5 << 11) | (6 << 5) | 4, view.entries[0].dos_time);
     // The sources are untouched.
     EXPECT_EQ("cannot even be copied\r\n", read_file(logs + L"/stuck.log"));
 }
