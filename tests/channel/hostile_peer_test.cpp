@@ -223,3 +223,31 @@ TEST(ChannelSocket, OperationsWithoutASocketFail)
     channel.Close();
     EXPECT_FALSE(channel.is_open());
 }
+
+TEST(HostilePeer, TricklingPeerCannotStretchTheTimeOut)
+{
+    // One byte of the session-key message every 200 ms: each byte would beat a
+    // per-call time-out of 1 s, the whole message would take almost a minute.
+    RawPeer peer([](Socket& s) {
+        char key[blastsock::public_key_message_size];
+        if (!s.RecvExact(key, sizeof key))
+            return;
+        for (std::size_t i = 0; i < blastsock::session_key_message_size; ++i) {
+            if (!s.SendAll("A", 1))
+                return;
+            // Paces the bytes; returns at once when the client hangs up.
+            if (socket_api::wait_readable(s.handle(), 200))
+                return;
+        }
+    });
+    blastsock channel;
+    ASSERT_TRUE(channel.Create());
+    ASSERT_TRUE(channel.Connect("127.0.0.1", peer.port()));
+    ASSERT_TRUE(channel.SetTimeouts(1000, 1000));
+    const bool exchanged = channel.CryptInit();
+    const int error = socket_api::last_error();
+    EXPECT_FALSE(exchanged);
+    EXPECT_EQ(error, socket_api::error_timed_out());
+    EXPECT_FALSE(channel.is_open());
+    EXPECT_TRUE(peer.wait_done());
+}

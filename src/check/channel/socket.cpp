@@ -1,5 +1,7 @@
 #include "check/channel/socket.h"
 
+#include <chrono>
+
 namespace {
 
 // Holds `m` only when the socket was built with locks.
@@ -36,10 +38,15 @@ bool Socket::Create()
 {
     Close();
     const socket_handle s = socket_api::create_tcp();
-    std::lock_guard<std::mutex> lock(m_handle_lock);
-    m_socket = s;
-    m_owns_socket = true;
-    return m_socket != invalid_socket;
+    const int error = socket_api::last_error();
+    {
+        std::lock_guard<std::mutex> lock(m_handle_lock);
+        m_socket = s;
+        m_owns_socket = true;
+    }
+    if (s == invalid_socket)
+        socket_api::set_last_error(error); // the lock may have touched it
+    return s != invalid_socket;
 }
 
 void Socket::Attach(socket_handle s)
@@ -89,6 +96,7 @@ bool Socket::SetTimeouts(int receive_ms, int send_ms)
         close_after_failure();
         return false;
     }
+    m_receive_timeout_ms = receive_ms > 0 ? receive_ms : 0;
     return true;
 }
 
@@ -116,10 +124,19 @@ bool Socket::RecvExact(void* buffer, std::size_t length)
 {
     OptionalLock lock(m_recv_lock, m_use_locks);
     char* p = static_cast<char*>(buffer);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_receive_timeout_ms);
     while (length > 0) {
         if (m_socket == invalid_socket) {
             socket_api::set_last_error(socket_api::error_not_socket());
             return false;
+        }
+        if (m_receive_timeout_ms > 0) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0 || !socket_api::wait_readable(m_socket, static_cast<int>(left.count()))) {
+                Close();
+                socket_api::set_last_error(socket_api::error_timed_out());
+                return false;
+            }
         }
         const long n = socket_api::recv_some(m_socket, p, length);
         if (n <= 0) {

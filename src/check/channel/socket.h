@@ -29,6 +29,8 @@ public:
     // socket error says why (WSAEINVAL for a host without an address).
     bool Connect(const std::string& host, int port);
     // Send and receive time-outs; false (and closed) when they cannot be set.
+    // The receive time-out bounds a whole RecvExact, so a peer that trickles a
+    // message byte by byte cannot hold the channel longer than that.
     bool SetTimeouts(int receive_ms, int send_ms);
     bool SendAll(const void* data, std::size_t length);
     // `length` 0 succeeds at once.
@@ -53,4 +55,5 @@ protected:
     std::mutex m_send_lock;
     std::mutex m_recv_lock;
     const bool m_use_locks;
+    int m_receive_timeout_ms = 0; // 0: none
 };
