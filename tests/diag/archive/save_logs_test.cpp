@@ -177,6 +177,29 @@ TEST(SaveLogs, UnusableWorkFolderGivesNoArchiveAMessageAndTheWindowBack)
     EXPECT_EQ("agent log", read_file(scratch / L"Logs/Agent/agent.log"));
 }
 
+TEST(SaveLogs, AnArchiveThatCannotBeMadeKeepsEveryWorkFile)
+{
+    ScratchFolder scratch;
+    Installation inst(scratch);
+    // Folders stand where the final archive of the next seconds would be written.
+    const std::int64_t now = current_unix_time();
+    for (int k = 0; k < 30; ++k)
+        make_folder(scratch / (L"Work/Vantu_" +
+                               archive_time_stamp(local_time_from_unix(now + k), current_ui_language()) + L".zip"));
+    const SaveLogsOutcome out = save_logs(inst.input, inst.host);
+    EXPECT_FALSE(out.archive_created);
+    EXPECT_TRUE(inst.host.shown.empty());
+    ASSERT_EQ(1u, inst.host.messages.size());
+    EXPECT_THAT(inst.host.messages[0], HasSubstr(out.archive_path));
+    EXPECT_THAT(inst.host.calls, ElementsAre("disable", "wait", "hide", "enable"));
+    // Nothing was deleted: the report, the texts and the log archive wait in the work folder.
+    EXPECT_TRUE(exists(scratch / L"Work/check_result.txt"));
+    EXPECT_TRUE(exists(scratch / L"Work/systeminfo.txt"));
+    EXPECT_TRUE(exists(scratch / L"Work/eventlog.txt"));
+    EXPECT_TRUE(exists(scratch / L"Work/Vantu_log.zip"));
+    EXPECT_EQ(7u, out.left_over.size()) << "report, two listings, four texts";
+}
+
 TEST(SaveLogs, ArchiveTimeStampAndEncodings)
 {
     local_time t;
