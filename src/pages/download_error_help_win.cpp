@@ -94,6 +94,7 @@ BOOL CDownloadErrorHelpDlg::OnInitDialog()
         m_explanation.set_background(kWhite);
         m_explanation.set_line_spacing(1.5f);
         m_explanation.set_text(kHelpExplanationMarkup);
+        fit_explanation();
     }
 
     SetDlgItemTextW(m_hwnd, kHttpAddress, help_http_address(m_host, m_path).c_str());
@@ -118,7 +119,42 @@ BOOL CDownloadErrorHelpDlg::OnInitDialog()
     add_tool(kOpenHttps, L"443 포트로 기본 브라우저에서 열기");
 
     CenterWindow();
-    return TRUE;
+    // The OK button takes the focus rather than the first address, which would show selected.
+    SetFocus(item(IDOK));
+    return FALSE;
+}
+
+void CDownloadErrorHelpDlg::fit_explanation()
+{
+    HWND explanation = m_explanation.hwnd();
+    RECT client;
+    GetClientRect(explanation, &client);
+    const RECT text = m_explanation.text_rect();
+    const int overflow = text.bottom - client.bottom;
+    if (overflow <= 0)
+        return;
+    // Fonts taller than the template's make the explanation longer than its
+    // box: the box, everything under it and the dialog grow so no line is cut.
+    auto rect_in_dialog = [this](HWND control) {
+        RECT rc;
+        GetWindowRect(control, &rc);
+        MapWindowPoints(nullptr, m_hwnd, reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    };
+    RECT box = rect_in_dialog(explanation);
+    SetWindowPos(explanation, nullptr, 0, 0, box.right - box.left, box.bottom - box.top + overflow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    for (int id : {kHttpAddress, kOpenHttp, kHttpsAddress, kOpenHttps, IDOK}) {
+        if (HWND control = item(id)) {
+            RECT rc = rect_in_dialog(control);
+            SetWindowPos(control, nullptr, rc.left, rc.top + overflow, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    RECT frame = window_rect();
+    SetWindowPos(m_hwnd, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top + overflow,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    m_explanation.set_text(kHelpExplanationMarkup);
 }
 
 void CDownloadErrorHelpDlg::create_tooltip()

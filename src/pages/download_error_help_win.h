@@ -25,6 +25,7 @@ public:
     std::wstring m_path;  // as the download used it, with its leading "/"
 
     // What initialisation chose, for the caller and for tests.
+    RECT explanation_text_rect() const { return m_explanation.text_rect(); }
     const std::wstring& error_line() const { return m_error_line_text; }
     const std::wstring& browser_name() const { return m_browser_name; }
     int image_id() const { return m_image_id; }
@@ -40,6 +41,7 @@ protected:
 
 private:
     void create_tooltip();
+    void fit_explanation();
     void add_tool(int id, const wchar_t* text);
     void open_address(int edit_id);
     void draw_image_button(const DRAWITEMSTRUCT& item);
