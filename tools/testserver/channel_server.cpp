@@ -111,7 +111,8 @@ void ChannelServer::stop()
         connections.swap(m_connections);
     }
     for (auto& c : connections) {
-        c->channel.Interrupt(); // wakes a thread blocked in recv or send
+        // Ends the connection; its thread sees that, or the stop flag, on its next poll.
+        c->channel.Interrupt();
         if (c->thread.joinable())
             c->thread.join();
     }

@@ -37,8 +37,9 @@ public:
     bool RecvExact(void* buffer, std::size_t length);
     // Shuts the socket down in both directions and closes it; no-op when closed.
     void Close();
-    // May be called from another thread: shuts the connection down so that a
-    // blocked send or receive returns and fails (and so closes the socket).
+    // May be called from another thread: shuts the connection down, so the
+    // owner's next send or receive fails and closes the socket. (Whether a call
+    // already blocked returns at once depends on the platform; Wine's does not.)
     void Interrupt();
 
     bool is_open() const { return m_socket != invalid_socket; }
