@@ -15,8 +15,11 @@ if(WIN32)
     add_library(vantu::cryptopp STATIC IMPORTED GLOBAL)
     set_target_properties(vantu::cryptopp PROPERTIES
         IMPORTED_LOCATION "${VANTU_CRYPTOPP_PREFIX}/lib/libcryptopp.a"
-        INTERFACE_INCLUDE_DIRECTORIES "${VANTU_CRYPTOPP_PREFIX}/include")
-    target_link_libraries(vantu::cryptopp INTERFACE ws2_32)
+        INTERFACE_INCLUDE_DIRECTORIES "${VANTU_CRYPTOPP_PREFIX}/include"
+        # The library was built with this define (scripts/bootstrap); every user of its
+        # headers must see the same class layouts, or calls corrupt the stack.
+        INTERFACE_COMPILE_DEFINITIONS CRYPTOPP_DISABLE_ASM)
+    target_link_libraries(vantu::cryptopp INTERFACE ws2_32 bcrypt)
 
     # The host's /usr/include must never reach the mingw compiler: copy RapidJSON's
     # headers (header-only) into a folder of this build.
