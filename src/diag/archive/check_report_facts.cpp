@@ -26,9 +26,9 @@ DirectoryTestOutcome run_directory_test(const std::wstring& base)
     o.file_written = write_text_file(o.file, L"access test", true);
     o.file_deleted = vantu::zip::delete_file(o.file);
     if (!o.file_deleted)
-        o.file_delete_error = last_error_code();
+        o.file_delete_error = file_operation_error_code();
     o.folder_deleted = delete_folder_tree(o.folder);
     if (!o.folder_deleted)
-        o.folder_delete_error = last_error_code();
+        o.folder_delete_error = file_operation_error_code();
     return o;
 }

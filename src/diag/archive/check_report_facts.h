@@ -17,4 +17,4 @@ DirectoryTestOutcome run_directory_test(const std::wstring& base);
 std::wstring file_time_text(const std::wstring& path);
 
 // The system's code of the last failed file operation of this thread.
-std::uint32_t last_error_code();
+std::uint32_t file_operation_error_code();

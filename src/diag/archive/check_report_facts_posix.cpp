@@ -15,7 +15,7 @@
 #include <filesystem>
 
 // errno stands in for the system error codes of Windows.
-std::uint32_t last_error_code()
+std::uint32_t file_operation_error_code()
 {
     return static_cast<std::uint32_t>(errno);
 }

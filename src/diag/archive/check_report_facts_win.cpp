@@ -23,7 +23,7 @@ std::size_t ansi_length(const std::wstring& text)
 
 } // namespace
 
-std::uint32_t last_error_code()
+std::uint32_t file_operation_error_code()
 {
     return GetLastError();
 }
