@@ -269,3 +269,43 @@ TEST(JsonDocumentTest, GetStringAndArrays)
     EXPECT_FALSE(doc.is_object());
     EXPECT_EQ(doc.get_string(L"s", L"gone"), L"gone");
 }
+
+#ifdef _WIN32
+#include <windows.h>
+
+#include "checklist/documents_folder.h"
+
+TEST(CheckListOnWindows, DocumentsFolderIsAnExistingFolder)
+{
+    const std::wstring docs = user_documents_folder();
+    ASSERT_FALSE(docs.empty());
+    const DWORD attributes = GetFileAttributesW(docs.c_str());
+    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+TEST(CheckListOnWindows, PathOutsideTheCodePageNamesTheRightFolder)
+{
+    // Under the Korean code page 949 "Zoë", Thai and the emoji have no ANSI form;
+    // the path read from the check list must still reach this very folder.
+    wchar_t temp[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathW(MAX_PATH, temp), 0u);
+    const std::wstring folder = std::wstring(temp) + L"vantu 김 Zoë ก \U0001F600";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_NE(GetFileAttributesW(folder.c_str()), INVALID_FILE_ATTRIBUTES);
+
+    std::string escaped;
+    for (char c : to_utf8(folder)) {
+        if (c == '\\')
+            escaped += "\\\\";
+        else
+            escaped += c;
+    }
+    const CheckListParseResult r = parse(with_required("\"viewer log path\": \"" + escaped + "\""));
+    ASSERT_TRUE(r.ok);
+    const DWORD attributes = GetFileAttributesW(r.log_paths[1].c_str());
+    EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    RemoveDirectoryW(folder.c_str());
+}
+#endif
