@@ -1,0 +1,11 @@
+// Ctrl+C and Ctrl+Break ask a console run to stop, between items as the dialog's
+// stop button does. A second press ends the process at once.
+#pragma once
+
+#include <atomic>
+#include <functional>
+
+// Installs the handler for the rest of the process. `stop` is set on the first
+// press, `checking` (the run's flag) is cleared, and `notice` is called from the
+// handler's thread.
+void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice);

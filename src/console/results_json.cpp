@@ -1,0 +1,97 @@
+#include "console/results_json.h"
+
+#include "check/run/check_codes.h"
+#include "check/run/check_run.h"
+#include "check/run/result_text.h"
+#include "checklist/mask_host.h"
+#include "common/format.h"
+#include "common/text_convert.h"
+#include "console/console_view.h"
+
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+namespace {
+
+using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
+
+void put(Writer& w, const char* key, const std::wstring& value)
+{
+    const std::string utf8 = to_utf8(value);
+    w.Key(key);
+    w.String(utf8.data(), static_cast<rapidjson::SizeType>(utf8.size()));
+}
+
+void put(Writer& w, const char* key, int value)
+{
+    w.Key(key);
+    w.Int(value);
+}
+
+// The kind key of an item ("session", "web"...), "account" for the account item.
+std::wstring kind_key(const CCheckRun& run, const CCheckItem& item)
+{
+    if (item.kind_index < 0)
+        return L"account";
+    int index = 0;
+    for (const auto& kind : run.m_server_kinds) {
+        if (index++ == item.kind_index)
+            return kind.first;
+    }
+    return std::wstring();
+}
+
+} // namespace
+
+std::wstring iso_local_time(const local_time& t)
+{
+    return format_text(L"%04d-%02d-%02dT%02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}
+
+std::string results_json(const ResultsJsonInfo& info, const CCheckRun& run, ConsoleCheckView& view)
+{
+    rapidjson::StringBuffer buffer;
+    Writer w(buffer);
+    w.StartObject();
+    put(w, "source", info.source);
+    put(w, "start", iso_local_time(info.started));
+    put(w, "end", iso_local_time(info.ended));
+    w.Key("completed");
+    w.Bool(view.finished() && view.completed());
+    put(w, "failed", view.failed_count());
+    put(w, "unstable", view.unstable_count());
+    w.Key("items");
+    w.StartArray();
+    for (size_t g = 0; g < run.m_check_groups.size(); ++g) {
+        for (const CCheckItem& item : run.m_check_groups[g]) {
+            const ConsoleItemOutcome& o = view.outcome(item.list_row);
+            const CCheckParam& p = o.param;
+            w.StartObject();
+            put(w, "group", static_cast<int>(g));
+            put(w, "title", item.title);
+            put(w, "host", mask_host(item.host));
+            put(w, "port", item.port);
+            put(w, "kind", kind_key(run, item));
+            w.Key("ran");
+            w.Bool(o.finished);
+            put(w, "verdict", o.verdict);
+            put(w, "attempts", o.finished ? p.attempt_count : 0);
+            put(w, "successes", o.finished ? p.success_count : 0);
+            put(w, "longest_ms", o.finished ? p.longest_ms : 0);
+            put(w, "total_ms", o.finished ? p.total_ms : 0);
+            put(w, "result_code", o.finished ? o.code : 0);
+            std::wstring text, hint;
+            if (o.finished) {
+                text = o.code != 0 ? result_text(o.code, o.web_check) : check_code_text(CHECK_OK);
+                if (o.code != 0)
+                    hint = result_hint(o.code);
+            }
+            put(w, "result_text", text);
+            put(w, "hint", hint);
+            w.EndObject();
+        }
+    }
+    w.EndArray();
+    w.EndObject();
+    return std::string(buffer.GetString(), buffer.GetSize());
+}

@@ -1,0 +1,25 @@
+// The results of a console run as UTF-8 JSON, for management tools.
+#pragma once
+
+#include <string>
+
+#include "common/date_time.h"
+
+class CCheckRun;
+class ConsoleCheckView;
+
+struct ResultsJsonInfo
+{
+    std::wstring source;  // the check list's URL or file
+    local_time started;
+    local_time ended;
+};
+
+// "2026-12-09T10:05:03", the local time without a zone.
+std::wstring iso_local_time(const local_time& t);
+
+// One object: "source", "start", "end", "completed", "failed", "unstable" and
+// "items", one entry per check item in list order with its group, title, masked
+// host, port, kind, attempts, successes, times, verdict, result code, its text
+// and hint. Items a stopped run did not reach have "ran": false.
+std::string results_json(const ResultsJsonInfo& info, const CCheckRun& run, ConsoleCheckView& view);
