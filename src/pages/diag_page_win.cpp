@@ -44,7 +44,7 @@ void CDiagPage::configure_list()
     ListView_SetExtendedListViewStyleEx(list, styles, styles);
     m_list.set_columns(scale_column_widths(m_plan.columns, wnd_dpi(list)));
 
-    m_list.set_font_size(settings_get_int(m_plan.font_section, L"font size", kDefaultListFontSize));
+    m_list.set_font_size(list_font_size(settings_get_int(m_plan.font_section, L"font size", kDefaultListFontSize)));
     // An empty name keeps the list's own font.
     std::wstring face = list_font_name(settings_get_string(m_plan.font_section, L"font name", kDefaultListFontName));
     if (!face.empty())

@@ -77,6 +77,11 @@ std::wstring scale_column_widths(const std::wstring& columns, int dpi)
     return out;
 }
 
+int list_font_size(int stored)
+{
+    return stored > 0 ? stored : kDefaultListFontSize;
+}
+
 std::wstring list_font_name(const std::wstring& stored)
 {
     return stored.size() > 31 ? stored.substr(0, 31) : stored;

@@ -42,6 +42,8 @@ std::wstring scale_column_widths(const std::wstring& columns, int dpi);
 // List font defaults and the rules for stored values.
 constexpr int kDefaultListFontSize = 8;
 extern const wchar_t kDefaultListFontName[];
+// A stored size of 0 or less cannot make a font: the default size serves.
+int list_font_size(int stored);
 // A face name longer than 31 characters is cut to 31.
 std::wstring list_font_name(const std::wstring& stored);
 

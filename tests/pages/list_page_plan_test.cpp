@@ -87,6 +87,9 @@ TEST(ListPagePlans, FontDefaultsAndLongNames)
 {
     EXPECT_EQ(kDefaultListFontSize, 8);
     EXPECT_EQ(std::wstring(kDefaultListFontName), L"맑은 고딕");
+    EXPECT_EQ(list_font_size(11), 11);
+    EXPECT_EQ(list_font_size(0), 8);
+    EXPECT_EQ(list_font_size(-3), 8);
     EXPECT_EQ(list_font_name(L"맑은 고딕"), L"맑은 고딕");
     EXPECT_EQ(list_font_name(L""), L"");
     const std::wstring exactly31(31, L'가');

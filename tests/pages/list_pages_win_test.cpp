@@ -166,6 +166,7 @@ TEST_F(ListPages, StoredFontsAndWidthsApplyAndOnlyPositiveWidthsCount)
     const std::wstring long_face = L"NanumGothic Extra Long Face Name For Tests";
     ASSERT_GT(long_face.size(), 31u);
     settings_set_string(L"list log", L"font name", long_face);
+    settings_set_int(L"list log", L"font size", -2);
     settings_set_int(L"list result", L"font size", 11);
     settings_set_string(L"list result", L"font name", L"");
     const std::wstring widths = L"CDiagLogDlg list log\\column width";
@@ -321,6 +322,25 @@ TEST_F(ListPages, ErrorCodeTableIsBuiltOnFirstShowingOnly)
 
     g_log->m_folder = old_folder;
     g_log->m_base_name = old_base;
+}
+
+TEST_F(ListPages, TimerZeroOnTheErrorCodePageBuildsTheTableOnce)
+{
+    auto host = open_host();
+    CDiagErrorCodeDlg& page = host->m_error_code_page;
+    ASSERT_FALSE(page.table_loaded());
+    ASSERT_NE(::SetTimer(page.hwnd(), 0, 10, nullptr), 0u);
+    ASSERT_TRUE(host->loop_until([&] { return page.table_loaded(); }, 10000));
+    const int rows = page.m_list.row_count();
+    EXPECT_GT(rows, 100);
+    // The timer is gone: nothing rebuilds the table afterwards.
+    page.m_list.set_cell_text(0, 1, L"marker");
+    host->loop_until([] { return false; }, 300);
+    EXPECT_EQ(page.m_list.cell_text(0, 1), L"marker");
+    // Showing the page later does not build it again.
+    host->select(2);
+    EXPECT_EQ(page.m_list.row_count(), rows);
+    EXPECT_EQ(page.m_list.cell_text(0, 1), L"marker");
 }
 
 TEST_F(ListPages, Screenshots)
