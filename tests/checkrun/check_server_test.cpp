@@ -3,11 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "check/run/check_codes.h"
 #include "check/run/check_run.h"
 #include "checkrun/recording_view.h"
+#include "common/log.h"
+#include "common/text_convert.h"
 #ifdef _WIN32
 #include "check/http/http_request.h"
 #endif
@@ -175,6 +180,55 @@ TEST_F(CheckServerTest, ItemOutsideTheListHasNoServerInformation)
     EXPECT_FALSE(run.check_server(param));
     EXPECT_EQ(param.result_code, CHECK_NO_SERVER_INFO);
     EXPECT_EQ(param.attempt_count, 0);
+}
+
+TEST_F(CheckServerTest, RunWritesItsLogLines)
+{
+    const int p = port("VANTU_TS_TQS_OK_PORT");
+    ASSERT_NE(g_log, nullptr);
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vantu_checkrun_log";
+    std::error_code ec;
+    std::filesystem::remove_all(folder, ec);
+    std::filesystem::create_directories(folder);
+    const std::wstring folder_before = g_log->m_folder, base_before = g_log->m_base_name;
+    g_log->close_file();
+    g_log->m_folder = folder.wstring();
+    g_log->m_base_name = L"checkrun";
+
+    const std::string body = R"({"product path agent": "a", "product path viewer": "v", "agent log path": "l",
+        "session": ["127.0.0.1:)" + std::to_string(p) + R"("]})";
+    ASSERT_TRUE(run.init_check_list(body, L"").ok);
+    run.thread_check();
+    EXPECT_TRUE(view.finished_completed);
+    const std::wstring path = g_log->get_log_path();
+    g_log->close_file();
+    g_log->m_folder = folder_before;
+    g_log->m_base_name = base_before;
+
+    std::ifstream in(std::filesystem::path(path), std::ios::binary);
+    ASSERT_TRUE(in) << "no log file";
+    std::stringstream bytes;
+    bytes << in.rdbuf();
+    in.close();
+    const std::string log = bytes.str();
+    const std::string port_text = std::to_string(p);
+    for (const std::string& expected : {
+             std::string("[CCheckRun::init_check_list]"),
+             std::string("CCheckRun::init_check_list finished."),
+             "[info] " + to_utf8(L"세션 서버") + "(127****1:" + port_text + ")...",
+             std::string("[CCheckRun::check_server]"),
+             "127****1:" + port_text + " checking... retry_count : 1/3",
+             "127****1:" + port_text + " checking... retry_count : 3/3",
+             to_utf8(L"세션 서버") + " connect() ok. retry_count : 2/3",
+             std::string("send NMS_C_START"),
+             std::string("recv NMS_C_START_OK"),
+             std::string("checking completed."),
+         })
+        EXPECT_NE(log.find(expected), std::string::npos) << "missing: " << expected;
+    // The address itself never reaches the log.
+    EXPECT_EQ(log.find("127.0.0.1"), std::string::npos);
+    std::filesystem::remove_all(folder, ec);
+    EXPECT_FALSE(ec) << ec.message();
 }
 
 TEST_F(CheckServerTest, WebTargetRules)
