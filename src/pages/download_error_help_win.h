@@ -29,6 +29,7 @@ public:
     const std::wstring& error_line() const { return m_error_line_text; }
     const std::wstring& browser_name() const { return m_browser_name; }
     int image_id() const { return m_image_id; }
+    HWND tooltip() const { return m_tooltip; }
 
     bool PreTranslateMessage(MSG* msg) override;
 

@@ -7,6 +7,7 @@
 #include "pages/download_error_help_win.h"
 #include "pages/download_help_text.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -43,6 +44,8 @@ struct Script {
     bool explanation_fits = false;
     bool addresses_below_explanation = false;
     bool ok_has_focus = false;
+    int tools = 0;
+    std::wstring http_tip, https_tip;
     bool take_screenshot = false;
     bool screenshot = false;
 };
@@ -90,6 +93,19 @@ void CALLBACK drive(HWND, UINT, UINT_PTR, DWORD)
             GetWindowRect(GetDlgItem(h, 1042), &address);
             s.addresses_below_explanation = address.top >= box_rect.bottom;
             s.ok_has_focus = GetFocus() == GetDlgItem(h, IDOK);
+        }
+        if (HWND tip = s.dlg->tooltip()) {
+            s.tools = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+            for (int id : {1044, 1045}) {
+                wchar_t text[128] = {};
+                TOOLINFOW info = {};
+                info.cbSize = sizeof(info);
+                info.hwnd = h;
+                info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(h, id));
+                info.lpszText = text;
+                SendMessageW(tip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&info));
+                (id == 1044 ? s.http_tip : s.https_tip) = text;
+            }
         }
         std::wstring dpi = wnd_dpi(h) == 96 ? L"" : L"-" + std::to_wstring(wnd_dpi(h)) + L"dpi";
         s.screenshot = !s.take_screenshot || save_screenshot(h, L"download-error-help" + dpi);
@@ -193,6 +209,9 @@ TEST(DownloadErrorHelp, ShowsTheErrorAndBothAddressesAndClosesOnlyThroughOk)
     EXPECT_TRUE(s.explanation_fits);
     EXPECT_TRUE(s.addresses_below_explanation);
     EXPECT_TRUE(s.ok_has_focus);
+    EXPECT_EQ(s.tools, 2);
+    EXPECT_EQ(s.http_tip, L"80 포트로 기본 브라우저에서 열기");
+    EXPECT_EQ(s.https_tip, L"443 포트로 기본 브라우저에서 열기");
 
     // Escape and the close box reach the dialog as cancel and leave it open.
     EXPECT_TRUE(s.still_open_after_escape);
