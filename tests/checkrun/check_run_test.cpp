@@ -309,6 +309,21 @@ TEST_F(CheckRunTest, ItemWithoutCheckFunctionFails)
     EXPECT_EQ(view.finished_failed, 1);
 }
 
+TEST(CheckRunWithoutView, RunsAndCountsWithoutAScreen)
+{
+    CCheckRun run;
+    run.m_documents_folder = L"C:\\Docs";
+    ASSERT_TRUE(run.init_check_list(kThreeGroups, L"").ok);
+    int calls = 0;
+    for (auto& group : run.m_check_groups)
+        for (auto& item : group)
+            item.check = [&calls](CCheckRun&, CCheckParam&) { return ++calls % 2 == 0; };
+    run.thread_check();
+    EXPECT_EQ(calls, 5);
+    EXPECT_TRUE(run.m_check_done);
+    EXPECT_FALSE(run.m_checking);
+}
+
 TEST_F(CheckRunTest, ResultCodeOneShowsStopped)
 {
     view.add_log_row(L"x");

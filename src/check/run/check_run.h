@@ -64,7 +64,8 @@ public:
     CCheckRun(const CCheckRun&) = delete;
     CCheckRun& operator=(const CCheckRun&) = delete;
 
-    void set_view(CheckRunView* view) { m_view = view; }
+    // Null: the run shows nothing (a view that ignores every call).
+    void set_view(CheckRunView* view);
     CheckRunView* view() const { return m_view; }
 
     // Builds the check list from the downloaded body (UTF-8 bytes, as received)
