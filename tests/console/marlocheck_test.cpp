@@ -1,0 +1,496 @@
+// marlocheck.exe as a management tool meets it, under Wine against the test
+// server: exit statuses, the printed lines, the JSON file, a local check list,
+// Ctrl+C and the log archive.
+#include "check/http/http_request.h"
+#include "common/text_convert.h"
+#include "diag/archive/archive_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <rapidjson/document.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const DWORD kRunLimitMs = 120000;
+
+std::wstring env(const wchar_t* name)
+{
+    wchar_t buf[4096] = {};
+    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring();
+}
+
+// A Linux path as Wine's Z: drive sees it.
+std::wstring wine_path(const std::wstring& unix_path)
+{
+    if (unix_path.empty() || unix_path[0] != L'/')
+        return unix_path;
+    std::wstring p = L"Z:" + unix_path;
+    std::replace(p.begin(), p.end(), L'/', L'\\');
+    return p;
+}
+
+bool wait_until(const std::function<bool()>& done, DWORD limit_ms)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limit_ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+int port(const wchar_t* name)
+{
+    return _wtoi(env(name).c_str());
+}
+
+std::string server_call(const std::wstring& path, const std::wstring& method = L"GET")
+{
+    HttpRequest request(L"127.0.0.1", port(L"VANTU_TS_HTTP_PORT"), path, method, false);
+    request.perform(false);
+    return to_utf8(request.m_text);
+}
+
+int checklist_requests()
+{
+    const std::string text = server_call(L"/__control/requests");
+    int n = 0;
+    for (size_t at = text.find("/download/checklist.json"); at != std::string::npos;
+         at = text.find("/download/checklist.json", at + 1))
+        ++n;
+    return n;
+}
+
+std::wstring served_checklist_path()
+{
+    const std::wstring root = wine_path(env(L"VANTU_TS_ROOT"));
+    CreateDirectoryW((root + L"\\download").c_str(), nullptr);
+    return root + L"\\download\\checklist.json";
+}
+
+std::string json_path(const std::wstring& path)
+{
+    std::string out;
+    for (char c : to_utf8(path)) {
+        if (c == '\\')
+            out += "\\\\";
+        else
+            out += c;
+    }
+    return out;
+}
+
+std::string entry(const wchar_t* port_variable)
+{
+    return "\"127.0.0.1:" + std::to_string(port(port_variable)) + "\"";
+}
+
+// The three required paths, optional log folders and the given server members.
+std::string check_list(const std::string& servers, const std::wstring& agent_log = L"C:\\VantuLogs\\Agent",
+                       const std::wstring& viewer_log = L"", const std::wstring& agent = L"C:\\Program Files\\Vantu\\Agent")
+{
+    std::string text = "{\n \"product path agent\": \"" + json_path(agent) +
+                       "\",\n \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
+                       " \"agent log path\": \"" + json_path(agent_log) + "\",\n";
+    if (!viewer_log.empty())
+        text += " \"viewer log path\": \"" + json_path(viewer_log) + "\",\n";
+    return text + servers + "\n}\n";
+}
+
+void serve(const std::string& body)
+{
+    archive_test::write_file(served_checklist_path(), body);
+}
+
+// One run of marlocheck.exe with both output streams captured.
+class Marlocheck
+{
+public:
+    ~Marlocheck()
+    {
+        if (m_process.hProcess) {
+            if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(m_process.hProcess, 9);
+            WaitForSingleObject(m_process.hProcess, 10000);
+            CloseHandle(m_process.hProcess);
+            CloseHandle(m_process.hThread);
+        }
+        for (std::thread& t : m_readers)
+            if (t.joinable())
+                t.join();
+    }
+
+    // own_console: a console and process group of its own, so that a console
+    // control event can be sent to it alone.
+    bool start(const std::wstring& args, bool own_console = false)
+    {
+        const std::wstring exe = wine_path(VANTU_MARLOCHECK_EXE);
+        std::wstring cmd = L"\"" + exe + L"\" " + args;
+        SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+        HANDLE out_read = nullptr, out_write = nullptr, err_read = nullptr, err_write = nullptr;
+        if (!CreatePipe(&out_read, &out_write, &sa, 0) || !CreatePipe(&err_read, &err_write, &sa, 0))
+            return false;
+        SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = nullptr;
+        si.hStdOutput = out_write;
+        si.hStdError = err_write;
+        const DWORD flags = own_console ? (CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP) : 0;
+        const BOOL made =
+            CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si, &m_process);
+        CloseHandle(out_write);
+        CloseHandle(err_write);
+        if (!made) {
+            CloseHandle(out_read);
+            CloseHandle(err_read);
+            return false;
+        }
+        m_readers.emplace_back([this, out_read] { read_all(out_read, m_out); });
+        m_readers.emplace_back([this, err_read] { read_all(err_read, m_err); });
+        return true;
+    }
+
+    // Ends with the exit status; false when it did not end in time.
+    bool finish(DWORD limit_ms = kRunLimitMs)
+    {
+        if (WaitForSingleObject(m_process.hProcess, limit_ms) != WAIT_OBJECT_0)
+            return false;
+        for (std::thread& t : m_readers)
+            t.join();
+        m_readers.clear();
+        GetExitCodeProcess(m_process.hProcess, &m_exit);
+        return true;
+    }
+
+    DWORD exit_code() const { return m_exit; }
+    DWORD pid() const { return m_process.dwProcessId; }
+    std::string out()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_out;
+    }
+    std::string err()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_err;
+    }
+    std::vector<std::string> out_lines()
+    {
+        std::vector<std::string> lines;
+        const std::string text = out();
+        size_t start = 0;
+        for (size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", start)) {
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        return lines;
+    }
+
+private:
+    void read_all(HANDLE pipe, std::string& into)
+    {
+        char buffer[4096];
+        DWORD n = 0;
+        while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) {
+            std::lock_guard<std::mutex> hold(m_lock);
+            into.append(buffer, n);
+        }
+        CloseHandle(pipe);
+    }
+
+    PROCESS_INFORMATION m_process{};
+    std::vector<std::thread> m_readers;
+    std::mutex m_lock;
+    std::string m_out, m_err;
+    DWORD m_exit = 0xFFFFFFFF;
+};
+
+// A run to its end; its status, output and error output.
+struct RunResult
+{
+    DWORD status = 0xFFFFFFFF;
+    std::string out, err;
+    std::vector<std::string> lines;
+};
+
+RunResult run_marlocheck(const std::wstring& args)
+{
+    RunResult r;
+    Marlocheck m;
+    EXPECT_TRUE(m.start(args));
+    EXPECT_TRUE(m.finish()) << "marlocheck did not end";
+    r.status = m.exit_code();
+    r.out = m.out();
+    r.err = m.err();
+    r.lines = m.out_lines();
+    return r;
+}
+
+std::wstring web_host_option()
+{
+    return L"--web-host 127.0.0.1:" + std::to_wstring(port(L"VANTU_TS_HTTP_PORT"));
+}
+
+bool contains(const std::string& text, const std::wstring& needle)
+{
+    return text.find(to_utf8(needle)) != std::string::npos;
+}
+
+rapidjson::Document read_json(const std::wstring& path)
+{
+    rapidjson::Document doc;
+    const std::string text = archive_test::read_file(path);
+    doc.Parse(text.c_str());
+    EXPECT_FALSE(doc.HasParseError()) << "not JSON: " << text;
+    EXPECT_TRUE(doc.IsObject());
+    return doc;
+}
+
+class MarlocheckTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_GT(port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
+        server_call(L"/__control/reset", L"POST");
+        DeleteFileW(served_checklist_path().c_str());
+    }
+    // The web items ask for "/", which the test server answers 404 unless told.
+    void answer_web_items_with_200(int times = 30, int delay_ms = 0)
+    {
+        server_call(L"/__control/rule?path=/&status=200&body=ok&times=" + std::to_wstring(times) +
+                        L"&delay_ms=" + std::to_wstring(delay_ms),
+                    L"POST");
+    }
+    archive_test::ScratchFolder scratch;
+};
+
+} // namespace
+
+TEST_F(MarlocheckTest, EveryItemPassingEndsWithZeroAndOneLinePerItem)
+{
+    serve(check_list(" \"gateway\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + "],\n \"session\": [" +
+                     entry(L"VANTU_TS_TQS_OK_PORT") + ", " + entry(L"VANTU_TS_PLAIN_PORT") + "],\n \"web\": [" +
+                     entry(L"VANTU_TS_HTTP_PORT") + "]"));
+    answer_web_items_with_200();
+    const RunResult r = run_marlocheck(web_host_option());
+    EXPECT_EQ(r.status, 0u) << r.out << r.err;
+    ASSERT_EQ(r.lines.size(), 6u) << r.out; // account, gateway, two sessions, web, summary
+    EXPECT_TRUE(contains(r.lines[0], L"계정 권한")) << r.lines[0];
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(r.lines[i].substr(0, 4), "Ok  ") << r.lines[i];
+    EXPECT_TRUE(contains(r.lines[1], L"중계 서버  127****1:" + std::to_wstring(port(L"VANTU_TS_TQS_OK_PORT"))))
+        << r.lines[1];
+    EXPECT_TRUE(contains(r.lines[5], L"모든 체크가 완료되었습니다.")) << r.lines[5];
+    EXPECT_TRUE(contains(r.lines[5], L"진단 실패 항목이 없습니다.")) << r.lines[5];
+    EXPECT_EQ(checklist_requests(), 1);
+}
+
+TEST_F(MarlocheckTest, OneFailingItemEndsWithOneAndTheJsonHasAnEntryPerItem)
+{
+    serve(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + ", " +
+                     entry(L"VANTU_TS_TQS_WRONG_COMMAND_PORT") + "],\n \"web\": [" + entry(L"VANTU_TS_HTTP_PORT") +
+                     "],\n \"proxy\": [" + entry(L"VANTU_TS_HTTP_PORT") + "]"));
+    // The proxy item asks first and gets the 200; the web item then gets 404.
+    answer_web_items_with_200(3);
+    const std::wstring json = scratch / L"결과 폴더\\results.json";
+    CreateDirectoryW((scratch / L"결과 폴더").c_str(), nullptr);
+    const RunResult r = run_marlocheck(web_host_option() + L" --json \"" + json + L"\"");
+    EXPECT_EQ(r.status, 1u) << r.out << r.err;
+    ASSERT_EQ(r.lines.size(), 6u) << r.out;
+    EXPECT_TRUE(contains(r.lines[3], L"Fail        세션 서버  127****1:")) << r.lines[3];
+    EXPECT_TRUE(contains(r.lines[3], L"error 90106  서버 응답이 올바르지 않습니다.")) << r.lines[3];
+    EXPECT_TRUE(contains(r.lines[4], L"Fail        웹 서버  127****1:")) << r.lines[4];
+    EXPECT_TRUE(contains(r.lines[4], L"error 404  Not Found")) << r.lines[4];
+    EXPECT_TRUE(contains(r.lines[5], L"실패 2")) << r.lines[5];
+
+    rapidjson::Document doc = read_json(json);
+    ASSERT_TRUE(doc.IsObject());
+    EXPECT_EQ(std::string(doc["source"].GetString()),
+              "http://127.0.0.1:" + std::to_string(port(L"VANTU_TS_HTTP_PORT")) + "/download/checklist.json");
+    EXPECT_TRUE(doc["completed"].GetBool());
+    EXPECT_EQ(doc["failed"].GetInt(), 2);
+    EXPECT_EQ(std::string(doc["start"].GetString()).size(), 19u);
+    const auto& items = doc["items"];
+    ASSERT_TRUE(items.IsArray());
+    ASSERT_EQ(items.Size(), 5u) << "one entry per check item";
+    struct Expected
+    {
+        const char* kind;
+        int port;
+        int code;
+        const char* verdict;
+    };
+    const Expected expected[] = {
+        {"account", 0, 0, "Ok"},
+        {"proxy", port(L"VANTU_TS_HTTP_PORT"), 0, "Ok"},
+        {"session", port(L"VANTU_TS_TQS_OK_PORT"), 0, "Ok"},
+        {"session", port(L"VANTU_TS_TQS_WRONG_COMMAND_PORT"), 90106, "Fail"},
+        {"web", port(L"VANTU_TS_HTTP_PORT"), 404, "Fail"},
+    };
+    for (rapidjson::SizeType i = 0; i < items.Size(); ++i) {
+        const auto& item = items[i];
+        SCOPED_TRACE(i);
+        EXPECT_EQ(std::string(item["kind"].GetString()), expected[i].kind);
+        EXPECT_EQ(item["port"].GetInt(), expected[i].port);
+        EXPECT_EQ(item["result_code"].GetInt(), expected[i].code);
+        EXPECT_EQ(std::string(item["verdict"].GetString()), expected[i].verdict);
+        EXPECT_TRUE(item["ran"].GetBool());
+        if (i > 0) {
+            EXPECT_EQ(std::string(item["host"].GetString()), "127****1");
+            EXPECT_GE(item["attempts"].GetInt(), 1);
+            EXPECT_GE(item["total_ms"].GetInt(), item["longest_ms"].GetInt());
+        }
+    }
+    EXPECT_EQ(items[3]["attempts"].GetInt(), 3);
+    EXPECT_EQ(items[3]["successes"].GetInt(), 0);
+    EXPECT_EQ(std::string(items[3]["hint"].GetString()),
+              to_utf8(L"서버 응답이 올바르지 않습니다. [로그 저장] 후 담당자에게 전달해주세요."));
+    EXPECT_EQ(std::string(items[4]["result_text"].GetString()), "Not Found");
+    EXPECT_EQ(std::string(items[2]["result_text"].GetString()), to_utf8(L"성공"));
+}
+
+TEST_F(MarlocheckTest, NoUsableCheckListEndsWithTwo)
+{
+    {
+        SCOPED_TRACE("nothing to download");
+        const RunResult r = run_marlocheck(web_host_option());
+        EXPECT_EQ(r.status, 2u) << r.out << r.err;
+        EXPECT_TRUE(contains(r.err, L"checklist.json 파일을 다운로드하지 못했습니다.")) << r.err;
+        EXPECT_TRUE(contains(r.err, L"에러코드 : 404")) << r.err;
+        EXPECT_EQ(checklist_requests(), 2) << "a second attempt, as the dialog makes";
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+    {
+        SCOPED_TRACE("an error page instead of JSON");
+        serve("<html>busy</html>");
+        const RunResult r = run_marlocheck(web_host_option());
+        EXPECT_EQ(r.status, 2u);
+        EXPECT_TRUE(contains(r.err, L"checklist.json 파일이 올바른 json 형태가 아닙니다. result = <html>busy</html>"))
+            << r.err;
+    }
+    {
+        SCOPED_TRACE("a required path missing");
+        serve("{\"product path agent\": \"C:\\\\A\", \"agent log path\": \"C:\\\\L\"}");
+        const RunResult r = run_marlocheck(web_host_option());
+        EXPECT_EQ(r.status, 2u);
+        EXPECT_TRUE(contains(r.err, L"\"product path viewer\" is empty.")) << r.err;
+    }
+    {
+        SCOPED_TRACE("a local file that is not there");
+        const RunResult r = run_marlocheck(L"--checklist \"" + (scratch / L"없는 파일.json") + L"\"");
+        EXPECT_EQ(r.status, 2u);
+        EXPECT_TRUE(contains(r.err, L"없는 파일.json")) << r.err;
+    }
+    {
+        SCOPED_TRACE("nothing listening");
+        const RunResult r = run_marlocheck(L"--web-host 127.0.0.1:" + std::to_wstring(port(L"VANTU_TS_CLOSED_PORT")));
+        EXPECT_EQ(r.status, 2u);
+        EXPECT_TRUE(contains(r.err, L"에러코드 : 1232")) << r.err;
+    }
+}
+
+TEST_F(MarlocheckTest, ALocalCheckListIsReadInsteadOfDownloading)
+{
+    // Written the way Notepad saves Unicode: UTF-16 with a byte-order mark.
+    const std::wstring text = from_utf8(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + "]"));
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes.push_back(static_cast<char>(c & 0xFF));
+        bytes.push_back(static_cast<char>((c >> 8) & 0xFF));
+    }
+    const std::wstring file = scratch / L"점검 목록.json";
+    archive_test::write_file(file, bytes);
+    const std::wstring json = scratch / L"r.json";
+    const RunResult r = run_marlocheck(L"--checklist \"" + file + L"\" --json \"" + json + L"\" " + web_host_option());
+    EXPECT_EQ(r.status, 0u) << r.out << r.err;
+    ASSERT_EQ(r.lines.size(), 3u) << r.out;
+    EXPECT_TRUE(contains(r.lines[1], L"세션 서버")) << r.lines[1];
+    EXPECT_EQ(checklist_requests(), 0) << "nothing is downloaded";
+    rapidjson::Document doc = read_json(json);
+    ASSERT_TRUE(doc.IsObject());
+    EXPECT_EQ(from_utf8(doc["source"].GetString()), file);
+    EXPECT_EQ(doc["items"].Size(), 2u);
+}
+
+TEST_F(MarlocheckTest, CtrlCStopsBetweenItemsAndEndsWithThree)
+{
+    // Four slow web items: each attempt is answered after two seconds.
+    const std::string web = entry(L"VANTU_TS_HTTP_PORT");
+    serve(check_list(" \"web\": [" + web + ", " + web + ", " + web + ", " + web + "]"));
+    answer_web_items_with_200(30, 2000);
+    const std::wstring json = scratch / L"stopped.json";
+    Marlocheck m;
+    ASSERT_TRUE(m.start(web_host_option() + L" --json \"" + json + L"\"", true));
+    // The account item is done and the first web item under way.
+    ASSERT_TRUE(wait_until([&] { return m.out_lines().size() >= 1; }, kRunLimitMs)) << m.out() << m.err();
+
+    // Ctrl+C as the console delivers it: through the console the program runs in,
+    // to its process group, reaching its console control handler.
+    FreeConsole();
+    ASSERT_TRUE(AttachConsole(m.pid())) << GetLastError();
+    SetConsoleCtrlHandler(nullptr, TRUE); // this process ignores it
+    const BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, m.pid());
+    const DWORD sent_error = GetLastError();
+    FreeConsole();
+    SetConsoleCtrlHandler(nullptr, FALSE);
+    ASSERT_TRUE(sent) << sent_error;
+
+    ASSERT_TRUE(m.finish());
+    EXPECT_EQ(m.exit_code(), 3u) << m.out() << m.err();
+    EXPECT_TRUE(contains(m.err(), L"중지 요청을 받았습니다.")) << m.err();
+    const std::vector<std::string> lines = m.out_lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_TRUE(contains(lines.back(), L"사용자에 의해 진단이 취소되었습니다. 전체 5 중")) << lines.back();
+    EXPECT_LT(lines.size(), 6u) << "items after the stop were run: " << m.out();
+
+    rapidjson::Document doc = read_json(json);
+    ASSERT_TRUE(doc.IsObject());
+    EXPECT_FALSE(doc["completed"].GetBool());
+    const auto& items = doc["items"];
+    ASSERT_EQ(items.Size(), 5u);
+    EXPECT_TRUE(items[0]["ran"].GetBool());
+    EXPECT_TRUE(items[1]["ran"].GetBool()) << "the item under way finishes";
+    EXPECT_FALSE(items[4]["ran"].GetBool());
+}
+
+TEST_F(MarlocheckTest, OptionsItDoesNotKnowEndWithSixtyFourAndTheUsage)
+{
+    RunResult r = run_marlocheck(L"--jsn out.json");
+    EXPECT_EQ(r.status, 64u);
+    EXPECT_NE(r.err.find("unknown option \"--jsn\""), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("usage: marlocheck"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    r = run_marlocheck(L"--web-host");
+    EXPECT_EQ(r.status, 64u);
+
+    r = run_marlocheck(L"--help");
+    EXPECT_EQ(r.status, 0u);
+    EXPECT_NE(r.out.find("usage: marlocheck"), std::string::npos);
+    EXPECT_NE(r.out.find("\r\n2 no usable check list"), std::string::npos) << "CR LF line ends: " << r.out;
+    EXPECT_EQ(checklist_requests(), 0);
+}
+
+TEST_F(MarlocheckTest, AJsonFileThatCannotBeWrittenEndsWithFourAfterTheRun)
+{
+    serve(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + "]"));
+    const RunResult r = run_marlocheck(web_host_option() + L" --json \"" + (scratch / L"no folder\\r.json") + L"\"");
+    EXPECT_EQ(r.status, 4u) << r.out << r.err;
+    EXPECT_EQ(r.lines.size(), 3u) << "the run itself is reported";
+    EXPECT_TRUE(contains(r.err, L"cannot write the JSON file")) << r.err;
+}
