@@ -5,6 +5,8 @@
 #include <rapidjson/document.h>
 #include <rapidjson/encodings.h>
 
+#include "common/text_convert.h"
+
 namespace {
 
 // Strings are transcoded straight from UTF-8 into wide text while parsing, so
@@ -52,6 +54,12 @@ bool JsonDocument::load(std::string_view utf8)
         static_cast<unsigned char>(utf8[2]) == 0xBF)
         utf8.remove_prefix(3);
     m_impl->doc.Parse<kParseFlags, rapidjson::UTF8<>>(utf8.data(), utf8.size());
+    if (m_impl->doc.GetParseError() == rapidjson::kParseErrorStringInvalidEncoding) {
+        // Not UTF-8: a server that still serves the list in the system's code page
+        // (as older tools read it) is read that way instead of being rejected.
+        const std::string converted = to_utf8(from_system_narrow(utf8));
+        m_impl->doc.Parse<kParseFlags, rapidjson::UTF8<>>(converted.data(), converted.size());
+    }
     m_impl->loaded = !m_impl->doc.HasParseError();
     return m_impl->loaded;
 }

@@ -14,8 +14,9 @@ public:
     JsonDocument(const JsonDocument&) = delete;
     JsonDocument& operator=(const JsonDocument&) = delete;
 
-    // Parses UTF-8 text (a leading byte-order mark is skipped). True when the
-    // text is one valid JSON value.
+    // Parses UTF-8 text (a leading byte-order mark is skipped); text whose
+    // strings are not UTF-8 is read in the system's code page instead. True when
+    // the text is one valid JSON value.
     bool load(std::string_view utf8);
     bool is_object() const;
 

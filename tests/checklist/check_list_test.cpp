@@ -275,6 +275,15 @@ TEST(JsonDocumentTest, GetStringAndArrays)
 
 #include "checklist/documents_folder.h"
 
+TEST(CheckListOnWindows, ListInTheKoreanCodePageIsStillRead)
+{
+    // "김" in code page 949 is B1 E8, which is not UTF-8.
+    ASSERT_EQ(GetACP(), 949u) << "this test runs under the Korean locale";
+    const CheckListParseResult r = parse(with_required("\"viewer log path\": \"C:\\\\\xB1\xE8\""));
+    ASSERT_TRUE(r.ok) << std::string(r.message.begin(), r.message.end());
+    EXPECT_EQ(r.log_paths[1], L"C:\\김");
+}
+
 TEST(CheckListOnWindows, DocumentsFolderIsAnExistingFolder)
 {
     const std::wstring docs = user_documents_folder();
