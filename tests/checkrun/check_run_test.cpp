@@ -109,6 +109,16 @@ TEST_F(CheckRunTest, InitShowsStepLinesProgressRangeAndRows)
     EXPECT_TRUE(run.m_check_groups[1][0].check);
 }
 
+TEST_F(CheckRunTest, BarInAnAddressDoesNotShiftTheColumns)
+{
+    load(R"({"product path agent": "a", "product path viewer": "v", "agent log path": "l",
+             "web": ["http://a|b|c.test"]})");
+    ASSERT_EQ(view.rows.size(), 2u);
+    EXPECT_EQ(view.rows[1].cells[1], L"http://a*b*c*****");
+    EXPECT_EQ(view.rows[1].cells[2], L"80");
+    EXPECT_EQ(view.rows[1].cells[3], L"");
+}
+
 TEST_F(CheckRunTest, InitWithOnlyTheRequiredPathsGivesOneStepAndRangeOne)
 {
     load(R"({"product path agent": "a", "product path viewer": "v", "agent log path": "l"})");

@@ -1,5 +1,7 @@
 #include "check/run/check_run.h"
 
+#include <algorithm>
+
 #include "check/channel/blastsock.h"
 #include "check/run/admin_check.h"
 #include "check/run/check_codes.h"
@@ -121,8 +123,11 @@ void CCheckRun::reset_check_list_view()
     for (size_t g = 0; g < m_check_groups.size(); ++g) {
         for (CCheckItem& item : m_check_groups[g]) {
             const std::wstring word = first_word(item.title);
+            // "|" separates the columns: one inside an address must not shift them.
+            std::wstring host = mask_host(item.host);
+            std::replace(host.begin(), host.end(), L'|', L'*');
             const std::wstring row_text = g == 0 ? format_text(L"%s|관리자 계정", word.c_str())
-                                                 : format_text(L"%s|%s|%d", word.c_str(), mask_host(item.host).c_str(), item.port);
+                                                 : format_text(L"%s|%s|%d", word.c_str(), host.c_str(), item.port);
             item.list_row = m_view->add_log_row(row_text);
         }
     }
