@@ -160,6 +160,13 @@ TEST_F(CheckServerTest, ClosedPortFailsEveryAttempt)
     EXPECT_EQ(r.attempt_count, 3);
     EXPECT_EQ(r.success_count, 0);
     EXPECT_EQ(r.message, L"socket Connect() fail for connection test to 세션 서버. retry_count : 3/3");
+
+    // A record asking for no attempts still gets one, and fails with its code.
+    CCheckParam none(1, 0);
+    none.retry_count = 0;
+    EXPECT_FALSE(run.check_server(none));
+    EXPECT_EQ(none.attempt_count, 1);
+    EXPECT_EQ(none.result_code, CHECK_CONNECT);
 }
 
 TEST_F(CheckServerTest, UnknownHostAndImpossiblePortFail)

@@ -65,6 +65,9 @@ bool CCheckRun::check_server(CCheckParam& param)
     }
     const CCheckItem item = m_check_groups[param.group][param.item];
     const std::wstring masked = mask_host(item.host);
+    // At least one attempt: with none the item would fail with result code 0.
+    if (param.retry_count < 1)
+        param.retry_count = 1;
 
     for (int n = 1; n <= param.retry_count; ++n) {
         SCLOG(0, L"%s:%d checking... retry_count : %d/%d", masked.c_str(), item.port, n, param.retry_count);
