@@ -205,6 +205,9 @@ TEST_F(HttpRequestTest, BomIsDroppedAndKoreanArrivesUnchanged)
     EXPECT_EQ(outside.m_text.back(), L'나');
     EXPECT_EQ(outside.m_text.find(L'\x2013'), std::wstring::npos);
     EXPECT_EQ(outside.m_text.find(L"\U0001F600"), std::wstring::npos);
+    // The received bytes keep every character, for parsers.
+    EXPECT_EQ(outside.m_received, "\xEA\xB0\x80\xE2\x80\x93\xF0\x9F\x98\x80\xEB\x82\x98");
+    EXPECT_EQ(bom.m_received, "{\"k\":1}");
 }
 
 TEST_F(HttpRequestTest, SelfSignedAndExpiredCertificatesAreAccepted)

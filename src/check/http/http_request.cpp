@@ -79,6 +79,7 @@ HttpRequest& HttpRequest::operator=(const HttpRequest& other)
     m_proxy_password = other.m_proxy_password;
     m_url = other.m_url;
     m_text = other.m_text;
+    m_received = other.m_received;
     m_elapsed_ms = other.m_elapsed_ms;
     m_download_path = other.m_download_path;
     m_bytes_written = other.m_bytes_written;
@@ -91,6 +92,7 @@ void HttpRequest::reset()
     m_url.clear();
     m_body.clear();
     m_text.clear();
+    m_received.clear();
     m_download_path.clear();
     m_elapsed_ms = 0;
     m_bytes_written = 0;

@@ -88,6 +88,10 @@ public:
     std::wstring m_proxy_password;
     std::wstring m_url;
     std::wstring m_text;
+    // The body of the last answer as received (UTF-8 expected, BOM removed), kept
+    // beside m_text because m_text goes through the ANSI code page and loses what
+    // it cannot hold: parsers read these bytes. Empty after a failure or a download.
+    std::string m_received;
     std::int32_t m_elapsed_ms = 0;
     std::wstring m_download_path;
     std::uint64_t m_bytes_written = 0;

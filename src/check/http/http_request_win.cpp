@@ -235,6 +235,7 @@ void HttpRequest::perform(bool pre_check)
     }
 
     m_text.clear();
+    m_received.clear();
     // The announced length, when there is one, tells a complete body from one cut
     // short by a dropped connection (which WinINet reads as a normal end).
     wchar_t length_text[32] = {};
@@ -308,6 +309,8 @@ void HttpRequest::perform(bool pre_check)
     if (file) {
         file->close();
         m_text.clear();
+    } else {
+        m_received = std::move(received);
     }
     close_all();
     m_elapsed_ms = static_cast<std::int32_t>(clock_ms() - start);
