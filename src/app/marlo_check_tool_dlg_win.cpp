@@ -372,7 +372,7 @@ void CMarloCheckToolDlg::on_start_button()
     }
     // A worker that is finishing its last screen updates after a stop is let
     // finish first: one run at a time.
-    pump_messages_until([this] { return !m_check_thread.joinable() || m_run.m_check_done.load(); }, 100);
+    pump_messages_until([this] { return !m_check_running; }, 100);
     if (m_check_thread.joinable())
         m_check_thread.join();
 
@@ -381,7 +381,11 @@ void CMarloCheckToolDlg::on_start_button()
     m_run.reset_check_list_view();
     m_result_page.m_list.clear();
     m_result_page.m_list.set_no_rows_text(L"", kNoRowsFormat, kGrey);
-    m_check_thread = std::thread([this] { thread_check(); });
+    m_check_running = true;
+    m_check_thread = std::thread([this] {
+        thread_check();
+        m_check_running = false;
+    });
 }
 
 void CMarloCheckToolDlg::thread_check()
@@ -391,6 +395,9 @@ void CMarloCheckToolDlg::thread_check()
 
 void CMarloCheckToolDlg::OnCancel()
 {
+    // A worker that has only just started raises its flags a moment later; let
+    // it, so that the stop below reaches it instead of missing it.
+    pump_messages_until([this] { return !m_check_running || !m_run.m_check_done; }, 20);
     if (m_run.m_checking) {
         stop_check_and_wait(true);
         if (m_animation.is_loaded() && m_animation.is_animated()) {
@@ -412,8 +419,10 @@ void CMarloCheckToolDlg::wait_for_workers()
 {
     pump_messages_until(
         [this] {
-            bool check_busy = m_check_thread.joinable() && !m_run.m_check_done.load();
-            return !m_download_running && !m_save_running && !check_busy;
+            // Asked again on every slice: a worker that is still starting up
+            // raises m_checking once more before it looks at it.
+            m_run.m_checking = false;
+            return !m_download_running && !m_save_running && !m_check_running;
         },
         100);
     // A finished check worker may still be posting its last message; it sends nothing more.

@@ -142,6 +142,7 @@ private:
     std::thread m_download_thread;
     std::thread m_check_thread;
     std::thread m_save_thread;
+    std::atomic<bool> m_check_running{false};
     std::atomic<bool> m_download_running{false};
     std::atomic<bool> m_save_running{false};
 };

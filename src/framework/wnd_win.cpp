@@ -81,15 +81,22 @@ bool Wnd::create(const CreateArgs& args)
 {
     if (m_hwnd)
         return false;
-    std::wstring cls = args.class_name.empty() ? std::wstring(kDefaultClass) : args.class_name;
-    bool own_class = args.class_name.empty() || register_class(args, cls, class_proc);
-    if (!own_class)
+    bool own_class = args.class_name.empty();
+    if (own_class && !register_class(args, kDefaultClass, class_proc))
         return false;
+    std::wstring cls = own_class ? std::wstring(kDefaultClass) : args.class_name;
     HWND h = CreateWindowExW(args.ex_style, cls.c_str(), args.text.c_str(), args.style, args.rect.left,
                              args.rect.top, args.rect.right - args.rect.left, args.rect.bottom - args.rect.top,
                              args.parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)),
-                             GetModuleHandleW(nullptr), this);
-    return h != nullptr;
+                             GetModuleHandleW(nullptr), own_class ? this : nullptr);
+    if (!h)
+        return false;
+    // A system class (a control) keeps its own procedure; ours runs in front of it.
+    if (!own_class && !attach(h)) {
+        DestroyWindow(h);
+        return false;
+    }
+    return true;
 }
 
 bool Wnd::attach(HWND hwnd)
