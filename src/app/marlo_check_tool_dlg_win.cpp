@@ -290,8 +290,9 @@ void CMarloCheckToolDlg::download_checklist()
 
 bool CMarloCheckToolDlg::init_check_list()
 {
-    InitCheckListResult result =
-        m_run.init_check_list(to_utf8(m_checklist_request.m_text), m_checklist_request.m_text);
+    // The parser reads the bytes as received; m_text went through the ANSI code
+    // page and is only what the messages quote.
+    InitCheckListResult result = m_run.init_check_list(m_checklist_request.m_received, m_checklist_request.m_text);
     if (!result.ok) {
         m_message_box.show(result.message, MB_OK);
         return false;

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -101,10 +102,12 @@ std::wstring served_checklist_path()
     return root + L"\\download\\checklist.json";
 }
 
-// Account item and two web servers of the test server.
-void serve_small_checklist()
+// Account item and two web servers of the test server; with_failure adds a
+// proxy on a port where nothing listens.
+void serve_small_checklist(bool with_failure = false)
 {
     std::string port = std::to_string(http_port());
+    std::string proxy = with_failure ? " \"proxy\": [\"127.0.0.1:" + to_utf8(env(L"VANTU_TS_CLOSED_PORT")) + "\"],\n" : "";
     write_file(served_checklist_path(),
                "{\n"
                " \"product path agent\": \"C:\\\\Program Files\\\\Vantu\\\\Agent\",\n"
@@ -112,6 +115,7 @@ void serve_small_checklist()
                " \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
                " \"agent log path\": \"C:\\\\VantuLogs\\\\Agent\",\n"
                " \"viewer log path\": \"C:\\\\VantuLogs\\\\Viewer\",\n"
+               + proxy +
                " \"update\": [\"127.0.0.1:" + port + "\"],\n"
                " \"web\": [\"127.0.0.1:" + port + "\"]\n"
                "}\n");
@@ -420,9 +424,25 @@ TEST_F(AppWindow, EscapeAsksCancelKeepsTheDialogAndOkClosesIt)
     EXPECT_TRUE(program.ended(kStepLimitMs));
 }
 
+std::vector<HWND> lists_of(HWND dialog)
+{
+    std::vector<HWND> lists;
+    EnumChildWindows(
+        dialog,
+        [](HWND w, LPARAM lp) -> BOOL {
+            wchar_t cls[64] = {};
+            GetClassNameW(w, cls, 63);
+            if (std::wstring(cls) == L"SysListView32")
+                reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&lists));
+    return lists;
+}
+
 TEST_F(AppWindow, AWholeRunCompletesAndEnablesTheSaveButton)
 {
-    serve_small_checklist();
+    serve_small_checklist(true);
     // Slow answers keep the run on screen long enough to see it checking.
     server_call(L"/__control/rule?path=/&status=200&body=ok&delay_ms=1500&times=20", L"POST");
     Program program;
@@ -446,8 +466,71 @@ TEST_F(AppWindow, AWholeRunCompletesAndEnablesTheSaveButton)
     EXPECT_TRUE(wait_until([&] { return !IsWindowVisible(notice) || !IsWindow(notice); }, 20000));
     EXPECT_NE(program.log_text().find("checking completed."), std::string::npos);
 
+    // Log page: one row per item; result page: the one failed item.
+    // The pages' lists are told apart by their columns: 7 log, 3 result, 2 error codes.
+    HWND log_list = nullptr, result_list = nullptr;
+    for (HWND list : lists_of(dlg)) {
+        HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+        LRESULT columns = header ? SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) : 0;
+        if (columns == 7)
+            log_list = list;
+        else if (columns == 3)
+            result_list = list;
+    }
+    ASSERT_NE(log_list, nullptr);
+    ASSERT_NE(result_list, nullptr);
+    EXPECT_EQ(SendMessageW(log_list, LVM_GETITEMCOUNT, 0, 0), 4);
+    EXPECT_EQ(SendMessageW(result_list, LVM_GETITEMCOUNT, 0, 0), 1);
+
     // Selecting the error-code tab shows that page; starting again returns to the log page.
     HWND tab = GetDlgItem(dlg, kTab);
     ASSERT_NE(tab, nullptr);
     EXPECT_EQ(SendMessageW(tab, 0x1300 + 11 /* TCM_GETCURSEL */, 0, 0), 0);
+}
+
+TEST_F(AppWindow, TheSystemMenuOpensTheAboutBox)
+{
+    serve_small_checklist();
+    Program program;
+    ASSERT_TRUE(program.start());
+    HWND dlg = program.main_window();
+    ASSERT_NE(dlg, nullptr);
+    PostMessageW(dlg, WM_SYSCOMMAND, 0x0010, 0);
+    HWND about = nullptr;
+    ASSERT_TRUE(wait_until(
+        [&] {
+            about = window_titled(program.pid(), [](const std::wstring& t) { return t == L"MarloCheckTool 정보"; });
+            return about != nullptr;
+        },
+        kStepLimitMs));
+    EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(dlg); }, kStepLimitMs)) << "the about box is modal";
+    PostMessageW(about, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+    EXPECT_TRUE(wait_until([&] { return !IsWindow(about); }, kStepLimitMs));
+    EXPECT_TRUE(wait_until([&] { return IsWindowEnabled(dlg) != 0; }, kStepLimitMs));
+}
+
+TEST_F(AppWindow, ClosingDuringARunStopsItFirstAndCancelKeepsTheStoppedDialog)
+{
+    serve_small_checklist();
+    server_call(L"/__control/rule?path=/&status=200&body=ok&delay_ms=1500&times=20", L"POST");
+    Program program;
+    ASSERT_TRUE(program.start());
+    HWND dlg = program.main_window();
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_TRUE(wait_until([&] { return enabled(dlg, kStartButton); }, kStartupLimitMs));
+    click(dlg, kStartButton);
+    ASSERT_TRUE(wait_until([&] { return text_of(GetDlgItem(dlg, kStartButton)) == L"진단 중지"; }, kStepLimitMs));
+
+    PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    // The run stops after the item in progress, then the question comes.
+    HWND box = program.message_box(60000);
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(program.log_text().find("checking cancelled."), std::string::npos);
+    press_key(box, VK_ESCAPE);
+    ASSERT_TRUE(wait_until([&] { return IsWindowEnabled(dlg) != 0; }, kStepLimitMs));
+    EXPECT_FALSE(program.ended(500));
+    EXPECT_EQ(text_of(GetDlgItem(dlg, kStartButton)), L"진단 시작");
+    EXPECT_TRUE(enabled(dlg, kStartButton));
+    EXPECT_FALSE(enabled(dlg, kSaveButton)) << "a cancelled run saves nothing";
+    screenshot(L"app-cancelled");
 }
