@@ -381,7 +381,6 @@ void CMarloCheckToolDlg::on_start_button()
     m_steps.reset_colours();
     m_run.reset_check_list_view();
     m_result_page.m_list.clear();
-    m_result_page.m_list.set_no_rows_text(L"", kNoRowsFormat, kGrey);
     m_check_running = true;
     m_check_thread = std::thread([this] {
         thread_check();

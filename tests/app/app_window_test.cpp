@@ -167,9 +167,17 @@ HWND window_titled(DWORD pid, const std::function<bool(const std::wstring&)>& ma
     return nullptr;
 }
 
-// Saves the whole screen as PNG under build/artifacts (a person looks at these).
+// Saves the whole screen as PNG under build/artifacts (a person looks at these),
+// after every window of ours has repainted what a closed popup uncovered.
 void screenshot(const std::wstring& name)
 {
+    EnumWindows(
+        [](HWND w, LPARAM) -> BOOL {
+            if (IsWindowVisible(w))
+                RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+            return TRUE;
+        },
+        0);
     std::wstring dir = wine_path(env(L"VANTU_SOURCE_DIR")) + L"\\build\\artifacts";
     CreateDirectoryW((wine_path(env(L"VANTU_SOURCE_DIR")) + L"\\build").c_str(), nullptr);
     CreateDirectoryW(dir.c_str(), nullptr);
