@@ -2,7 +2,6 @@
 # Regenerates the program's own artwork with ImageMagick:
 #   MarloCheckTool.ico   application icon (16..256 px), resource 166
 #   checking.gif         animated "checking" picture, resource 167
-#   browser-*.png        64 x 64 browser buttons of the download help, resources 174..178
 # The generated files are committed; run this only to change them.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")"
@@ -43,13 +42,3 @@ for i in $(seq 0 11); do
     frames+=("$tmp/f$(printf %02d "$i").gif")
 done
 convert -delay 8 -loop 0 "${frames[@]}" -layers Optimize checking.gif
-
-# Browser buttons: a coloured disc with a letter.
-button() { # name colour letter
-    convert -size 64x64 xc:none -fill "$2" -draw 'circle 32,32 32,3' \
-        -fill white -font DejaVu-Sans-Bold -pointsize 30 -gravity center -annotate +0+1 "$3" "browser-$1.png"
-}
-button chrome '#DB4437' C
-button edge '#0F7BD7' E
-button firefox '#E66000' F
-button safari '#1C9BF0' S
