@@ -1,0 +1,48 @@
+// Marked-up texts of the static-text control (messages, help texts that may carry
+// server or file names) and the colour values inside them.
+#include "fuzz_input.h"
+#include "fuzz_targets.h"
+
+#include <cmath>
+
+#include "widgets/markup_colour.h"
+#include "widgets/markup_layout.h"
+#include "widgets/markup_text.h"
+
+int fuzz_markup(const std::uint8_t* data, std::size_t size)
+{
+    FuzzInput in(data, size);
+    const int alignment = in.byte() % 3;
+    const int vertical = in.byte() % 12;
+    const std::wstring text = in.wide_rest();
+
+    read_markup_colour(text);
+    std::uint32_t argb = 0;
+    find_css_colour(text, argb);
+    read_decimal_int(text);
+    normalise_markup_tag(text);
+    markup_hinting_threshold(text, 12.0f);
+
+    MarkupDocument document = parse_markup(markup_line_breaks(text), MarkupStyle{});
+    for (const MarkupLine& line : document) {
+        for (const MarkupRun& run : line) {
+            FUZZ_REQUIRE(run.style.face.size() <= markup_face_max);
+            FUZZ_REQUIRE(std::isfinite(run.style.size));
+        }
+    }
+
+    MarkupLayoutOptions options;
+    options.client = {0, 0, 400, 300};
+    options.left_indent = 4;
+    options.alignment = alignment;
+    options.vertical = vertical;
+    options.line_spacings = markup_line_spacings(document);
+    // A rough font: every character 0.6 of the size wide, lines 1.3 high.
+    const MarkupMeasure measure = [](const MarkupRun& run) {
+        return MarkupSize{0.6f * run.style.size * static_cast<float>(run.text.size()), 1.3f * run.style.size};
+    };
+    // Factors such as "<ls=nan>" reach the layout as they are; it keeps them bounded.
+    const MarkupRect box = layout_markup(document, options, measure);
+    FUZZ_REQUIRE(box.left <= box.right && box.top <= box.bottom);
+    return 0;
+}
