@@ -1,0 +1,252 @@
+// Running marlocheck.exe from a test under Wine: the test server's ports, check
+// lists served or written, the program's output captured.
+#pragma once
+
+#include "check/http/http_request.h"
+#include "common/text_convert.h"
+#include "diag/archive/archive_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace console_test {
+
+inline constexpr DWORD kRunLimitMs = 120000;
+
+inline std::wstring env(const wchar_t* name)
+{
+    wchar_t buf[4096] = {};
+    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
+    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring();
+}
+
+// A Linux path as Wine's Z: drive sees it.
+inline std::wstring wine_path(const std::wstring& unix_path)
+{
+    if (unix_path.empty() || unix_path[0] != L'/')
+        return unix_path;
+    std::wstring p = L"Z:" + unix_path;
+    std::replace(p.begin(), p.end(), L'/', L'\\');
+    return p;
+}
+
+inline bool wait_until(const std::function<bool()>& done, DWORD limit_ms)
+{
+    const DWORD start = GetTickCount();
+    while (!done()) {
+        if (GetTickCount() - start > limit_ms)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+inline int port(const wchar_t* name)
+{
+    return _wtoi(env(name).c_str());
+}
+
+inline std::string server_call(const std::wstring& path, const std::wstring& method = L"GET")
+{
+    HttpRequest request(L"127.0.0.1", port(L"VANTU_TS_HTTP_PORT"), path, method, false);
+    request.perform(false);
+    return to_utf8(request.m_text);
+}
+
+inline int checklist_requests()
+{
+    const std::string text = server_call(L"/__control/requests");
+    int n = 0;
+    for (size_t at = text.find("/download/checklist.json"); at != std::string::npos;
+         at = text.find("/download/checklist.json", at + 1))
+        ++n;
+    return n;
+}
+
+inline std::wstring served_checklist_path()
+{
+    const std::wstring root = wine_path(env(L"VANTU_TS_ROOT"));
+    CreateDirectoryW((root + L"\\download").c_str(), nullptr);
+    return root + L"\\download\\checklist.json";
+}
+
+inline std::string json_path(const std::wstring& path)
+{
+    std::string out;
+    for (char c : to_utf8(path)) {
+        if (c == '\\')
+            out += "\\\\";
+        else
+            out += c;
+    }
+    return out;
+}
+
+inline std::string entry(const wchar_t* port_variable)
+{
+    return "\"127.0.0.1:" + std::to_string(port(port_variable)) + "\"";
+}
+
+// The three required paths, optional log folders and the given server members.
+inline std::string check_list(const std::string& servers, const std::wstring& agent_log = L"C:\\VantuLogs\\Agent",
+                       const std::wstring& viewer_log = L"", const std::wstring& agent = L"C:\\Program Files\\Vantu\\Agent")
+{
+    std::string text = "{\n \"product path agent\": \"" + json_path(agent) +
+                       "\",\n \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
+                       " \"agent log path\": \"" + json_path(agent_log) + "\",\n";
+    if (!viewer_log.empty())
+        text += " \"viewer log path\": \"" + json_path(viewer_log) + "\",\n";
+    return text + servers + "\n}\n";
+}
+
+inline void serve(const std::string& body)
+{
+    archive_test::write_file(served_checklist_path(), body);
+}
+
+// One run of marlocheck.exe with both output streams captured.
+class Marlocheck
+{
+public:
+    ~Marlocheck()
+    {
+        if (m_process.hProcess) {
+            if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
+                TerminateProcess(m_process.hProcess, 9);
+            WaitForSingleObject(m_process.hProcess, 10000);
+            CloseHandle(m_process.hProcess);
+            CloseHandle(m_process.hThread);
+        }
+        for (std::thread& t : m_readers)
+            if (t.joinable())
+                t.join();
+    }
+
+    // own_console: a console and process group of its own, so that a console
+    // control event can be sent to it alone.
+    bool start(const std::wstring& args, bool own_console = false)
+    {
+        const std::wstring exe = wine_path(VANTU_MARLOCHECK_EXE);
+        std::wstring cmd = L"\"" + exe + L"\" " + args;
+        SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+        HANDLE out_read = nullptr, out_write = nullptr, err_read = nullptr, err_write = nullptr;
+        if (!CreatePipe(&out_read, &out_write, &sa, 0) || !CreatePipe(&err_read, &err_write, &sa, 0))
+            return false;
+        SetHandleInformation(out_read, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(err_read, HANDLE_FLAG_INHERIT, 0);
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdInput = nullptr;
+        si.hStdOutput = out_write;
+        si.hStdError = err_write;
+        const DWORD flags = own_console ? (CREATE_NEW_CONSOLE | CREATE_NEW_PROCESS_GROUP) : 0;
+        const BOOL made =
+            CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr, &si, &m_process);
+        CloseHandle(out_write);
+        CloseHandle(err_write);
+        if (!made) {
+            CloseHandle(out_read);
+            CloseHandle(err_read);
+            return false;
+        }
+        m_readers.emplace_back([this, out_read] { read_all(out_read, m_out); });
+        m_readers.emplace_back([this, err_read] { read_all(err_read, m_err); });
+        return true;
+    }
+
+    // Ends with the exit status; false when it did not end in time.
+    bool finish(DWORD limit_ms = kRunLimitMs)
+    {
+        if (WaitForSingleObject(m_process.hProcess, limit_ms) != WAIT_OBJECT_0)
+            return false;
+        for (std::thread& t : m_readers)
+            t.join();
+        m_readers.clear();
+        GetExitCodeProcess(m_process.hProcess, &m_exit);
+        return true;
+    }
+
+    DWORD exit_code() const { return m_exit; }
+    DWORD pid() const { return m_process.dwProcessId; }
+    std::string out()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_out;
+    }
+    std::string err()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_err;
+    }
+    std::vector<std::string> out_lines()
+    {
+        std::vector<std::string> lines;
+        const std::string text = out();
+        size_t start = 0;
+        for (size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", start)) {
+            lines.push_back(text.substr(start, end - start));
+            start = end + 2;
+        }
+        return lines;
+    }
+
+private:
+    void read_all(HANDLE pipe, std::string& into)
+    {
+        char buffer[4096];
+        DWORD n = 0;
+        while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) {
+            std::lock_guard<std::mutex> hold(m_lock);
+            into.append(buffer, n);
+        }
+        CloseHandle(pipe);
+    }
+
+    PROCESS_INFORMATION m_process{};
+    std::vector<std::thread> m_readers;
+    std::mutex m_lock;
+    std::string m_out, m_err;
+    DWORD m_exit = 0xFFFFFFFF;
+};
+
+// A run to its end; its status, output and error output.
+struct RunResult
+{
+    DWORD status = 0xFFFFFFFF;
+    std::string out, err;
+    std::vector<std::string> lines;
+};
+
+inline RunResult run_marlocheck(const std::wstring& args)
+{
+    RunResult r;
+    Marlocheck m;
+    EXPECT_TRUE(m.start(args));
+    EXPECT_TRUE(m.finish()) << "marlocheck did not end";
+    r.status = m.exit_code();
+    r.out = m.out();
+    r.err = m.err();
+    r.lines = m.out_lines();
+    return r;
+}
+
+inline std::wstring web_host_option()
+{
+    return L"--web-host 127.0.0.1:" + std::to_wstring(port(L"VANTU_TS_HTTP_PORT"));
+}
+
+inline bool contains(const std::string& text, const std::wstring& needle)
+{
+    return text.find(to_utf8(needle)) != std::string::npos;
+}
+
+} // namespace console_test
