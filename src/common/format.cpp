@@ -117,7 +117,10 @@ bool try_vformat_text(std::wstring& result, const wchar_t* fmt, va_list args_in)
         }
         if (*p == L'*') {
             int w = va_arg(args, int);
-            if (w < 0) {
+            // The same bound as a written width; INT_MIN has no positive form.
+            if (w < -1000000 || w > 1000000) {
+                ok = false;
+            } else if (w < 0) {
                 if (!has_flag(c, L'-')) {
                     c.flags += L'-';
                 }
@@ -145,6 +148,9 @@ bool try_vformat_text(std::wstring& result, const wchar_t* fmt, va_list args_in)
             if (*p == L'*') {
                 const int pr = va_arg(args, int);
                 c.precision = pr < 0 ? -1 : pr;
+                if (pr > 1000000) {
+                    ok = false;
+                }
                 ++p;
             } else {
                 long pr = 0;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cstdint>
 
 namespace {
@@ -58,6 +59,13 @@ TEST(FormatText, RejectedFormatsFailWithoutCrashing)
     EXPECT_TRUE(rejects(nullptr));
     EXPECT_EQ(format_text(L"%k"), L"");
     EXPECT_EQ(written, 0);
+    // Widths and precisions beyond a million are refused, written or handed in,
+    // instead of asking for gigabytes of padding.
+    EXPECT_TRUE(rejects(L"%2000000s", L"a"));
+    EXPECT_TRUE(rejects(L"%*s", 1677721600, L"a"));
+    EXPECT_TRUE(rejects(L"%*s", INT_MIN, L"a"));
+    EXPECT_TRUE(rejects(L"%.*d", 2000000000, 5));
+    EXPECT_EQ(format_text(L"%*s|%.*d", -3, L"a", 3, 7), L"a  |007");
 }
 
 TEST(FormatText, LongTextIsNotCut)
