@@ -15,6 +15,8 @@ int fuzz_format(const std::uint8_t* data, std::size_t size)
     const int level = in.byte() % 8;
     const int number = static_cast<int>(in.u64());
     const std::uint64_t bytes = in.u64();
+    const auto width = static_cast<int>(in.u64());
+    const auto precision = static_cast<int>(in.u64());
     const int unit = static_cast<int>(in.byte() % 8) - 1;
     const int decimals = in.byte() % 6;
     const std::wstring a = in.wide_part();
@@ -29,6 +31,10 @@ int fuzz_format(const std::uint8_t* data, std::size_t size)
                 narrow.c_str(), a.empty() ? L'x' : a[0], number, number, static_cast<long long>(bytes),
                 static_cast<double>(number) / 7.0);
     format_text(L"%*s|%.*s|%-*d", number % 300, a.c_str(), number % 300, b.c_str(), number % 300, number);
+    // Widths and precisions handed in as arguments may be anything an int holds.
+    const std::wstring starred = format_text(L"%*s|%.*s|%*.*d", width, a.c_str(), precision, b.c_str(), width,
+                                             precision, number);
+    FUZZ_REQUIRE(starred.size() <= 3000000 + 2 * a.size() + b.size() + 32);
 
     format_size(bytes, unit, decimals, true, (number & 1) != 0, (number & 2) != 0);
 
