@@ -14,6 +14,11 @@ ConsoleOutput::ConsoleOutput()
 
 ConsoleOutput::~ConsoleOutput()
 {
+    restore_code_page();
+}
+
+void ConsoleOutput::restore_code_page()
+{
     if (m_old_code_page != 0 && m_old_code_page != CP_UTF8)
         SetConsoleOutputCP(m_old_code_page);
 }

@@ -14,6 +14,10 @@ public:
     ConsoleOutput(const ConsoleOutput&) = delete;
     ConsoleOutput& operator=(const ConsoleOutput&) = delete;
 
+    // Gives the console its code page back now (the process is about to end
+    // without running destructors).
+    void restore_code_page();
+
     // One line (a line end is added) to standard output or standard error.
     void out(const std::wstring& line);
     void err(const std::wstring& line);

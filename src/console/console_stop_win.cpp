@@ -9,13 +9,21 @@ namespace {
 std::atomic<bool>* g_stop = nullptr;
 std::atomic<bool>* g_checking = nullptr;
 std::function<void()>* g_notice = nullptr;
+std::function<void()>* g_abandon = nullptr;
 
 BOOL WINAPI on_console_control(DWORD type)
 {
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT)
         return FALSE;
-    if (!g_stop || g_stop->exchange(true))
-        return FALSE; // the second press: the system's handling ends the process
+    if (!g_stop)
+        return FALSE;
+    if (g_stop->exchange(true)) {
+        // The second press: the system's handling ends the process.
+        SCLOG(0, L"second stop request: the process ends");
+        if (g_abandon && *g_abandon)
+            (*g_abandon)();
+        return FALSE;
+    }
     if (g_checking)
         *g_checking = false;
     SCLOG(0, L"stop requested (console control event %d)", static_cast<int>(type));
@@ -26,11 +34,14 @@ BOOL WINAPI on_console_control(DWORD type)
 
 } // namespace
 
-void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice)
+void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice,
+                          std::function<void()> abandon)
 {
     g_stop = stop;
     g_checking = checking;
-    g_notice = new std::function<void()>(std::move(notice)); // lives as long as the handler
+    // Both live as long as the handler, which stays installed until the process ends.
+    g_notice = new std::function<void()>(std::move(notice));
+    g_abandon = new std::function<void()>(std::move(abandon));
     // A process started in a new process group has Ctrl+C switched off; this
     // program honours it wherever it was started from.
     SetConsoleCtrlHandler(nullptr, FALSE);

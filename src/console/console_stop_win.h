@@ -7,5 +7,6 @@
 
 // Installs the handler for the rest of the process. `stop` is set on the first
 // press, `checking` (the run's flag) is cleared, and `notice` is called from the
-// handler's thread.
-void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice);
+// handler's thread; `abandon` is called before a second press ends the process.
+void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice,
+                          std::function<void()> abandon);

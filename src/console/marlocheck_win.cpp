@@ -67,6 +67,7 @@ struct CheckListSource
     std::string body_utf8;
     std::wstring shown_text;
     std::wstring source;
+    std::wstring error; // why there is no check list
 };
 
 CheckListSource read_local_check_list(const std::wstring& path, ConsoleOutput& output)
@@ -76,6 +77,8 @@ CheckListSource read_local_check_list(const std::wstring& path, ConsoleOutput& o
     if (!read_check_list_file(path, out.body_utf8, error)) {
         SCLOG(3, L"%s", error.c_str());
         output.err(L"marlocheck: " + error);
+        out.source = path;
+        out.error = error;
         return out;
     }
     wchar_t full[MAX_PATH * 4] = {};
@@ -94,6 +97,7 @@ CheckListSource download_check_list(const ConsoleOptions& options, ConsoleOutput
     SCLOG(0, L"request_url : %s", request.describe().c_str());
     out.source = request.m_url;
     if (request.m_status != 200) {
+        out.error = std::wstring(kDownloadFailed) + L" " + help_error_line(request.m_status, error_text(request.m_status));
         output.err(kDownloadFailed);
         output.err(help_error_line(request.m_status, error_text(request.m_status)));
         output.err(L"URL : " + request.m_url);
@@ -110,15 +114,28 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
     std::atomic<bool> stop{false};
     ConsoleCheckView view([&output](const std::wstring& line) { output.out(line); });
     CCheckRun run(&view);
-    install_stop_handler(&stop, &run.m_checking, [&output] { output.err(kStopNotice); });
+    install_stop_handler(&stop, &run.m_checking, [&output] { output.err(kStopNotice); },
+                         [&output] { output.restore_code_page(); });
 
+    ResultsJsonInfo info;
+    info.started = current_local_time();
     const CheckListSource list = options.checklist_file.empty() ? download_check_list(options, output)
                                                                 : read_local_check_list(options.checklist_file, output);
-    if (!list.ok)
-        return kExitNoCheckList;
-    const InitCheckListResult init = run.init_check_list(list.body_utf8, list.shown_text);
-    if (!init.ok) {
-        output.err(init.message);
+    info.source = list.source;
+    std::wstring list_error = list.error;
+    if (list.ok) {
+        const InitCheckListResult init = run.init_check_list(list.body_utf8, list.shown_text);
+        if (!init.ok) {
+            output.err(init.message);
+            list_error = init.message;
+        }
+    }
+    if (!list_error.empty()) {
+        info.ended = current_local_time();
+        if (!options.json_file.empty() && !write_bytes_file(options.json_file, failure_json(info, list_error))) {
+            SCLOG(3, L"cannot write %s", options.json_file.c_str());
+            output.err(L"marlocheck: cannot write the JSON file \"" + options.json_file + L"\".");
+        }
         return kExitNoCheckList;
     }
 
@@ -128,8 +145,6 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
         diagnostics = start_diagnostics(diagnostics_done);
 
     view.watch(run, &stop);
-    ResultsJsonInfo info;
-    info.source = list.source;
     info.started = current_local_time();
     if (!stop)
         run.thread_check(); // on this thread: Ctrl+C is handled on a thread of its own

@@ -95,3 +95,21 @@ std::string results_json(const ResultsJsonInfo& info, const CCheckRun& run, Cons
     w.EndObject();
     return std::string(buffer.GetString(), buffer.GetSize());
 }
+
+std::string failure_json(const ResultsJsonInfo& info, const std::wstring& error)
+{
+    rapidjson::StringBuffer buffer;
+    Writer w(buffer);
+    w.StartObject();
+    put(w, "source", info.source);
+    put(w, "start", iso_local_time(info.started));
+    put(w, "end", iso_local_time(info.ended));
+    w.Key("completed");
+    w.Bool(false);
+    put(w, "error", error);
+    w.Key("items");
+    w.StartArray();
+    w.EndArray();
+    w.EndObject();
+    return std::string(buffer.GetString(), buffer.GetSize());
+}

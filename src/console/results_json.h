@@ -23,3 +23,8 @@ std::wstring iso_local_time(const local_time& t);
 // host, port, kind, attempts, successes, times, verdict, result code, its text
 // and hint. Items a stopped run did not reach have "ran": false.
 std::string results_json(const ResultsJsonInfo& info, const CCheckRun& run, ConsoleCheckView& view);
+
+// The file of a run that had no usable check list: "source", "start", "end",
+// "completed" false, "error" with the reason and no items. A tool that reads the
+// file after the run never takes an earlier run's results for this one's.
+std::string failure_json(const ResultsJsonInfo& info, const std::wstring& error);

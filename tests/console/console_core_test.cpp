@@ -295,6 +295,23 @@ TEST_F(ConsoleRun, TheJsonHasOneEntryPerItemWithItsFiguresTextsAndHints)
     EXPECT_EQ(str(web, "result_text"), "Not Found");
 }
 
+TEST(ResultsJson, ARunWithoutACheckListSaysWhyAndHasNoItems)
+{
+    ResultsJsonInfo info;
+    info.source = L"C:\\목록\\checklist.json";
+    info.started = local_time{2026, 1, 2, 3, 4, 5, 0};
+    info.ended = info.started;
+    rapidjson::Document doc;
+    doc.Parse(failure_json(info, L"\"agent log path\" is empty.").c_str());
+    ASSERT_FALSE(doc.HasParseError());
+    EXPECT_EQ(str(doc, "source"), to_utf8(L"C:\\목록\\checklist.json"));
+    EXPECT_EQ(str(doc, "start"), "2026-01-02T03:04:05");
+    EXPECT_FALSE(doc["completed"].GetBool());
+    EXPECT_EQ(str(doc, "error"), "\"agent log path\" is empty.");
+    ASSERT_TRUE(doc["items"].IsArray());
+    EXPECT_EQ(doc["items"].Size(), 0u);
+}
+
 TEST_F(ConsoleRun, TheLogRowsAreThoseTheReportReads)
 {
     mixed_outcomes();

@@ -145,9 +145,17 @@ TEST_F(MarlocheckTest, NoUsableCheckListEndsWithTwo)
     {
         SCOPED_TRACE("a required path missing");
         serve("{\"product path agent\": \"C:\\\\A\", \"agent log path\": \"C:\\\\L\"}");
-        const RunResult r = run_marlocheck(web_host_option());
+        // An earlier run's results are not left for a tool to read as this run's.
+        const std::wstring json = scratch / L"r.json";
+        archive_test::write_file(json, "{\"completed\": true, \"items\": [{}]}");
+        const RunResult r = run_marlocheck(web_host_option() + L" --json \"" + json + L"\"");
         EXPECT_EQ(r.status, 2u);
         EXPECT_TRUE(contains(r.err, L"\"product path viewer\" is empty.")) << r.err;
+        rapidjson::Document doc = read_json(json);
+        ASSERT_TRUE(doc.IsObject());
+        EXPECT_FALSE(doc["completed"].GetBool());
+        EXPECT_EQ(std::string(doc["error"].GetString()), "\"product path viewer\" is empty.");
+        EXPECT_EQ(doc["items"].Size(), 0u);
     }
     {
         SCOPED_TRACE("a local file that is not there");
