@@ -4,17 +4,22 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 namespace {
 
 std::atomic<bool>* g_stop = nullptr;
 std::atomic<bool>* g_checking = nullptr;
 std::function<void()>* g_notice = nullptr;
 std::function<void()>* g_abandon = nullptr;
+// Held by the handler while it runs, so that removal waits for it.
+std::mutex g_handler_lock;
 
 BOOL WINAPI on_console_control(DWORD type)
 {
     if (type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT)
         return FALSE;
+    std::lock_guard<std::mutex> hold(g_handler_lock);
     if (!g_stop)
         return FALSE;
     if (g_stop->exchange(true)) {
@@ -37,13 +42,27 @@ BOOL WINAPI on_console_control(DWORD type)
 void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice,
                           std::function<void()> abandon)
 {
+    std::lock_guard<std::mutex> hold(g_handler_lock);
     g_stop = stop;
     g_checking = checking;
-    // Both live as long as the handler, which stays installed until the process ends.
+    delete g_notice;
+    delete g_abandon;
     g_notice = new std::function<void()>(std::move(notice));
     g_abandon = new std::function<void()>(std::move(abandon));
     // A process started in a new process group has Ctrl+C switched off; this
     // program honours it wherever it was started from.
     SetConsoleCtrlHandler(nullptr, FALSE);
     SetConsoleCtrlHandler(on_console_control, TRUE);
+}
+
+void remove_stop_handler()
+{
+    SetConsoleCtrlHandler(on_console_control, FALSE);
+    std::lock_guard<std::mutex> hold(g_handler_lock);
+    g_stop = nullptr;
+    g_checking = nullptr;
+    delete g_notice;
+    delete g_abandon;
+    g_notice = nullptr;
+    g_abandon = nullptr;
 }

@@ -10,3 +10,21 @@
 // handler's thread; `abandon` is called before a second press ends the process.
 void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice,
                           std::function<void()> abandon);
+
+// Takes the handler away before the flags it writes go out of scope; Ctrl+C
+// then ends the process as usual.
+void remove_stop_handler();
+
+// Installs on construction, removes on destruction.
+class StopHandlerScope
+{
+public:
+    StopHandlerScope(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice,
+                     std::function<void()> abandon)
+    {
+        install_stop_handler(stop, checking, std::move(notice), std::move(abandon));
+    }
+    ~StopHandlerScope() { remove_stop_handler(); }
+    StopHandlerScope(const StopHandlerScope&) = delete;
+    StopHandlerScope& operator=(const StopHandlerScope&) = delete;
+};

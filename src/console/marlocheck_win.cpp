@@ -114,8 +114,8 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
     std::atomic<bool> stop{false};
     ConsoleCheckView view([&output](const std::wstring& line) { output.out(line); });
     CCheckRun run(&view);
-    install_stop_handler(&stop, &run.m_checking, [&output] { output.err(kStopNotice); },
-                         [&output] { output.restore_code_page(); });
+    const StopHandlerScope stop_handler(&stop, &run.m_checking, [&output] { output.err(kStopNotice); },
+                                        [&output] { output.restore_code_page(); });
 
     ResultsJsonInfo info;
     info.started = current_local_time();
