@@ -12,6 +12,7 @@ std::atomic<bool>* g_stop = nullptr;
 std::atomic<bool>* g_checking = nullptr;
 std::function<void()>* g_notice = nullptr;
 std::function<void()>* g_abandon = nullptr;
+unsigned g_exit_status = 3;
 // Held by the handler while it runs, so that removal waits for it.
 std::mutex g_handler_lock;
 
@@ -23,11 +24,13 @@ BOOL WINAPI on_console_control(DWORD type)
     if (!g_stop)
         return FALSE;
     if (g_stop->exchange(true)) {
-        // The second press: the system's handling ends the process.
+        // The second press ends the process at once. Not through the system's
+        // handling: its exit code differs between systems (0 under Wine), and a
+        // tool must not read an abandoned run as one that passed.
         SCLOG(0, L"second stop request: the process ends");
         if (g_abandon && *g_abandon)
             (*g_abandon)();
-        return FALSE;
+        ExitProcess(g_exit_status);
     }
     if (g_checking)
         *g_checking = false;
@@ -40,9 +43,10 @@ BOOL WINAPI on_console_control(DWORD type)
 } // namespace
 
 void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice,
-                          std::function<void()> abandon)
+                          std::function<void()> abandon, unsigned abandon_exit_status)
 {
     std::lock_guard<std::mutex> hold(g_handler_lock);
+    g_exit_status = abandon_exit_status;
     g_stop = stop;
     g_checking = checking;
     delete g_notice;

@@ -7,9 +7,10 @@
 
 // Installs the handler for the rest of the process. `stop` is set on the first
 // press, `checking` (the run's flag) is cleared, and `notice` is called from the
-// handler's thread; `abandon` is called before a second press ends the process.
+// handler's thread; `abandon` is called before a second press ends the process
+// with `abandon_exit_status`.
 void install_stop_handler(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice,
-                          std::function<void()> abandon);
+                          std::function<void()> abandon, unsigned abandon_exit_status);
 
 // Takes the handler away before the flags it writes go out of scope; Ctrl+C
 // then ends the process as usual.
@@ -20,9 +21,9 @@ class StopHandlerScope
 {
 public:
     StopHandlerScope(std::atomic<bool>* stop, std::atomic<bool>* checking, std::function<void()> notice,
-                     std::function<void()> abandon)
+                     std::function<void()> abandon, unsigned abandon_exit_status)
     {
-        install_stop_handler(stop, checking, std::move(notice), std::move(abandon));
+        install_stop_handler(stop, checking, std::move(notice), std::move(abandon), abandon_exit_status);
     }
     ~StopHandlerScope() { remove_stop_handler(); }
     StopHandlerScope(const StopHandlerScope&) = delete;

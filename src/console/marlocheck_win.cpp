@@ -115,7 +115,7 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
     ConsoleCheckView view([&output](const std::wstring& line) { output.out(line); });
     CCheckRun run(&view);
     const StopHandlerScope stop_handler(&stop, &run.m_checking, [&output] { output.err(kStopNotice); },
-                                        [&output] { output.restore_code_page(); });
+                                        [&output] { output.restore_code_page(); }, kExitStopped);
 
     ResultsJsonInfo info;
     info.started = current_local_time();

@@ -19,6 +19,25 @@ rapidjson::Document read_json(const std::wstring& path)
     return doc;
 }
 
+// Ctrl+C as the console delivers it: through the console the program runs in,
+// to its process group, reaching its console control handler.
+bool send_ctrl_c(DWORD pid)
+{
+    FreeConsole();
+    if (!AttachConsole(pid)) {
+        ADD_FAILURE() << "AttachConsole " << GetLastError();
+        return false;
+    }
+    SetConsoleCtrlHandler(nullptr, TRUE); // this process ignores it
+    const BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, pid);
+    const DWORD error = GetLastError();
+    FreeConsole();
+    SetConsoleCtrlHandler(nullptr, FALSE);
+    if (!sent)
+        ADD_FAILURE() << "GenerateConsoleCtrlEvent " << error;
+    return sent != 0;
+}
+
 class MarlocheckTest : public ::testing::Test
 {
 protected:
@@ -206,16 +225,7 @@ TEST_F(MarlocheckTest, CtrlCStopsBetweenItemsAndEndsWithThree)
     // The account item is done and the first web item under way.
     ASSERT_TRUE(wait_until([&] { return m.out_lines().size() >= 1; }, kRunLimitMs)) << m.out() << m.err();
 
-    // Ctrl+C as the console delivers it: through the console the program runs in,
-    // to its process group, reaching its console control handler.
-    FreeConsole();
-    ASSERT_TRUE(AttachConsole(m.pid())) << GetLastError();
-    SetConsoleCtrlHandler(nullptr, TRUE); // this process ignores it
-    const BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, m.pid());
-    const DWORD sent_error = GetLastError();
-    FreeConsole();
-    SetConsoleCtrlHandler(nullptr, FALSE);
-    ASSERT_TRUE(sent) << sent_error;
+    ASSERT_TRUE(send_ctrl_c(m.pid()));
 
     ASSERT_TRUE(m.finish());
     EXPECT_EQ(m.exit_code(), 3u) << m.out() << m.err();
@@ -233,6 +243,24 @@ TEST_F(MarlocheckTest, CtrlCStopsBetweenItemsAndEndsWithThree)
     EXPECT_TRUE(items[0]["ran"].GetBool());
     EXPECT_TRUE(items[1]["ran"].GetBool()) << "the item under way finishes";
     EXPECT_FALSE(items[4]["ran"].GetBool());
+}
+
+TEST_F(MarlocheckTest, ASecondCtrlCEndsTheProgramWithoutWaitingForTheItem)
+{
+    // One web item whose attempts are each answered after 20 seconds.
+    serve(check_list(" \"web\": [" + entry(L"VANTU_TS_HTTP_PORT") + "]"));
+    answer_web_items_with_200(3, 20000);
+    const std::wstring json = scratch / L"abandoned.json";
+    Marlocheck m;
+    ASSERT_TRUE(m.start(web_host_option() + L" --json \"" + json + L"\"", true));
+    ASSERT_TRUE(wait_until([&] { return m.out_lines().size() >= 1; }, kRunLimitMs)) << m.out() << m.err();
+    ASSERT_TRUE(send_ctrl_c(m.pid()));
+    ASSERT_TRUE(wait_until([&] { return contains(m.err(), L"중지 요청을 받았습니다."); }, kRunLimitMs)) << m.err();
+    ASSERT_TRUE(send_ctrl_c(m.pid()));
+    ASSERT_TRUE(m.finish());
+    EXPECT_EQ(m.exit_code(), 3u) << "an abandoned run is a stopped one: " << m.out() << m.err();
+    EXPECT_EQ(m.out_lines().size(), 1u) << "the web item never finished: " << m.out();
+    EXPECT_EQ(GetFileAttributesW(json.c_str()), INVALID_FILE_ATTRIBUTES) << "no results of an abandoned run";
 }
 
 TEST_F(MarlocheckTest, OptionsItDoesNotKnowEndWithSixtyFourAndTheUsage)
