@@ -3,6 +3,10 @@
 #include "fuzz_input.h"
 #include "fuzz_targets.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+
 #include "common/text_convert.h"
 #include "common/text_file.h"
 
@@ -27,5 +31,19 @@ int fuzz_text_file(const std::uint8_t* data, std::size_t size)
         FUZZ_REQUIRE(to_utf8(wide) == bytes);
     from_system_narrow(bytes);
     to_system_narrow(wide);
+
+    // The same bytes as a file on disk, read whole and cut short (the cut may fall
+    // inside a character or a byte-order mark).
+    static const std::string path = "/tmp/vantu_fuzz_text_" + std::to_string(getpid()) + ".txt";
+    if (FILE* file = std::fopen(path.c_str(), "wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+        const std::wstring wide_path = from_utf8(path);
+        detect_text_encoding(wide_path);
+        read_text_file(wide_path);
+        read_text_file(wide_path, static_cast<std::int64_t>(bytes.size() / 2 + 1));
+        read_text_file(wide_path, 3);
+        std::remove(path.c_str());
+    }
     return 0;
 }
