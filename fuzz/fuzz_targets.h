@@ -12,6 +12,7 @@ int fuzz_command_output(const std::uint8_t* data, std::size_t size);
 int fuzz_channel(const std::uint8_t* data, std::size_t size);
 int fuzz_zip(const std::uint8_t* data, std::size_t size);
 int fuzz_http(const std::uint8_t* data, std::size_t size);
+int fuzz_command_line(const std::uint8_t* data, std::size_t size);
 
 struct FuzzTarget
 {
@@ -28,4 +29,5 @@ inline constexpr FuzzTarget fuzz_targets[] = {
     {"channel", fuzz_channel},
     {"zip", fuzz_zip},
     {"http", fuzz_http},
+    {"command_line", fuzz_command_line},
 };
