@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "widgets/list_model.h"
 #include "widgets/markup_colour.h"
 #include "widgets/markup_layout.h"
 #include "widgets/markup_text.h"
@@ -44,5 +45,17 @@ int fuzz_markup(const std::uint8_t* data, std::size_t size)
     // Factors such as "<ls=nan>" reach the layout as they are; it keeps them bounded.
     const MarkupRect box = layout_markup(document, options, measure);
     FUZZ_REQUIRE(box.left <= box.right && box.top <= box.bottom);
+
+    // The same text as a column plan and as rows of the report list.
+    for (const ListColumn& column : parse_list_columns(text))
+        FUZZ_REQUIRE(column.alignment >= 0 && column.alignment <= 2);
+    CSCListModel list;
+    list.set_column_count(static_cast<std::size_t>(vertical % 8));
+    const int row = list.add_row_from_text(alignment - 1, text, L'|');
+    list.add_row_from_text(0, text, L'\t');
+    list.set_cell_text(row, vertical % 9 - 1, text);
+    list.set_cell_colour(-1, -1, read_markup_colour(text));
+    for (int column = -1; column <= 8; ++column)
+        list.cell_text(row, column);
     return 0;
 }
