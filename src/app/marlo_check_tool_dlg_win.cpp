@@ -306,6 +306,8 @@ void CMarloCheckToolDlg::on_checklist_ready()
     if (m_download_thread.joinable())
         m_download_thread.join();
     SCLOG(0, L"request_url : %s", m_checklist_request.describe().c_str());
+    if (m_closing)
+        return;
     if (m_checklist_request.m_status == 200) {
         if (init_check_list())
             m_start_button.enable(true);
@@ -395,6 +397,8 @@ void CMarloCheckToolDlg::thread_check()
 
 void CMarloCheckToolDlg::OnCancel()
 {
+    if (m_closing)
+        return;
     // A worker that has only just started raises its flags a moment later; let
     // it, so that the stop below reaches it instead of missing it.
     pump_messages_until([this] { return !m_check_running || !m_run.m_check_done; }, 20);
@@ -409,6 +413,7 @@ void CMarloCheckToolDlg::OnCancel()
     }
     if (m_message_box.show(kExitQuestion, MB_OKCANCEL) == IDCANCEL)
         return;
+    m_closing = true;
     ShowWindow(m_hwnd, SW_HIDE);
     m_run.close_channel();
     wait_for_workers();
@@ -438,6 +443,8 @@ void CMarloCheckToolDlg::on_check_finished(WPARAM completed, LPARAM failed_items
 {
     if (m_check_thread.joinable())
         m_check_thread.join();
+    if (m_closing)
+        return;
     if (!completed) {
         m_result_page.m_list.set_no_rows_text(kCancelledText, kNoRowsFormat, kGrey);
         return;

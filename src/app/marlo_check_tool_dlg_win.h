@@ -142,6 +142,8 @@ private:
     std::thread m_download_thread;
     std::thread m_check_thread;
     std::thread m_save_thread;
+    // The user has confirmed the exit: late results of workers are not shown any more.
+    bool m_closing = false;
     std::atomic<bool> m_check_running{false};
     std::atomic<bool> m_download_running{false};
     std::atomic<bool> m_save_running{false};

@@ -393,6 +393,33 @@ TEST_F(AppWindow, FailedDownloadIsTriedTwiceThenTheHelpShowsAndOkEndsTheProgram)
     EXPECT_TRUE(program.ended(kStepLimitMs));
 }
 
+TEST_F(AppWindow, ClosingWhileTheListDownloadsEndsWithoutTheHelp)
+{
+    remove_served_checklist();
+    // Both attempts answer 404, slowly, so the user closes while they run.
+    server_call(L"/__control/rule?path=/download/checklist.json&status=404&body=x&delay_ms=3000&times=2", L"POST");
+    Program program;
+    ASSERT_TRUE(program.start());
+    HWND dlg = program.main_window();
+    ASSERT_NE(dlg, nullptr);
+    EXPECT_FALSE(enabled(dlg, kStartButton));
+    PostMessageW(dlg, WM_COMMAND, IDCANCEL, 0);
+    HWND box = program.message_box();
+    ASSERT_NE(box, nullptr);
+    press_key(box, VK_RETURN);
+    bool help_seen = false;
+    EXPECT_TRUE(wait_until(
+        [&] {
+            help_seen = help_seen || window_titled(program.pid(), [](const std::wstring& t) {
+                                         return t == L"서버리스트 다운로드 에러";
+                                     }) != nullptr;
+            return WaitForSingleObject(program.process(), 0) == WAIT_OBJECT_0;
+        },
+        kStartupLimitMs));
+    EXPECT_FALSE(help_seen) << "the help of a download the user no longer waits for";
+    EXPECT_NE(program.log_text().find("Program Exit"), std::string::npos);
+}
+
 TEST_F(AppWindow, SecondStartLeavesNoWindowAndBringsTheFirstForward)
 {
     serve_small_checklist();
