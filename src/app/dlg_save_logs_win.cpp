@@ -1,30 +1,13 @@
 // Saving the logs and the result page's summary, from the log page's rows.
 #include "app/marlo_check_tool_dlg_win.h"
 
+#include "check/run/check_report_rows.h"
 #include "check/run/result_text.h"
+#include "common/shell_win.h"
 #include "diag/archive/result_summary.h"
 #include "diag/archive/save_logs.h"
 
-#include <shellapi.h>
-#include <shlobj.h>
-
 namespace {
-
-std::vector<CheckReportRow> report_rows(CSCListCtrl& list, const CCheckRun& run)
-{
-    std::vector<CheckReportRow> rows;
-    int count = list.row_count();
-    rows.reserve(static_cast<size_t>(count > 0 ? count : 0));
-    for (int r = 0; r < count; ++r) {
-        CheckReportRow row;
-        for (int c = 0; c < 7; ++c)
-            row.cells[static_cast<size_t>(c)] = list.cell_text(r, c);
-        const CCheckItem* item = run.find_item_by_row(r);
-        row.web_check = item && item->kind_index >= 0 && !item->socket_test;
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
 
 // The dialog's side of a save: wait window, owner window, messages, Explorer.
 class DialogSaveHost : public SaveLogsHost {
@@ -47,19 +30,7 @@ public:
         m_wait.show_window(false);
     }
     void show_message(const std::wstring& text) override { m_box.show(text, MB_OK); }
-    bool show_archive(const std::wstring& archive_path) override
-    {
-        PIDLIST_ABSOLUTE item = ILCreateFromPathW(archive_path.c_str());
-        if (!item)
-            return false;
-        HRESULT hr = SHOpenFolderAndSelectItems(item, 0, nullptr, 0);
-        ILFree(item);
-        if (SUCCEEDED(hr))
-            return true;
-        std::wstring args = L"/select,\"" + archive_path + L"\"";
-        return reinterpret_cast<INT_PTR>(ShellExecuteW(nullptr, L"open", L"explorer.exe", args.c_str(), nullptr,
-                                                       SW_SHOWNORMAL)) > 32;
-    }
+    bool show_archive(const std::wstring& archive_path) override { return show_in_explorer(archive_path); }
 
 private:
     HWND m_owner;
@@ -80,7 +51,7 @@ void CMarloCheckToolDlg::save_logs()
     input.log_paths = m_run.m_log_paths;
     input.product_processes = m_product_processes;
     input.service_name = m_service_name;
-    input.rows = report_rows(m_log_page.m_list, m_run);
+    input.rows = check_report_rows(*this, m_run);
     input.result_text = [](std::int32_t code, bool web) { return result_text(code, web); };
     m_progress_dlg.set_range(0, kSaveLogsSteps);
     m_progress_dlg.set_pos(0);
@@ -93,7 +64,7 @@ void CMarloCheckToolDlg::save_logs()
 
 void CMarloCheckToolDlg::fill_result_page()
 {
-    std::vector<CheckReportRow> rows = report_rows(m_log_page.m_list, m_run);
+    std::vector<CheckReportRow> rows = check_report_rows(*this, m_run);
     std::vector<ResultSummaryRow> summary = build_result_summary(
         rows, [](std::int32_t code, bool web) { return result_text(code, web); },
         [](std::int32_t code) { return result_hint(code); });
@@ -101,7 +72,11 @@ void CMarloCheckToolDlg::fill_result_page()
     list.begin_fill();
     list.clear();
     for (const ResultSummaryRow& row : summary) {
-        int index = list.add_row_from_text(-1, row.status + L"|" + row.category + L"|" + row.content);
+        // Cells are set one by one: a "|" inside a text must not shift the columns.
+        int index = list.add_row_from_text(-1, L"");
+        list.set_cell_text(index, 0, row.status, false);
+        list.set_cell_text(index, 1, row.category, false);
+        list.set_cell_text(index, 2, row.content, false);
         list.set_cell_colour(index, 0, row.colour);
     }
     list.end_fill();

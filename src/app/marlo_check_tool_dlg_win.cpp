@@ -2,8 +2,10 @@
 
 #include "app/about_dlg_win.h"
 #include "check/channel/blastsock.h"
+#include "check/http/checklist_download.h"
 #include "common/log.h"
 #include "common/text_convert.h"
+#include "diag/archive/product_identity.h"
 #include "diag/collect/diagnostics.h"
 #include "pages/download_error_help_win.h"
 #include "framework/message_pump_win.h"
@@ -22,7 +24,6 @@
 
 namespace {
 
-const wchar_t kChecklistPath[] = L"download/checklist.json";
 const wchar_t kStartText[] = L"진단 시작";
 const wchar_t kExitQuestion[] = L"시스템 진단툴을 종료합니다.";
 const wchar_t kCompletedNotice[] =
@@ -101,14 +102,12 @@ BOOL CMarloCheckToolDlg::OnInitDialog()
 
     m_diag_future = std::async(std::launch::async, [this] { collect_diagnostics(m_diag_texts); });
 
-    m_product_name = L"Vantu";
+    m_product_name = kProductName;
     CSCTheme theme = default_theme();
     theme.font_size = 10;
     set_theme(theme);
     apply_frame_attributes();
-    m_product_processes.clear();
-    for (const wchar_t* name : {L"VantuHostSvr.exe", L"VantuServer.exe", L"VantuManager.exe", L"VantuViewer.exe"})
-        m_product_processes.emplace_back(name);
+    m_product_processes = product_processes();
 
     init_controls();
     m_start_button.enable(false);
@@ -267,23 +266,7 @@ void CMarloCheckToolDlg::OnTimer(UINT_PTR id)
 
 void CMarloCheckToolDlg::download_checklist()
 {
-    HttpRequest& request = m_checklist_request;
-    request.m_host = m_web_host;
-    request.m_port = m_web_port;
-    request.m_path = kChecklistPath;
-    request.m_connect_timeout_ms = 5000;
-    // Ports 80 and 443 choose the scheme themselves; any other port is plain
-    // HTTP unless the host names https://.
-    request.m_https = m_web_port == 443 || m_web_host.rfind(L"https://", 0) == 0;
-    request.perform(true);
-    if (request.m_status != 200) {
-        request.reset_byte_counters();
-        if (request.m_port == 80)
-            request.m_port = 443;
-        else if (request.m_port == 443)
-            request.m_port = 80;
-        request.perform(true);
-    }
+    ::download_checklist(m_checklist_request, m_web_host, m_web_port);
     if (m_hwnd)
         PostMessageW(m_hwnd, WM_CHECKLIST_READY, 0, 0);
 }
