@@ -454,33 +454,6 @@ void CMarloCheckToolDlg::on_save_log()
     });
 }
 
-LRESULT CMarloCheckToolDlg::on_system_button(WPARAM wp, LPARAM lp)
-{
-    auto* button = reinterpret_cast<CGdiButton*>(wp);
-    if (!button)
-        return 0;
-    switch (button->m_command) {
-    case kSystemButtonTopmost: {
-        bool topmost = (GetWindowLongPtrW(m_hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-        SetWindowPos(m_hwnd, topmost ? HWND_NOTOPMOST : HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        break;
-    }
-    case SC_MINIMIZE:
-        ShowWindow(m_hwnd, SW_MINIMIZE);
-        break;
-    case SC_MAXIMIZE:
-    case SC_RESTORE:
-        ShowWindow(m_hwnd, IsZoomed(m_hwnd) ? SW_RESTORE : SW_MAXIMIZE);
-        break;
-    case SC_CLOSE:
-        OnCancel();
-        break;
-    default:
-        break;
-    }
-    return 0;
-}
-
 void CMarloCheckToolDlg::OnSysCommand(UINT id, LPARAM)
 {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {

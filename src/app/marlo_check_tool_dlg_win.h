@@ -85,14 +85,13 @@ protected:
     BOOL OnInitDialog() override;
     void DoDataExchange() override;
     void OnOK() override;
-    void OnCancel() override;
+    void OnCancel() override;  // also reached through the caption's close button (CSCThemeDlg::on_system_button)
     bool OnCommand(int id, int code, HWND control) override;
     bool OnNotify(NMHDR* header, LRESULT& result) override;
     void OnTimer(UINT_PTR id) override;
     void OnSize(UINT type, int cx, int cy) override;
     bool OnPaint() override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-    LRESULT on_system_button(WPARAM wp, LPARAM lp) override;
 
 private:
     void init_controls();
