@@ -343,8 +343,10 @@ void CMarloCheckToolDlg::stop_check_and_wait(bool busy_display)
 {
     if (busy_display)
         m_progress.set_busy(true);
-    m_run.m_checking = false;
+    // Disabled before the worker is told: a worker that ends at once enables
+    // the button again, and must not be overtaken by this.
     m_start_button.enable(false);
+    m_run.m_checking = false;
     pump_messages_until([this] { return m_run.m_check_done.load(); }, 1000);
 }
 
@@ -430,8 +432,11 @@ void CMarloCheckToolDlg::on_check_finished(WPARAM completed, LPARAM failed_items
         return;
     if (!completed) {
         m_result_page.m_list.set_no_rows_text(kCancelledText, kNoRowsFormat, kGrey);
+        // The list's name carries the notice too, for screen readers and UI automation.
+        SetWindowTextW(m_result_page.m_list.hwnd(), kCancelledText);
         return;
     }
+    SetWindowTextW(m_result_page.m_list.hwnd(), failed_items == 0 ? kNoFailuresText : L"");
     m_save_button.enable(true);
     fill_result_page();
     if (failed_items == 0)
