@@ -758,7 +758,8 @@ TEST_F(AppWindow, DISABLED_StopDuringAnItemEndsTheRunAfterThatItemAndSaysSo)
     ASSERT_TRUE(wait_until([&] { return program.log_text().find("checking cancelled.") != std::string::npos; }, 60000));
     EXPECT_TRUE(wait_until([&] { return text_of(GetDlgItem(dlg, kStartButton)) == L"진단 시작" && enabled(dlg, kStartButton); },
                            kStepLimitMs))
-        << to_utf8(text_of(GetDlgItem(dlg, kStartButton))) << " enabled " << enabled(dlg, kStartButton);
+        << to_utf8(text_of(GetDlgItem(dlg, kStartButton))) << " enabled " << enabled(dlg, kStartButton) << "\n"
+        << program.log_text().substr(program.log_text().size() > 3000 ? program.log_text().size() - 3000 : 0);
     EXPECT_FALSE(enabled(dlg, kSaveButton));
     EXPECT_EQ(program.log_text().find("checking completed."), std::string::npos);
 
