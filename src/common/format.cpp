@@ -46,13 +46,13 @@ void append_padded(std::wstring& out, const std::wstring& text, const conversion
     }
 }
 
-// Formats one numeric conversion with swprintf; spec is the complete "%...x" text.
+// Formats one numeric conversion with swprintf; the directive is the complete "%...x" text.
 template <typename T>
-bool format_number(std::wstring& out, const std::wstring& spec, T value)
+bool format_number(std::wstring& out, const std::wstring& directive, T value)
 {
     std::vector<wchar_t> buffer(64);
     for (;;) {
-        const int n = std::swprintf(buffer.data(), buffer.size(), spec.c_str(), value);
+        const int n = std::swprintf(buffer.data(), buffer.size(), directive.c_str(), value);
         if (n >= 0) {
             out.append(buffer.data(), static_cast<std::size_t>(n));
             return true;
@@ -64,18 +64,18 @@ bool format_number(std::wstring& out, const std::wstring& spec, T value)
     }
 }
 
-std::wstring numeric_spec(const conversion& c, const wchar_t* length, wchar_t type)
+std::wstring numeric_directive(const conversion& c, const wchar_t* length, wchar_t type)
 {
-    std::wstring spec = L"%" + c.flags;
+    std::wstring directive = L"%" + c.flags;
     if (c.width >= 0) {
-        spec += std::to_wstring(c.width);
+        directive += std::to_wstring(c.width);
     }
     if (c.precision >= 0) {
-        spec += L"." + std::to_wstring(c.precision);
+        directive += L"." + std::to_wstring(c.precision);
     }
-    spec += length;
-    spec += type;
-    return spec;
+    directive += length;
+    directive += type;
+    return directive;
 }
 
 bool narrow_length(length_kind k) { return k == length_kind::h || k == length_kind::hh; }
@@ -222,34 +222,34 @@ bool try_vformat_text(std::wstring& result, const wchar_t* fmt, va_list args_in)
             case length_kind::ll:
             case length_kind::i64:
             case length_kind::j:
-                ok = is_signed ? format_number(out, numeric_spec(c, L"ll", c.type), static_cast<long long>(va_arg(args, long long)))
-                               : format_number(out, numeric_spec(c, L"ll", c.type), static_cast<unsigned long long>(va_arg(args, unsigned long long)));
+                ok = is_signed ? format_number(out, numeric_directive(c, L"ll", c.type), static_cast<long long>(va_arg(args, long long)))
+                               : format_number(out, numeric_directive(c, L"ll", c.type), static_cast<unsigned long long>(va_arg(args, unsigned long long)));
                 break;
             case length_kind::l:
-                ok = is_signed ? format_number(out, numeric_spec(c, L"ll", c.type), static_cast<long long>(va_arg(args, long)))
-                               : format_number(out, numeric_spec(c, L"ll", c.type), static_cast<unsigned long long>(va_arg(args, unsigned long)));
+                ok = is_signed ? format_number(out, numeric_directive(c, L"ll", c.type), static_cast<long long>(va_arg(args, long)))
+                               : format_number(out, numeric_directive(c, L"ll", c.type), static_cast<unsigned long long>(va_arg(args, unsigned long)));
                 break;
             case length_kind::z:
             case length_kind::t:
-                ok = is_signed ? format_number(out, numeric_spec(c, L"ll", c.type), static_cast<long long>(va_arg(args, std::ptrdiff_t)))
-                               : format_number(out, numeric_spec(c, L"ll", c.type), static_cast<unsigned long long>(va_arg(args, std::size_t)));
+                ok = is_signed ? format_number(out, numeric_directive(c, L"ll", c.type), static_cast<long long>(va_arg(args, std::ptrdiff_t)))
+                               : format_number(out, numeric_directive(c, L"ll", c.type), static_cast<unsigned long long>(va_arg(args, std::size_t)));
                 break;
             case length_kind::h: {
                 const int v = va_arg(args, int);
-                ok = is_signed ? format_number(out, numeric_spec(c, L"", c.type), static_cast<int>(static_cast<short>(v)))
-                               : format_number(out, numeric_spec(c, L"", c.type), static_cast<unsigned>(static_cast<unsigned short>(v)));
+                ok = is_signed ? format_number(out, numeric_directive(c, L"", c.type), static_cast<int>(static_cast<short>(v)))
+                               : format_number(out, numeric_directive(c, L"", c.type), static_cast<unsigned>(static_cast<unsigned short>(v)));
                 break;
             }
             case length_kind::hh: {
                 const int v = va_arg(args, int);
-                ok = is_signed ? format_number(out, numeric_spec(c, L"", c.type), static_cast<int>(static_cast<signed char>(v)))
-                               : format_number(out, numeric_spec(c, L"", c.type), static_cast<unsigned>(static_cast<unsigned char>(v)));
+                ok = is_signed ? format_number(out, numeric_directive(c, L"", c.type), static_cast<int>(static_cast<signed char>(v)))
+                               : format_number(out, numeric_directive(c, L"", c.type), static_cast<unsigned>(static_cast<unsigned char>(v)));
                 break;
             }
             case length_kind::none:
             case length_kind::i32:
-                ok = is_signed ? format_number(out, numeric_spec(c, L"", c.type), va_arg(args, int))
-                               : format_number(out, numeric_spec(c, L"", c.type), va_arg(args, unsigned));
+                ok = is_signed ? format_number(out, numeric_directive(c, L"", c.type), va_arg(args, int))
+                               : format_number(out, numeric_directive(c, L"", c.type), va_arg(args, unsigned));
                 break;
             default:
                 ok = false;
@@ -266,9 +266,9 @@ bool try_vformat_text(std::wstring& result, const wchar_t* fmt, va_list args_in)
         case L'a':
         case L'A':
             if (c.length == length_kind::L) {
-                ok = format_number(out, numeric_spec(c, L"", c.type), static_cast<double>(va_arg(args, long double)));
+                ok = format_number(out, numeric_directive(c, L"", c.type), static_cast<double>(va_arg(args, long double)));
             } else {
-                ok = format_number(out, numeric_spec(c, L"", c.type), va_arg(args, double));
+                ok = format_number(out, numeric_directive(c, L"", c.type), va_arg(args, double));
             }
             break;
         case L'c':
