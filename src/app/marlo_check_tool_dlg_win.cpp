@@ -24,6 +24,30 @@
 
 namespace {
 
+// The tool tips' own hit test skips disabled controls, so the save button
+// could not explain itself before a run has finished. The dialog answers the
+// tool tip's question instead: a direct child under the point counts even when
+// it is disabled.
+LRESULT CALLBACK tooltip_hit_test(HWND tip, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR dialog_ref)
+{
+    if (msg == TTM_WINDOWFROMPOINT && lp) {
+        HWND dialog = reinterpret_cast<HWND>(dialog_ref);
+        POINT screen = *reinterpret_cast<const POINT*>(lp);
+        HWND under = WindowFromPoint(screen);
+        if (under == dialog) {
+            POINT client = screen;
+            ScreenToClient(dialog, &client);
+            HWND child = ChildWindowFromPointEx(dialog, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+            if (child)
+                under = child;
+        }
+        return reinterpret_cast<LRESULT>(under);
+    }
+    if (msg == WM_NCDESTROY)
+        RemoveWindowSubclass(tip, tooltip_hit_test, 1);
+    return DefSubclassProc(tip, msg, wp, lp);
+}
+
 const wchar_t kStartText[] = L"진단 시작";
 const wchar_t kExitQuestion[] = L"시스템 진단툴을 종료합니다.";
 const wchar_t kCompletedNotice[] =
@@ -136,8 +160,9 @@ void CMarloCheckToolDlg::init_controls()
                                 CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
     if (m_tooltip) {
-        SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, 420);
+        SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, scale(420));
         SendMessageW(m_tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 20000);
+        SetWindowSubclass(m_tooltip, tooltip_hit_test, 1, reinterpret_cast<DWORD_PTR>(m_hwnd));
     }
 
     m_tab.insert_item(0, L"진단 로그");
@@ -238,9 +263,21 @@ void CMarloCheckToolDlg::OnSize(UINT type, int cx, int cy)
 
 bool CMarloCheckToolDlg::PreTranslateMessage(MSG* msg)
 {
+    // Mouse messages reach the tool tips addressed to the window under the
+    // cursor, with the point in its client coordinates: a disabled button's
+    // messages arrive at the dialog, and a captured mouse's at the captor.
     if (m_tooltip && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
-        MSG relay = *msg;
-        SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+        POINT screen = msg->pt;
+        HWND under = reinterpret_cast<HWND>(SendMessageW(m_tooltip, TTM_WINDOWFROMPOINT, 0,
+                                                         reinterpret_cast<LPARAM>(&screen)));
+        if (under) {
+            POINT client = screen;
+            ScreenToClient(under, &client);
+            MSG relay = *msg;
+            relay.hwnd = under;
+            relay.lParam = MAKELPARAM(client.x, client.y);
+            SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
+        }
     }
     if (m_log_page.exists() && (msg->hwnd == m_log_page.hwnd() || IsChild(m_log_page.hwnd(), msg->hwnd)) &&
         m_log_page.PreTranslateMessage(msg))

@@ -1057,3 +1057,80 @@ TEST_F(AppWindow, SavingShowsTheWaitWindowWhileTheArchiveIsMade)
     // It goes when the archive is made.
     EXPECT_TRUE(wait_until([&] { return !IsWindow(wait) || !IsWindowVisible(wait); }, 120000));
 }
+
+namespace {
+
+// The tool tip window of the program that shows now, if any.
+HWND shown_tooltip(DWORD pid)
+{
+    for (HWND w : visible_top_windows(pid)) {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 63);
+        if (std::wstring(cls) == TOOLTIPS_CLASSW)
+            return w;
+    }
+    return nullptr;
+}
+
+// The text a tool tip shows, asked across processes.
+std::wstring tooltip_text(HANDLE process, HWND tip)
+{
+    const size_t chars = 512;
+    RemoteBuffer remote(process, sizeof(TTTOOLINFOW) + chars * sizeof(wchar_t));
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.lpszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.at()) + sizeof(TTTOOLINFOW));
+    std::vector<wchar_t> text(chars, L'\0');
+    if (!remote.write(&info, sizeof(info)) || !remote.write(text.data(), chars * sizeof(wchar_t), sizeof(TTTOOLINFOW)))
+        return L"<unreadable>";
+    if (!SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote.at())))
+        return L"<no current tool>";
+    SendMessageW(tip, TTM_GETTEXTW, chars, reinterpret_cast<LPARAM>(remote.at()));
+    if (!remote.read(text.data(), chars * sizeof(wchar_t), sizeof(TTTOOLINFOW)))
+        return L"<unreadable>";
+    text.back() = L'\0';
+    return text.data();
+}
+
+// Puts the mouse on the middle of a control, as a user's hand would.
+void hover(HWND control)
+{
+    RECT rc{};
+    GetWindowRect(control, &rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+}
+
+} // namespace
+
+TEST_F(AppWindow, HoveringTheButtonsShowsTheirTooltipsAlsoWhileTheSaveButtonIsDisabled)
+{
+    serve_small_checklist();
+    Program program;
+    HWND dlg = ready_dialog(program);
+    ASSERT_NE(dlg, nullptr);
+    ASSERT_FALSE(enabled(dlg, kSaveButton));
+    const std::wstring start_tip = L"각 체크항목의 검사를 시작합니다. 검사 도중에도 취소할 수 있습니다.";
+    const std::wstring save_tip = L"검사 완료 후 검사 결과 및 원격제어 관련 파일정보 등을 압축파일로 저장합니다.\n"
+                                  L"저장이 완료되면 윈도우 탐색기로 표시됩니다.";
+    HWND tip = nullptr;
+    auto tip_says = [&](const std::wstring& text) {
+        tip = shown_tooltip(program.pid());
+        return tip && tooltip_text(program.process(), tip) == text;
+    };
+
+    hover(GetDlgItem(dlg, kStartButton));
+    EXPECT_TRUE(wait_until([&] { return tip_says(start_tip); }, kStepLimitMs))
+        << "over the start button: " << (tip ? to_utf8(tooltip_text(program.process(), tip)) : "no tool tip");
+    screenshot(L"app-tooltip-start");
+
+    hover(GetDlgItem(dlg, kSaveButton));
+    EXPECT_TRUE(wait_until([&] { return tip_says(save_tip); }, kStepLimitMs))
+        << "over the disabled save button: " << (tip ? to_utf8(tooltip_text(program.process(), tip)) : "no tool tip");
+    screenshot(L"app-tooltip-save");
+
+    // Away from the buttons the tip goes.
+    RECT rc{};
+    GetWindowRect(dlg, &rc);
+    SetCursorPos(rc.right + 40, rc.bottom + 40);
+    EXPECT_TRUE(wait_until([&] { return shown_tooltip(program.pid()) == nullptr; }, kStepLimitMs));
+}
