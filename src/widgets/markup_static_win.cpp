@@ -1,6 +1,7 @@
 #include "widgets/markup_static_win.h"
 
 #include "common/log.h"
+#include "common/own_paint_win.h"
 
 #include <gdiplus.h>
 #include <shlwapi.h>
@@ -476,19 +477,10 @@ void CSCStatic::release_animation()
 
 LRESULT CSCStatic::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
+    LRESULT painted = 0;
+    if (handle_own_paint(hwnd(), msg, wparam, [this](HDC dc) { paint(dc); }, painted))
+        return painted;
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        paint(dc);
-        EndPaint(hwnd(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(wparam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_SIZE:
         layout();
         InvalidateRect(hwnd(), nullptr, FALSE);

@@ -1,6 +1,7 @@
 #include "widgets/message_box_win.h"
 
 #include "common/log.h"
+#include "common/own_paint_win.h"
 #include "widgets/message_box_model.h"
 
 #include <algorithm>
@@ -422,16 +423,10 @@ LRESULT CALLBACK CSCMessageBox::window_proc(HWND hwnd, UINT msg, WPARAM wparam, 
 
 LRESULT CSCMessageBox::handle(UINT msg, WPARAM wparam, LPARAM lparam)
 {
+    LRESULT painted = 0;
+    if (handle_own_paint(hwnd_, msg, wparam, [this](HDC dc) { paint(dc); }, painted))
+        return painted;
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd_, &ps);
-        paint(dc);
-        EndPaint(hwnd_, &ps);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
     case WM_CTLCOLORSTATIC:
         return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
     case WM_DRAWITEM: {

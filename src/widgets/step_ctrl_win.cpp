@@ -1,5 +1,7 @@
 #include "widgets/step_ctrl_win.h"
 
+#include "common/own_paint_win.h"
+
 #include <gdiplus.h>
 
 #include <algorithm>
@@ -289,19 +291,10 @@ void CSCStepCtrl::paint(HDC target)
 
 LRESULT CSCStepCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
+    LRESULT painted = 0;
+    if (handle_own_paint(hwnd(), msg, wparam, [this](HDC dc) { paint(dc); }, painted))
+        return painted;
     switch (msg) {
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(hwnd(), &ps);
-        paint(dc);
-        EndPaint(hwnd(), &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(wparam));
-        return 0;
-    case WM_ERASEBKGND:
-        return 1;
     case WM_SIZE:
         repaint();
         break;

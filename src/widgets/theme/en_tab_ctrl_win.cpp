@@ -1,5 +1,6 @@
 #include "widgets/theme/en_tab_ctrl_win.h"
 
+#include "common/own_paint_win.h"
 #include "framework/dialog_win.h"
 #include "widgets/theme/gdi_helpers_win.h"
 #include "widgets/theme/theme_colours.h"
@@ -118,6 +119,9 @@ int CEnTabCtrl::hit_test(POINT pt) const
 
 LRESULT CEnTabCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp)
 {
+    LRESULT painted = 0;
+    if (handle_own_paint(m_hwnd, msg, wp, [this](HDC dc) { paint(dc); }, painted))
+        return painted;
     switch (msg) {
     case kReflectBase + WM_DRAWITEM: {
         // Drawn as a whole in WM_PAINT.
@@ -126,18 +130,6 @@ LRESULT CEnTabCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp)
         r->result = TRUE;
         return 0;
     }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_hwnd, &ps);
-        paint(dc);
-        EndPaint(m_hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(wp));
-        return 0;
     case WM_MOUSEMOVE: {
         POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
         int hot = hit_test(pt);

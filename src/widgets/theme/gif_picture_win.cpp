@@ -1,5 +1,6 @@
 #include "widgets/theme/gif_picture_win.h"
 
+#include "common/own_paint_win.h"
 #include "framework/resources_win.h"
 #include "widgets/theme/gdi_helpers_win.h"
 
@@ -156,6 +157,9 @@ void CGifPicture::arm_timer()
 
 LRESULT CGifPicture::WndProc(UINT msg, WPARAM wp, LPARAM lp)
 {
+    LRESULT painted = 0;
+    if (handle_own_paint(m_hwnd, msg, wp, [this](HDC dc) { paint(dc); }, painted))
+        return painted;
     switch (msg) {
     case kMsgStart:
         if (m_image && m_timing.animated() && !m_running) {
@@ -190,15 +194,6 @@ LRESULT CGifPicture::WndProc(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_hwnd, &ps);
-        paint(dc);
-        EndPaint(m_hwnd, &ps);
-        return 0;
-    }
     default:
         break;
     }

@@ -1,5 +1,6 @@
 #include "widgets/theme/mac_progress_ctrl_win.h"
 
+#include "common/own_paint_win.h"
 #include "widgets/theme/gdi_helpers_win.h"
 
 #include <commctrl.h>
@@ -87,6 +88,9 @@ void CMacProgressCtrl::after_position_change()
 
 LRESULT CMacProgressCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp)
 {
+    LRESULT painted = 0;
+    if (handle_own_paint(m_hwnd, msg, wp, [this](HDC dc) { paint(dc); }, painted))
+        return painted;
     switch (msg) {
     case PBM_SETRANGE32: {
         LRESULT old = MAKELPARAM(m_model.lower(), m_model.upper());
@@ -148,18 +152,6 @@ LRESULT CMacProgressCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp)
             return 0;
         }
         break;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_hwnd, &ps);
-        paint(dc);
-        EndPaint(m_hwnd, &ps);
-        return 0;
-    }
-    case WM_PRINTCLIENT:
-        paint(reinterpret_cast<HDC>(wp));
-        return 0;
     default:
         break;
     }

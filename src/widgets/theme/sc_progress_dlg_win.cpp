@@ -1,5 +1,6 @@
 #include "widgets/theme/sc_progress_dlg_win.h"
 
+#include "common/own_paint_win.h"
 #include "widgets/theme/gdi_helpers_win.h"
 
 #include <algorithm>
@@ -106,6 +107,9 @@ void CSCProgressDlg::show_window(bool visible)
 
 LRESULT CSCProgressDlg::WndProc(UINT msg, WPARAM wp, LPARAM lp)
 {
+    LRESULT painted = 0;
+    if (handle_own_paint(m_hwnd, msg, wp, [this](HDC dc) { paint(dc); }, painted))
+        return painted;
     switch (msg) {
     case kMsgSetRange:
         m_model.set_range(static_cast<int>(wp), static_cast<int>(lp));
@@ -134,15 +138,6 @@ LRESULT CSCProgressDlg::WndProc(UINT msg, WPARAM wp, LPARAM lp)
     case kMsgGetMessage:
         *reinterpret_cast<std::wstring*>(lp) = m_message;
         return 0;
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PAINT: {
-        PAINTSTRUCT ps;
-        HDC dc = BeginPaint(m_hwnd, &ps);
-        paint(dc);
-        EndPaint(m_hwnd, &ps);
-        return 0;
-    }
     case WM_SETCURSOR:
         SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         return TRUE;

@@ -1,0 +1,33 @@
+// The painting messages of a window that paints all of its client area itself,
+// double-buffered: WM_PAINT, WM_PRINTCLIENT (PrintWindow and window animations
+// ask for the picture this way) and WM_ERASEBKGND, which is answered "done"
+// because erasing first would only make the window flicker.
+#pragma once
+
+#include <windows.h>
+
+// True when `msg` is one of the three, with the window's answer in `result`;
+// `paint(HDC)` draws the whole client area into the given device context.
+template <class Paint>
+bool handle_own_paint(HWND hwnd, UINT msg, WPARAM wp, Paint&& paint, LRESULT& result)
+{
+    switch (msg) {
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(hwnd, &ps);
+        paint(dc);
+        EndPaint(hwnd, &ps);
+        result = 0;
+        return true;
+    }
+    case WM_PRINTCLIENT:
+        paint(reinterpret_cast<HDC>(wp));
+        result = 0;
+        return true;
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    default:
+        return false;
+    }
+}
