@@ -30,6 +30,21 @@ bool has_flag(const conversion& c, wchar_t f)
     return c.flags.find(f) != std::wstring::npos;
 }
 
+// A width or precision written as digits. Above a million it is refused, so that
+// a hostile format cannot ask for gigabytes of padding.
+bool read_bounded_number(const wchar_t*& p, int& value)
+{
+    long n = 0;
+    while (*p >= L'0' && *p <= L'9') {
+        n = n * 10 + (*p - L'0');
+        if (n > 1000000)
+            return false;
+        ++p;
+    }
+    value = static_cast<int>(n);
+    return true;
+}
+
 void append_padded(std::wstring& out, const std::wstring& text, const conversion& c)
 {
     if (c.width > 0 && static_cast<int>(text.size()) < c.width) {
@@ -129,16 +144,7 @@ bool try_vformat_text(std::wstring& result, const wchar_t* fmt, va_list args_in)
             c.width = w;
             ++p;
         } else if (*p >= L'0' && *p <= L'9') {
-            long w = 0;
-            while (*p >= L'0' && *p <= L'9') {
-                w = w * 10 + (*p - L'0');
-                if (w > 1000000) {
-                    ok = false;
-                    break;
-                }
-                ++p;
-            }
-            c.width = static_cast<int>(w);
+            ok = read_bounded_number(p, c.width);
         }
         if (!ok) {
             break;
@@ -153,16 +159,7 @@ bool try_vformat_text(std::wstring& result, const wchar_t* fmt, va_list args_in)
                 }
                 ++p;
             } else {
-                long pr = 0;
-                while (*p >= L'0' && *p <= L'9') {
-                    pr = pr * 10 + (*p - L'0');
-                    if (pr > 1000000) {
-                        ok = false;
-                        break;
-                    }
-                    ++p;
-                }
-                c.precision = static_cast<int>(pr);
+                ok = read_bounded_number(p, c.precision);
             }
         }
         if (!ok) {

@@ -36,6 +36,44 @@ void append_utf8(std::string& out, char32_t cp)
     }
 }
 
+// One code point of UTF-8 at s[i]. An ill-formed sequence is invalid; `next`
+// is then where decoding resumes: after a bad lead byte, at the byte that broke
+// the sequence, or after a complete sequence of an overlong, surrogate or too
+// large value.
+struct Utf8Step {
+    char32_t cp = 0;
+    std::size_t next = 0;
+    bool valid = false;
+};
+
+Utf8Step utf8_step(const unsigned char* s, std::size_t n, std::size_t i)
+{
+    const unsigned char b = s[i];
+    if (b < 0x80)
+        return {b, i + 1, true};
+    int extra = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if (b >= 0xC2 && b <= 0xDF) {
+        extra = 1; cp = b & 0x1F; min = 0x80;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+        extra = 2; cp = b & 0x0F; min = 0x800;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+        extra = 3; cp = b & 0x07; min = 0x10000;
+    } else {
+        return {0, i + 1, false};
+    }
+    std::size_t j = i + 1;
+    for (int k = 0; k < extra; ++k, ++j) {
+        if (j >= n || (s[j] & 0xC0) != 0x80)
+            return {0, j > i + 1 ? j : i + 1, false};
+        cp = (cp << 6) | (s[j] & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+        return {0, j, false};
+    return {cp, j, true};
+}
+
 }  // namespace
 
 std::string to_utf8(std::wstring_view text)
@@ -67,45 +105,29 @@ std::wstring from_utf8(std::string_view text)
     std::wstring out;
     out.reserve(text.size());
     const auto* s = reinterpret_cast<const unsigned char*>(text.data());
-    const std::size_t n = text.size();
-    std::size_t i = 0;
-    while (i < n) {
-        const unsigned char b = s[i];
-        if (b < 0x80) {
-            out += static_cast<wchar_t>(b);
-            ++i;
-            continue;
-        }
-        int extra = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if (b >= 0xC2 && b <= 0xDF) {
-            extra = 1; cp = b & 0x1F; min = 0x80;
-        } else if (b >= 0xE0 && b <= 0xEF) {
-            extra = 2; cp = b & 0x0F; min = 0x800;
-        } else if (b >= 0xF0 && b <= 0xF4) {
-            extra = 3; cp = b & 0x07; min = 0x10000;
-        } else {
+    for (std::size_t i = 0; i < text.size();) {
+        const Utf8Step step = utf8_step(s, text.size(), i);
+        if (step.valid)
+            append_code_point(out, step.cp);
+        else
             out += L'\xFFFD';
-            ++i;
-            continue;
-        }
-        std::size_t j = i + 1;
-        bool good = true;
-        for (int k = 0; k < extra; ++k, ++j) {
-            if (j >= n || (s[j] & 0xC0) != 0x80) {
-                good = false;
-                break;
-            }
-            cp = (cp << 6) | (s[j] & 0x3F);
-        }
-        if (!good || cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-            out += L'\xFFFD';
-            i = good ? j : (j > i + 1 ? j : i + 1);
-            continue;
-        }
-        append_code_point(out, cp);
-        i = j;
+        i = step.next;
     }
     return out;
+}
+
+bool decode_utf8_strict(std::string_view bytes, std::wstring& out)
+{
+    std::wstring text;
+    text.reserve(bytes.size());
+    const auto* s = reinterpret_cast<const unsigned char*>(bytes.data());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const Utf8Step step = utf8_step(s, bytes.size(), i);
+        if (!step.valid)
+            return false;
+        append_code_point(text, step.cp);
+        i = step.next;
+    }
+    out = std::move(text);
+    return true;
 }

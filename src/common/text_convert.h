@@ -8,6 +8,9 @@
 // becomes U+FFFD instead of being dropped.
 std::string to_utf8(std::wstring_view text);
 std::wstring from_utf8(std::string_view text);
+// UTF-8 that must be well-formed: false (and `out` untouched) at the first
+// ill-formed sequence, overlong form, surrogate or value above U+10FFFF.
+bool decode_utf8_strict(std::string_view bytes, std::wstring& out);
 
 // The system's narrow encoding: the ANSI code page on Windows, UTF-8 elsewhere.
 std::wstring from_system_narrow(std::string_view text);

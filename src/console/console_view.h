@@ -27,7 +27,7 @@ struct ConsoleItemOutcome
     bool web_check = false;    // tested with an HTTP request
 };
 
-class ConsoleCheckView : public CheckRunView
+class ConsoleCheckView : public QuietCheckRunView
 {
 public:
     // `print` receives each finished item's line and the summary line.
@@ -53,28 +53,12 @@ public:
     std::wstring summary_line();
 
     // CheckRunView: the log page's rows are kept; the rest has nothing to show.
-    void set_step_count(int) override {}
     void set_current_step(int line) override;
-    void set_step_text(int, const std::wstring&, std::uint32_t) override {}
-    void set_step_colour(int, std::uint32_t) override {}
-    void set_progress_range(int, int) override {}
-    void set_progress_position(int) override {}
-    void set_progress_busy(bool) override {}
-    void show_progress(bool) override {}
-    void set_start_button_text(const std::wstring&) override {}
-    void enable_start_button(bool) override {}
-    void enable_save_button(bool) override {}
-    void start_animation() override {}
-    void pause_animation() override {}
     void clear_log_rows() override;
     int add_log_row(const std::wstring& columns) override;
-    void refresh_log_rows() override {}
     int log_row_count() override;
     std::wstring log_cell(int row, int column) override;
     void set_log_cell(int row, int column, const std::wstring& text) override;
-    void set_log_cell_text_colour(int, int, std::uint32_t) override {}
-    void set_log_row_text_colour(int, std::uint32_t) override {}
-    void ensure_log_row_visible(int) override {}
     void post_check_finished(bool completed, int failed_items) override;
 
 private:

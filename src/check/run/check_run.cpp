@@ -25,38 +25,10 @@ std::wstring group_counter(int done, int count)
     return count > 1 ? format_text(L" (%d/%d)", done, count) : std::wstring();
 }
 
-// Stands in when the run has no view, so that a run never dereferences null.
-class NullCheckRunView final : public CheckRunView
-{
-public:
-    void set_step_count(int) override {}
-    void set_current_step(int) override {}
-    void set_step_text(int, const std::wstring&, std::uint32_t) override {}
-    void set_step_colour(int, std::uint32_t) override {}
-    void set_progress_range(int, int) override {}
-    void set_progress_position(int) override {}
-    void set_progress_busy(bool) override {}
-    void show_progress(bool) override {}
-    void set_start_button_text(const std::wstring&) override {}
-    void enable_start_button(bool) override {}
-    void enable_save_button(bool) override {}
-    void start_animation() override {}
-    void pause_animation() override {}
-    void clear_log_rows() override {}
-    int add_log_row(const std::wstring&) override { return -1; }
-    void refresh_log_rows() override {}
-    int log_row_count() override { return 0; }
-    std::wstring log_cell(int, int) override { return {}; }
-    void set_log_cell(int, int, const std::wstring&) override {}
-    void set_log_cell_text_colour(int, int, std::uint32_t) override {}
-    void set_log_row_text_colour(int, std::uint32_t) override {}
-    void ensure_log_row_visible(int) override {}
-    void post_check_finished(bool, int) override {}
-};
-
 CheckRunView* or_null_view(CheckRunView* view)
 {
-    static NullCheckRunView null_view;
+    // Stands in when the run has no view, so that a run never dereferences null.
+    static QuietCheckRunView null_view;
     return view ? view : &null_view;
 }
 

@@ -77,3 +77,33 @@ public:
     // function returned false.
     virtual void post_check_finished(bool completed, int failed_items) = 0;
 };
+
+// A view that shows nothing: the run's stand-in when it has none, and the base
+// of views that keep only part of the picture (override what is kept).
+class QuietCheckRunView : public CheckRunView
+{
+public:
+    void set_step_count(int) override {}
+    void set_current_step(int) override {}
+    void set_step_text(int, const std::wstring&, std::uint32_t) override {}
+    void set_step_colour(int, std::uint32_t) override {}
+    void set_progress_range(int, int) override {}
+    void set_progress_position(int) override {}
+    void set_progress_busy(bool) override {}
+    void show_progress(bool) override {}
+    void set_start_button_text(const std::wstring&) override {}
+    void enable_start_button(bool) override {}
+    void enable_save_button(bool) override {}
+    void start_animation() override {}
+    void pause_animation() override {}
+    void clear_log_rows() override {}
+    int add_log_row(const std::wstring&) override { return -1; }
+    void refresh_log_rows() override {}
+    int log_row_count() override { return 0; }
+    std::wstring log_cell(int, int) override { return {}; }
+    void set_log_cell(int, int, const std::wstring&) override {}
+    void set_log_cell_text_colour(int, int, std::uint32_t) override {}
+    void set_log_row_text_colour(int, std::uint32_t) override {}
+    void ensure_log_row_visible(int) override {}
+    void post_check_finished(bool, int) override {}
+};

@@ -1,6 +1,8 @@
 // Turns the bytes a console command printed into text, whatever its code page.
 #pragma once
 
+#include "common/text_convert.h"  // decode_utf8_strict
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -16,5 +18,3 @@ std::wstring decode_command_output(std::string_view bytes, const OemDecoder& oem
 // The same with the system's OEM code page (Windows only).
 std::wstring decode_command_output(std::string_view bytes);
 
-// Strict UTF-8: false for any invalid, overlong, surrogate or truncated sequence.
-bool decode_utf8_strict(std::string_view bytes, std::wstring& out);
