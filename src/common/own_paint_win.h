@@ -31,3 +31,21 @@ bool handle_own_paint(HWND hwnd, UINT msg, WPARAM wp, Paint&& paint, LRESULT& re
         return false;
     }
 }
+
+// Double-buffered painting: paints into a memory bitmap, copies it to `target`
+// on destruction. Without memory for the bitmap it paints on `target` itself.
+class BufferedPaint {
+public:
+    BufferedPaint(HWND hwnd, HDC target, const RECT& rc);
+    BufferedPaint(const BufferedPaint&) = delete;
+    BufferedPaint& operator=(const BufferedPaint&) = delete;
+    ~BufferedPaint();
+    HDC dc() const { return m_mem ? m_mem : m_target; }
+
+private:
+    HDC m_target;
+    RECT m_rc;
+    HDC m_mem = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+};

@@ -341,9 +341,8 @@ void CSCStatic::paint(HDC target)
     const int width = client.right, height = client.bottom;
     if (width <= 0 || height <= 0)
         return;
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
-    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    BufferedPaint buffer(hwnd(), target, client);
+    HDC dc = buffer.dc();
 
     // The parent decides the background unless the control has its own.
     if (own_background_) {
@@ -371,10 +370,6 @@ void CSCStatic::paint(HDC target)
         else
             paint_runs(&graphics);
     }
-    BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, old_bitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 bool CSCStatic::load_animation(HMODULE module, const wchar_t* type, UINT id)

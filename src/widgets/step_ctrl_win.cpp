@@ -219,9 +219,8 @@ void CSCStepCtrl::paint(HDC target)
     if (width <= 0 || height <= 0)
         return;
 
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, width, height);
-    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
+    BufferedPaint buffer(hwnd(), target, client);
+    HDC dc = buffer.dc();
     {
         const StepColours& colours = model_.colours();
         Gdiplus::Graphics g(dc);
@@ -283,10 +282,6 @@ void CSCStepCtrl::paint(HDC target)
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         SelectObject(dc, old_font);
     }
-    BitBlt(target, 0, 0, width, height, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, old_bitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
 }
 
 LRESULT CSCStepCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
