@@ -1,4 +1,4 @@
-#include "common/date_time.h"
+#include "common/date_time_win.h"
 
 #include <windows.h>
 
@@ -9,10 +9,8 @@ unsigned current_ui_language()
     return GetUserDefaultUILanguage();
 }
 
-local_time current_local_time()
+local_time local_time_from_system_time(const SYSTEMTIME& st)
 {
-    SYSTEMTIME st = {};
-    GetLocalTime(&st);
     local_time t;
     t.year = st.wYear;
     t.month = st.wMonth;
@@ -22,6 +20,13 @@ local_time current_local_time()
     t.second = st.wSecond;
     t.millisecond = st.wMilliseconds;
     return t;
+}
+
+local_time current_local_time()
+{
+    SYSTEMTIME st = {};
+    GetLocalTime(&st);
+    return local_time_from_system_time(st);
 }
 
 std::int64_t current_unix_time()

@@ -1,5 +1,7 @@
 #include "common/file_utils.h"
 
+#include "common/date_time_win.h"
+
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -99,13 +101,7 @@ bool file_modified_time(const std::wstring& path, local_time& out)
         !SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) {
         return false;
     }
-    out.year = local.wYear;
-    out.month = local.wMonth;
-    out.day = local.wDay;
-    out.hour = local.wHour;
-    out.minute = local.wMinute;
-    out.second = local.wSecond;
-    out.millisecond = local.wMilliseconds;
+    out = local_time_from_system_time(local);
     return true;
 }
 
