@@ -1,7 +1,6 @@
 #include "widgets/widget_window_win.h"
 
 #include <commctrl.h>
-#include <gdiplus.h>
 
 #include <mutex>
 
@@ -16,18 +15,6 @@ UINT invoke_message()
 }
 
 }  // namespace
-
-bool ensure_gdiplus()
-{
-    static std::once_flag once;
-    static bool started = false;
-    std::call_once(once, [] {
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        started = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    });
-    return started;
-}
 
 int window_dpi(HWND hwnd)
 {

@@ -4,6 +4,8 @@
 // runs calls from other threads on its own thread with SendMessage.
 #pragma once
 
+#include "common/gdiplus_startup_win.h"  // ensure_gdiplus, for the controls
+
 #include <windows.h>
 
 #include <functional>
@@ -58,7 +60,5 @@ private:
     bool owns_window_ = false;
 };
 
-// Starts GDI+ once for the process (kept running until the process ends).
-bool ensure_gdiplus();
 // DPI of a window: GetDpiForWindow where the system has it, else 96.
 int window_dpi(HWND hwnd);

@@ -3,26 +3,6 @@
 #include "framework/wnd_win.h"
 
 #include <algorithm>
-namespace Gdiplus {
-using std::max;
-using std::min;
-}
-#include <gdiplus.h>
-
-#include <mutex>
-
-bool gdiplus_ensure_started()
-{
-    static std::once_flag once;
-    static bool started = false;
-    std::call_once(once, [] {
-        Gdiplus::GdiplusStartupInput input;
-        ULONG_PTR token = 0;
-        // Left running for the process's lifetime: pictures may be drawn until exit.
-        started = Gdiplus::GdiplusStartup(&token, &input, nullptr) == Gdiplus::Ok;
-    });
-    return started;
-}
 
 HFONT create_point_font(HWND hwnd, const wchar_t* face, int points, int weight)
 {

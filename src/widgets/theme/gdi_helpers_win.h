@@ -1,15 +1,14 @@
 // Small GDI/GDI+ helpers shared by the themed controls.
 #pragma once
 
-#include "common/own_paint_win.h"  // BufferedPaint
+#include "common/gdiplus_startup_win.h"  // ensure_gdiplus
+#include "common/own_paint_win.h"       // BufferedPaint
 
 #include <windows.h>
 
 #include <cstdint>
 #include <string>
 
-// Starts GDI+ once for the process (safe to call from any thread, any number of times).
-bool gdiplus_ensure_started();
 
 // A font of `points` at the window's DPI; the caller deletes it.
 HFONT create_point_font(HWND hwnd, const wchar_t* face, int points, int weight);

@@ -36,7 +36,7 @@ CGifPicture::~CGifPicture()
 
 bool CGifPicture::attach(HWND hwnd)
 {
-    gdiplus_ensure_started();
+    ensure_gdiplus();
     return Wnd::attach(hwnd);
 }
 
@@ -51,7 +51,7 @@ bool CGifPicture::load(const wchar_t* type, UINT id, std::uint32_t back_colour)
 
 bool CGifPicture::load_bytes(const void* data, size_t size, std::uint32_t back_colour)
 {
-    if (!gdiplus_ensure_started() || !data || size == 0)
+    if (!ensure_gdiplus() || !data || size == 0)
         return false;
     m_back = back_colour;
     if (m_hwnd)
