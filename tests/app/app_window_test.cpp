@@ -2,25 +2,25 @@
 // start-up and download, the second instance, the exit question, a whole run.
 // Each test runs its own copy of the program in a fresh folder, so that its log
 // folder ("Log" beside the executable) belongs to that test alone.
-#include "check/http/http_request.h"
 #include "common/text_convert.h"
+#include "support/win/environment.h"
+#include "support/win/process_windows.h"
+#include "support/win/processes.h"
+#include "support/win/screenshot.h"
+#include "support/win/test_server.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
-#include <tlhelp32.h>
 
-#include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <set>
 #include <vector>
 
-#include <gdiplus.h>
+using namespace test_support;
 
 namespace {
 
@@ -30,65 +30,6 @@ const DWORD kStepLimitMs = 30000;
 const wchar_t kMainTitlePrefix[] = L"Vantu Check Tool (ver. ";
 const wchar_t kBoxTitle[] = L"Vantu Check Tool";
 
-std::wstring env(const wchar_t* name)
-{
-    wchar_t buf[4096] = {};
-    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring();
-}
-
-// A Linux path as Wine's Z: drive sees it.
-std::wstring wine_path(const std::wstring& unix_path)
-{
-    if (unix_path.empty() || unix_path[0] != L'/')
-        return unix_path;
-    std::wstring p = L"Z:" + unix_path;
-    std::replace(p.begin(), p.end(), L'/', L'\\');
-    return p;
-}
-
-bool wait_until(const std::function<bool()>& done, DWORD limit_ms)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limit_ms)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-    }
-    return true;
-}
-
-int http_port()
-{
-    return _wtoi(env(L"VANTU_TS_HTTP_PORT").c_str());
-}
-
-std::string server_call(const std::wstring& path, const std::wstring& method = L"GET")
-{
-    HttpRequest request(L"127.0.0.1", http_port(), path, method, false);
-    request.perform(false);
-    return to_utf8(request.m_text);
-}
-
-int checklist_requests()
-{
-    std::string text = server_call(L"/__control/requests");
-    int n = 0;
-    for (size_t at = text.find("/download/checklist.json"); at != std::string::npos;
-         at = text.find("/download/checklist.json", at + 1))
-        ++n;
-    return n;
-}
-
-void write_file(const std::wstring& path, const std::string& bytes)
-{
-    std::ofstream out(std::filesystem::path(path), std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
 std::string read_file(const std::wstring& path)
 {
     std::ifstream in(std::filesystem::path(path), std::ios::binary);
@@ -97,39 +38,22 @@ std::string read_file(const std::wstring& path)
     return s.str();
 }
 
-std::wstring served_checklist_path()
-{
-    std::wstring root = wine_path(env(L"VANTU_TS_ROOT"));
-    CreateDirectoryW((root + L"\\download").c_str(), nullptr);
-    return root + L"\\download\\checklist.json";
-}
-
-// A Windows path as a JSON string's contents.
-std::string json_path(const std::wstring& path)
-{
-    std::string out;
-    for (char c : to_utf8(path))
-        out += c == '\\' ? std::string("\\\\") : std::string(1, c);
-    return out;
-}
-
 // Account item and two web servers of the test server; with_failure adds a
 // proxy on a port where nothing listens.
 void serve_small_checklist(bool with_failure = false, const std::wstring& agent_logs = L"C:\\VantuLogs\\Agent")
 {
     std::string port = std::to_string(http_port());
     std::string proxy = with_failure ? " \"proxy\": [\"127.0.0.1:" + to_utf8(env(L"VANTU_TS_CLOSED_PORT")) + "\"],\n" : "";
-    write_file(served_checklist_path(),
-               "{\n"
-               " \"product path agent\": \"C:\\\\Program Files\\\\Vantu\\\\Agent\",\n"
-               " \"product path agent web\": \"C:\\\\Program Files\\\\Vantu\\\\AgentWeb\",\n"
-               " \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
-               " \"agent log path\": \"" + json_path(agent_logs) + "\",\n"
-               " \"viewer log path\": \"C:\\\\VantuLogs\\\\Viewer\",\n"
-               + proxy +
-               " \"update\": [\"127.0.0.1:" + port + "\"],\n"
-               " \"web\": [\"127.0.0.1:" + port + "\"]\n"
-               "}\n");
+    serve_checklist("{\n"
+                    " \"product path agent\": \"C:\\\\Program Files\\\\Vantu\\\\Agent\",\n"
+                    " \"product path agent web\": \"C:\\\\Program Files\\\\Vantu\\\\AgentWeb\",\n"
+                    " \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
+                    " \"agent log path\": \"" + json_path(agent_logs) + "\",\n"
+                    " \"viewer log path\": \"C:\\\\VantuLogs\\\\Viewer\",\n"
+                    + proxy +
+                    " \"update\": [\"127.0.0.1:" + port + "\"],\n"
+                    " \"web\": [\"127.0.0.1:" + port + "\"]\n"
+                    "}\n");
 }
 
 void remove_served_checklist()
@@ -137,90 +61,15 @@ void remove_served_checklist()
     DeleteFileW(served_checklist_path().c_str());
 }
 
-struct WindowSearch {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-std::vector<HWND> visible_top_windows(DWORD pid)
-{
-    WindowSearch search{pid, {}};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<WindowSearch*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == s->pid && IsWindowVisible(w))
-                s->found.push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-std::wstring title_of(HWND w)
-{
-    wchar_t buf[512] = {};
-    GetWindowTextW(w, buf, 511);
-    return buf;
-}
-
 std::wstring text_of(HWND w)
 {
     return title_of(w);
-}
-
-HWND window_titled(DWORD pid, const std::function<bool(const std::wstring&)>& match)
-{
-    for (HWND w : visible_top_windows(pid))
-        if (match(title_of(w)))
-            return w;
-    return nullptr;
 }
 
 // The themed message box: the product's title, or with a countdown.
 bool is_box_title(const std::wstring& t)
 {
     return t == kBoxTitle || (t.rfind(std::wstring(kBoxTitle) + L" (", 0) == 0 && t.rfind(kMainTitlePrefix, 0) != 0);
-}
-
-// Saves the whole screen as PNG under build/artifacts (a person looks at these),
-// after every window of ours has repainted what a closed popup uncovered.
-void screenshot(const std::wstring& name)
-{
-    EnumWindows(
-        [](HWND w, LPARAM) -> BOOL {
-            if (IsWindowVisible(w))
-                RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-            return TRUE;
-        },
-        0);
-    std::wstring dir = wine_path(env(L"VANTU_SOURCE_DIR")) + L"\\build\\artifacts";
-    CreateDirectoryW((wine_path(env(L"VANTU_SOURCE_DIR")) + L"\\build").c_str(), nullptr);
-    CreateDirectoryW(dir.c_str(), nullptr);
-    HDC screen = GetDC(nullptr);
-    int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-    SelectObject(mem, old);
-    {
-        Gdiplus::Bitmap image(bmp, nullptr);
-        CLSID png{};
-        UINT count = 0, size = 0;
-        Gdiplus::GetImageEncodersSize(&count, &size);
-        std::vector<BYTE> buf(size);
-        auto* codecs = reinterpret_cast<Gdiplus::ImageCodecInfo*>(buf.data());
-        Gdiplus::GetImageEncoders(count, size, codecs);
-        for (UINT i = 0; i < count; ++i)
-            if (std::wstring(codecs[i].MimeType) == L"image/png")
-                png = codecs[i].Clsid;
-        image.Save((dir + L"\\" + name + L".png").c_str(), &png, nullptr);
-    }
-    DeleteObject(bmp);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
 }
 
 // One copy of the program in its own folder.
@@ -239,16 +88,7 @@ public:
         m_exe = m_folder + L"\\MarloCheckTool.exe";
         CopyFileW(wine_path(VANTU_APP_EXE).c_str(), m_exe.c_str(), FALSE);
     }
-    ~Program()
-    {
-        if (m_process.hProcess) {
-            if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(m_process.hProcess, 9);
-            WaitForSingleObject(m_process.hProcess, 10000);
-            CloseHandle(m_process.hProcess);
-            CloseHandle(m_process.hThread);
-        }
-    }
+    ~Program() { end_process(m_process); }
     const std::wstring& exe() const { return m_exe; }
 
     bool start(const std::wstring& exe_path = std::wstring())
@@ -320,12 +160,6 @@ private:
     PROCESS_INFORMATION m_process{};
 };
 
-bool enabled(HWND dialog, int id)
-{
-    HWND c = GetDlgItem(dialog, id);
-    return c && IsWindowEnabled(c);
-}
-
 void press_key(HWND window, UINT key)
 {
     PostMessageW(window, WM_KEYDOWN, key, 0);
@@ -339,18 +173,11 @@ void click(HWND dialog, int id)
 
 class AppWindow : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        Gdiplus::GdiplusStartupInput input;
-        Gdiplus::GdiplusStartup(&s_gdiplus, &input, nullptr);
-    }
-    static void TearDownTestSuite() { Gdiplus::GdiplusShutdown(s_gdiplus); }
     void SetUp() override
     {
         ASSERT_GT(http_port(), 0) << "the test server's ports are missing";
         server_call(L"/__control/reset", L"POST");
     }
-    static inline ULONG_PTR s_gdiplus = 0;
 };
 
 } // namespace
@@ -366,7 +193,7 @@ TEST_F(AppWindow, StartsReadyAfterOneDownloadAndWritesBothBanners)
     EXPECT_EQ(text_of(GetDlgItem(dlg, kStartButton)), L"진단 시작");
     EXPECT_FALSE(enabled(dlg, kSaveButton));
     EXPECT_EQ(checklist_requests(), 1);
-    screenshot(L"app-ready");
+    save_screen(L"app-ready");
 
     std::string log = program.log_text();
     EXPECT_NE(log.find("Program Start"), std::string::npos);
@@ -401,7 +228,7 @@ TEST_F(AppWindow, FailedDownloadIsTriedTwiceThenTheHelpShowsAndOkEndsTheProgram)
     wchar_t address[512] = {};
     GetDlgItemTextW(help, 1042, address, 511);
     EXPECT_EQ(std::wstring(address), L"http://127.0.0.1:80/download/checklist.json");
-    screenshot(L"app-download-help");
+    save_screen(L"app-download-help");
 
     // Escape leaves the help open; its OK button ends the program.
     PostMessageW(help, WM_COMMAND, IDCANCEL, 0);
@@ -473,7 +300,7 @@ TEST_F(AppWindow, EscapeAsksCancelKeepsTheDialogAndOkClosesIt)
     ASSERT_NE(box, nullptr);
     EXPECT_TRUE(wait_until([&] { return !IsWindowEnabled(dlg); }, kStepLimitMs))
         << "the question keeps the dialog disabled";
-    screenshot(L"app-exit-question");
+    save_screen(L"app-exit-question");
     press_key(box, VK_ESCAPE);
     ASSERT_TRUE(wait_until([&] { return !IsWindowVisible(box) || !IsWindow(box); }, kStepLimitMs));
     EXPECT_FALSE(program.ended(500));
@@ -518,13 +345,13 @@ TEST_F(AppWindow, AWholeRunCompletesAndEnablesTheSaveButton)
     PostMessageW(dlg, WM_COMMAND, IDOK, 0);
     ASSERT_TRUE(wait_until([&] { return text_of(GetDlgItem(dlg, kStartButton)) == L"진단 중지"; }, kStepLimitMs));
     EXPECT_FALSE(enabled(dlg, kSaveButton));
-    screenshot(L"app-checking");
+    save_screen(L"app-checking");
 
     HWND notice = program.message_box(90000);
     ASSERT_NE(notice, nullptr) << "no completion notice";
     EXPECT_EQ(text_of(GetDlgItem(dlg, kStartButton)), L"진단 시작");
     EXPECT_TRUE(enabled(dlg, kSaveButton));
-    screenshot(L"app-completed");
+    save_screen(L"app-completed");
     // The notice answers by itself after its time limit.
     EXPECT_TRUE(wait_until([&] { return !IsWindowVisible(notice) || !IsWindow(notice); }, 20000));
     EXPECT_NE(program.log_text().find("checking completed."), std::string::npos);
@@ -595,42 +422,10 @@ TEST_F(AppWindow, ClosingDuringARunStopsItFirstAndCancelKeepsTheStoppedDialog)
     EXPECT_EQ(text_of(GetDlgItem(dlg, kStartButton)), L"진단 시작");
     EXPECT_TRUE(enabled(dlg, kStartButton));
     EXPECT_FALSE(enabled(dlg, kSaveButton)) << "a cancelled run saves nothing";
-    screenshot(L"app-cancelled");
+    save_screen(L"app-cancelled");
 }
 
 namespace {
-
-// Messages whose argument is a pointer are answered in the program's own
-// address space: the argument is copied there and back.
-class RemoteBuffer {
-public:
-    RemoteBuffer(HANDLE process, size_t size) : m_process(process)
-    {
-        m_at = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    }
-    ~RemoteBuffer()
-    {
-        if (m_at)
-            VirtualFreeEx(m_process, m_at, 0, MEM_RELEASE);
-    }
-    void* at() const { return m_at; }
-    bool write(const void* data, size_t size, size_t offset = 0)
-    {
-        SIZE_T done = 0;
-        return m_at && WriteProcessMemory(m_process, static_cast<char*>(m_at) + offset, data, size, &done) &&
-               done == size;
-    }
-    bool read(void* data, size_t size, size_t offset = 0) const
-    {
-        SIZE_T done = 0;
-        return m_at && ReadProcessMemory(m_process, static_cast<char*>(m_at) + offset, data, size, &done) &&
-               done == size;
-    }
-
-private:
-    HANDLE m_process;
-    void* m_at = nullptr;
-};
 
 // The text of one cell, as the list answers LVM_GETITEMTEXT.
 std::wstring cell_text(HANDLE process, HWND list, int row, int column)
@@ -713,16 +508,15 @@ std::vector<bool> visible_pages(HWND dialog)
 void serve_checklist_with_silent_session()
 {
     std::string port = std::to_string(http_port());
-    write_file(served_checklist_path(),
-               "{\n"
-               " \"product path agent\": \"C:\\\\Program Files\\\\Vantu\\\\Agent\",\n"
-               " \"product path agent web\": \"C:\\\\Program Files\\\\Vantu\\\\AgentWeb\",\n"
-               " \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
-               " \"agent log path\": \"C:\\\\VantuLogs\\\\Agent\",\n"
-               " \"viewer log path\": \"C:\\\\VantuLogs\\\\Viewer\",\n"
-               " \"session\": [\"127.0.0.1:" + to_utf8(env(L"VANTU_TS_TQS_SILENT_PORT")) + "\"],\n"
-               " \"web\": [\"127.0.0.1:" + port + "\"]\n"
-               "}\n");
+    serve_checklist("{\n"
+                    " \"product path agent\": \"C:\\\\Program Files\\\\Vantu\\\\Agent\",\n"
+                    " \"product path agent web\": \"C:\\\\Program Files\\\\Vantu\\\\AgentWeb\",\n"
+                    " \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
+                    " \"agent log path\": \"C:\\\\VantuLogs\\\\Agent\",\n"
+                    " \"viewer log path\": \"C:\\\\VantuLogs\\\\Viewer\",\n"
+                    " \"session\": [\"127.0.0.1:" + to_utf8(env(L"VANTU_TS_TQS_SILENT_PORT")) + "\"],\n"
+                    " \"web\": [\"127.0.0.1:" + port + "\"]\n"
+                    "}\n");
 }
 
 HWND ready_dialog(Program& program)
@@ -811,7 +605,7 @@ TEST_F(AppWindow, StopDuringAnItemEndsTheRunAfterThatItemAndSaysSo)
     // The result page lists nothing and tells why.
     EXPECT_EQ(SendMessageW(lists.result, LVM_GETITEMCOUNT, 0, 0), 0);
     EXPECT_EQ(text_of(lists.result), L"사용자에 의해 진단이 취소되었습니다.");
-    screenshot(L"app-stopped");
+    save_screen(L"app-stopped");
 }
 
 TEST_F(AppWindow, CompletionNoticeClosesItselfAndTheDialogStays)
@@ -849,11 +643,11 @@ TEST_F(AppWindow, TabsShowOnePageEachAndStartReturnsToTheLogPage)
     click_tab(dlg, 1);
     EXPECT_TRUE(wait_until([&] { return visible_pages(dlg) == std::vector<bool>{false, true, false}; }, kStepLimitMs));
     EXPECT_GT(SendMessageW(page_lists(dlg).result, LVM_GETITEMCOUNT, 0, 0), 0);
-    screenshot(L"app-result-page");
+    save_screen(L"app-result-page");
     click_tab(dlg, 2);
     EXPECT_TRUE(wait_until([&] { return visible_pages(dlg) == std::vector<bool>{false, false, true}; }, kStepLimitMs));
     EXPECT_GT(SendMessageW(page_lists(dlg).error_codes, LVM_GETITEMCOUNT, 0, 0), 0);
-    screenshot(L"app-error-code-page");
+    save_screen(L"app-error-code-page");
 
     // Starting again returns to the log page.
     click(dlg, kStartButton);
@@ -927,7 +721,7 @@ TEST_F(AppWindow, MaximiseMinimiseAndRestoreKeepThePagesFillingTheTabArea)
     ASSERT_TRUE(wait_until([&] { return IsZoomed(dlg) != 0; }, kStepLimitMs)) << "not maximised";
     EXPECT_TRUE(wait_until(pages_fill_tab_area, kStepLimitMs)) << layout_message();
     EXPECT_EQ(visible_pages(dlg), (std::vector<bool>{true, false, false}));
-    screenshot(L"app-maximised");
+    save_screen(L"app-maximised");
 
     PostMessageW(dlg, WM_SYSCOMMAND, SC_RESTORE, 0);
     ASSERT_TRUE(wait_until([&] { return !IsZoomed(dlg); }, kStepLimitMs)) << "not restored";
@@ -950,47 +744,6 @@ TEST_F(AppWindow, MaximiseMinimiseAndRestoreKeepThePagesFillingTheTabArea)
 }
 
 namespace {
-
-// Explorer processes, by id: the dialog opens one on its archive, which the
-// test closes again (it would hold the test's output open).
-std::set<DWORD> explorer_processes()
-{
-    std::set<DWORD> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return found;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
-        if (_wcsicmp(entry.szExeFile, L"explorer.exe") == 0)
-            found.insert(entry.th32ProcessID);
-    CloseHandle(snapshot);
-    return found;
-}
-
-class ExplorersStartedMeanwhile {
-public:
-    ExplorersStartedMeanwhile() : m_before(explorer_processes()) {}
-    ~ExplorersStartedMeanwhile()
-    {
-        // Wine's desktop is an explorer process too; it stays.
-        DWORD desktop = 0;
-        GetWindowThreadProcessId(GetDesktopWindow(), &desktop);
-        for (DWORD pid : explorer_processes()) {
-            if (m_before.count(pid) || pid == desktop)
-                continue;
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-            if (!process)
-                continue;
-            TerminateProcess(process, 0);
-            WaitForSingleObject(process, 10000);
-            CloseHandle(process);
-        }
-    }
-
-private:
-    std::set<DWORD> m_before;
-};
 
 // The wait window: an untitled tool window the dialog owns.
 HWND wait_window(DWORD pid, HWND dialog)
@@ -1053,7 +806,7 @@ TEST_F(AppWindow, SavingShowsTheWaitWindowWhileTheArchiveIsMade)
         },
         kStepLimitMs))
         << "no wait window while saving";
-    screenshot(L"app-saving");
+    save_screen(L"app-saving");
     // It goes when the archive is made.
     EXPECT_TRUE(wait_until([&] { return !IsWindow(wait) || !IsWindowVisible(wait); }, 120000));
 }

@@ -6,6 +6,8 @@
 #include "widgets/theme/sc_progress_dlg_win.h"
 #include "widgets/theme/sc_theme_dlg_win.h"
 
+#include "support/win/environment.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,23 +15,9 @@
 #include <thread>
 #include <vector>
 
-namespace {
+using test_support::wait_until;
 
-bool wait_until(const std::function<bool()>& done, DWORD limit_ms = 10000)
-{
-    DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limit_ms)
-            return false;
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-    return true;
-}
+namespace {
 
 // Runs work on another thread while this one keeps dispatching the messages
 // that the widgets send to themselves.

@@ -2,10 +2,7 @@
 // program and marlocheck.exe are run on the same check list, product folders
 // and logs, and their archives are read back and compared entry by entry.
 #include "console/marlocheck_test_support.h"
-
-#include <tlhelp32.h>
-
-#include <set>
+#include "support/win/process_windows.h"
 
 namespace {
 
@@ -13,41 +10,6 @@ using namespace console_test;
 
 const int kStartButton = 1009, kSaveButton = 1010;
 const wchar_t kMainTitlePrefix[] = L"Vantu Check Tool (ver. ";
-
-struct WindowSearch
-{
-    DWORD pid;
-    std::function<bool(HWND)> match;
-    HWND found = nullptr;
-};
-
-HWND find_window(DWORD pid, const std::function<bool(const std::wstring&)>& title_matches)
-{
-    WindowSearch search{pid, [&](HWND w) {
-                            wchar_t title[512] = {};
-                            GetWindowTextW(w, title, 511);
-                            return title_matches(title);
-                        }};
-    EnumWindows(
-        [](HWND w, LPARAM lp) -> BOOL {
-            auto* s = reinterpret_cast<WindowSearch*>(lp);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(w, &owner);
-            if (owner == s->pid && IsWindowVisible(w) && s->match(w)) {
-                s->found = w;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-bool enabled(HWND dialog, int id)
-{
-    HWND c = GetDlgItem(dialog, id);
-    return c && IsWindowEnabled(c);
-}
 
 // The dialog program, copied into a folder of its own (its log goes beside it).
 class DialogProgram
@@ -58,16 +20,7 @@ public:
         m_exe = folder + L"\\MarloCheckTool.exe";
         CopyFileW(wine_path(VANTU_APP_EXE).c_str(), m_exe.c_str(), FALSE);
     }
-    ~DialogProgram()
-    {
-        if (m_process.hProcess) {
-            if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(m_process.hProcess, 9);
-            WaitForSingleObject(m_process.hProcess, 10000);
-            CloseHandle(m_process.hProcess);
-            CloseHandle(m_process.hThread);
-        }
-    }
+    ~DialogProgram() { end_process(m_process); }
     bool start()
     {
         std::wstring cmd = L"\"" + m_exe + L"\" " + web_host_option();
@@ -82,49 +35,6 @@ private:
     std::wstring m_folder;
     std::wstring m_exe;
     PROCESS_INFORMATION m_process{};
-};
-
-// Explorer processes, by id: the dialog opens one on its archive, which this test
-// closes again (it would hold the test's output open).
-std::set<DWORD> explorer_processes()
-{
-    std::set<DWORD> found;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return found;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
-        if (_wcsicmp(entry.szExeFile, L"explorer.exe") == 0)
-            found.insert(entry.th32ProcessID);
-    }
-    CloseHandle(snapshot);
-    return found;
-}
-
-class ExplorersStartedMeanwhile
-{
-public:
-    ExplorersStartedMeanwhile() : m_before(explorer_processes()) {}
-    ~ExplorersStartedMeanwhile()
-    {
-        // Wine's desktop is an explorer process too; it stays.
-        DWORD desktop = 0;
-        GetWindowThreadProcessId(GetDesktopWindow(), &desktop);
-        for (DWORD pid : explorer_processes()) {
-            if (m_before.count(pid) || pid == desktop)
-                continue;
-            HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
-            if (!process)
-                continue;
-            TerminateProcess(process, 0);
-            WaitForSingleObject(process, 10000);
-            CloseHandle(process);
-        }
-    }
-
-private:
-    std::set<DWORD> m_before;
 };
 
 std::vector<std::wstring> archives_in(const std::wstring& folder)
@@ -171,7 +81,7 @@ std::vector<std::string> entry_names(const std::wstring& archive, const std::wst
 
 TEST(MarlocheckSave, TheArchiveHasTheEntriesOfTheDialogsArchive)
 {
-    ASSERT_GT(port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
+    ASSERT_GT(test_server_port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
     server_call(L"/__control/reset", L"POST");
     archive_test::ScratchFolder scratch;
 
@@ -184,9 +94,9 @@ TEST(MarlocheckSave, TheArchiveHasTheEntriesOfTheDialogsArchive)
     archive_test::write_file(agent_log + L"\\old\\agent-1.log", "older line\r\n");
     const std::wstring viewer_log = scratch / L"Logs\\Viewer";
     archive_test::write_file(viewer_log + L"\\viewer.log", "viewer line\r\n");
-    serve(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + ", " +
-                         entry(L"VANTU_TS_TQS_WRONG_COMMAND_PORT") + "]",
-                     agent_log, viewer_log, agent));
+    serve_checklist(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + ", " +
+                                   entry(L"VANTU_TS_TQS_WRONG_COMMAND_PORT") + "]",
+                               agent_log, viewer_log, agent));
 
     // marlocheck --save prints the archive's path last.
     RunResult console = run_marlocheck(web_host_option() + L" --save");
@@ -206,7 +116,7 @@ TEST(MarlocheckSave, TheArchiveHasTheEntriesOfTheDialogsArchive)
     HWND dlg = nullptr;
     ASSERT_TRUE(wait_until(
         [&] {
-            dlg = find_window(dialog.pid(), [](const std::wstring& t) { return t.rfind(kMainTitlePrefix, 0) == 0; });
+            dlg = window_titled(dialog.pid(), [](const std::wstring& t) { return t.rfind(kMainTitlePrefix, 0) == 0; });
             return dlg && enabled(dlg, kStartButton);
         },
         kRunLimitMs));
@@ -215,7 +125,7 @@ TEST(MarlocheckSave, TheArchiveHasTheEntriesOfTheDialogsArchive)
     HWND notice = nullptr;
     ASSERT_TRUE(wait_until(
         [&] {
-            notice = find_window(dialog.pid(), [](const std::wstring& t) {
+            notice = window_titled(dialog.pid(), [](const std::wstring& t) {
                 return t.rfind(L"Vantu Check Tool", 0) == 0 && t.rfind(kMainTitlePrefix, 0) != 0;
             });
             return notice != nullptr;

@@ -43,7 +43,7 @@ class MarlocheckTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        ASSERT_GT(port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
+        ASSERT_GT(test_server_port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
         server_call(L"/__control/reset", L"POST");
         DeleteFileW(served_checklist_path().c_str());
     }
@@ -61,9 +61,9 @@ protected:
 
 TEST_F(MarlocheckTest, EveryItemPassingEndsWithZeroAndOneLinePerItem)
 {
-    serve(check_list(" \"gateway\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + "],\n \"session\": [" +
-                     entry(L"VANTU_TS_TQS_OK_PORT") + ", " + entry(L"VANTU_TS_PLAIN_PORT") + "],\n \"web\": [" +
-                     entry(L"VANTU_TS_HTTP_PORT") + "]"));
+    serve_checklist(check_list(" \"gateway\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + "],\n \"session\": [" +
+                               entry(L"VANTU_TS_TQS_OK_PORT") + ", " + entry(L"VANTU_TS_PLAIN_PORT") + "],\n \"web\": [" +
+                               entry(L"VANTU_TS_HTTP_PORT") + "]"));
     answer_web_items_with_200();
     const RunResult r = run_marlocheck(web_host_option());
     EXPECT_EQ(r.status, 0u) << r.out << r.err;
@@ -71,7 +71,7 @@ TEST_F(MarlocheckTest, EveryItemPassingEndsWithZeroAndOneLinePerItem)
     EXPECT_TRUE(contains(r.lines[0], L"계정 권한")) << r.lines[0];
     for (size_t i = 0; i < 5; ++i)
         EXPECT_EQ(r.lines[i].substr(0, 4), "Ok  ") << r.lines[i];
-    EXPECT_TRUE(contains(r.lines[1], L"중계 서버  127****1:" + std::to_wstring(port(L"VANTU_TS_TQS_OK_PORT"))))
+    EXPECT_TRUE(contains(r.lines[1], L"중계 서버  127****1:" + std::to_wstring(test_server_port(L"VANTU_TS_TQS_OK_PORT"))))
         << r.lines[1];
     EXPECT_TRUE(contains(r.lines[5], L"모든 체크가 완료되었습니다.")) << r.lines[5];
     EXPECT_TRUE(contains(r.lines[5], L"진단 실패 항목이 없습니다.")) << r.lines[5];
@@ -80,9 +80,9 @@ TEST_F(MarlocheckTest, EveryItemPassingEndsWithZeroAndOneLinePerItem)
 
 TEST_F(MarlocheckTest, OneFailingItemEndsWithOneAndTheJsonHasAnEntryPerItem)
 {
-    serve(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + ", " +
-                     entry(L"VANTU_TS_TQS_WRONG_COMMAND_PORT") + "],\n \"web\": [" + entry(L"VANTU_TS_HTTP_PORT") +
-                     "],\n \"proxy\": [" + entry(L"VANTU_TS_HTTP_PORT") + "]"));
+    serve_checklist(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + ", " +
+                               entry(L"VANTU_TS_TQS_WRONG_COMMAND_PORT") + "],\n \"web\": [" + entry(L"VANTU_TS_HTTP_PORT") +
+                               "],\n \"proxy\": [" + entry(L"VANTU_TS_HTTP_PORT") + "]"));
     // The proxy item asks first and gets the 200; the web item then gets 404.
     answer_web_items_with_200(3);
     const std::wstring json = scratch / L"결과 폴더\\results.json";
@@ -99,7 +99,7 @@ TEST_F(MarlocheckTest, OneFailingItemEndsWithOneAndTheJsonHasAnEntryPerItem)
     rapidjson::Document doc = read_json(json);
     ASSERT_TRUE(doc.IsObject());
     EXPECT_EQ(std::string(doc["source"].GetString()),
-              "http://127.0.0.1:" + std::to_string(port(L"VANTU_TS_HTTP_PORT")) + "/download/checklist.json");
+              "http://127.0.0.1:" + std::to_string(test_server_port(L"VANTU_TS_HTTP_PORT")) + "/download/checklist.json");
     EXPECT_TRUE(doc["completed"].GetBool());
     EXPECT_EQ(doc["failed"].GetInt(), 2);
     EXPECT_EQ(std::string(doc["start"].GetString()).size(), 19u);
@@ -115,10 +115,10 @@ TEST_F(MarlocheckTest, OneFailingItemEndsWithOneAndTheJsonHasAnEntryPerItem)
     };
     const Expected expected[] = {
         {"account", 0, 0, "Ok"},
-        {"proxy", port(L"VANTU_TS_HTTP_PORT"), 0, "Ok"},
-        {"session", port(L"VANTU_TS_TQS_OK_PORT"), 0, "Ok"},
-        {"session", port(L"VANTU_TS_TQS_WRONG_COMMAND_PORT"), 90106, "Fail"},
-        {"web", port(L"VANTU_TS_HTTP_PORT"), 404, "Fail"},
+        {"proxy", test_server_port(L"VANTU_TS_HTTP_PORT"), 0, "Ok"},
+        {"session", test_server_port(L"VANTU_TS_TQS_OK_PORT"), 0, "Ok"},
+        {"session", test_server_port(L"VANTU_TS_TQS_WRONG_COMMAND_PORT"), 90106, "Fail"},
+        {"web", test_server_port(L"VANTU_TS_HTTP_PORT"), 404, "Fail"},
     };
     for (rapidjson::SizeType i = 0; i < items.Size(); ++i) {
         const auto& item = items[i];
@@ -155,7 +155,7 @@ TEST_F(MarlocheckTest, NoUsableCheckListEndsWithTwo)
     }
     {
         SCOPED_TRACE("an error page instead of JSON");
-        serve("<html>busy</html>");
+        serve_checklist("<html>busy</html>");
         const RunResult r = run_marlocheck(web_host_option());
         EXPECT_EQ(r.status, 2u);
         EXPECT_TRUE(contains(r.err, L"checklist.json 파일이 올바른 json 형태가 아닙니다. result = <html>busy</html>"))
@@ -163,7 +163,7 @@ TEST_F(MarlocheckTest, NoUsableCheckListEndsWithTwo)
     }
     {
         SCOPED_TRACE("a required path missing");
-        serve("{\"product path agent\": \"C:\\\\A\", \"agent log path\": \"C:\\\\L\"}");
+        serve_checklist("{\"product path agent\": \"C:\\\\A\", \"agent log path\": \"C:\\\\L\"}");
         // An earlier run's results are not left for a tool to read as this run's.
         const std::wstring json = scratch / L"r.json";
         archive_test::write_file(json, "{\"completed\": true, \"items\": [{}]}");
@@ -184,7 +184,7 @@ TEST_F(MarlocheckTest, NoUsableCheckListEndsWithTwo)
     }
     {
         SCOPED_TRACE("nothing listening");
-        const RunResult r = run_marlocheck(L"--web-host 127.0.0.1:" + std::to_wstring(port(L"VANTU_TS_CLOSED_PORT")));
+        const RunResult r = run_marlocheck(L"--web-host 127.0.0.1:" + std::to_wstring(test_server_port(L"VANTU_TS_CLOSED_PORT")));
         EXPECT_EQ(r.status, 2u);
         EXPECT_TRUE(contains(r.err, L"에러코드 : 1232")) << r.err;
     }
@@ -217,7 +217,7 @@ TEST_F(MarlocheckTest, CtrlCStopsBetweenItemsAndEndsWithThree)
 {
     // Four slow web items: each attempt is answered after two seconds.
     const std::string web = entry(L"VANTU_TS_HTTP_PORT");
-    serve(check_list(" \"web\": [" + web + ", " + web + ", " + web + ", " + web + "]"));
+    serve_checklist(check_list(" \"web\": [" + web + ", " + web + ", " + web + ", " + web + "]"));
     answer_web_items_with_200(30, 2000);
     const std::wstring json = scratch / L"stopped.json";
     Marlocheck m;
@@ -248,7 +248,7 @@ TEST_F(MarlocheckTest, CtrlCStopsBetweenItemsAndEndsWithThree)
 TEST_F(MarlocheckTest, ASecondCtrlCEndsTheProgramWithoutWaitingForTheItem)
 {
     // One web item whose attempts are each answered after 20 seconds.
-    serve(check_list(" \"web\": [" + entry(L"VANTU_TS_HTTP_PORT") + "]"));
+    serve_checklist(check_list(" \"web\": [" + entry(L"VANTU_TS_HTTP_PORT") + "]"));
     answer_web_items_with_200(3, 20000);
     const std::wstring json = scratch / L"abandoned.json";
     Marlocheck m;
@@ -283,7 +283,7 @@ TEST_F(MarlocheckTest, OptionsItDoesNotKnowEndWithSixtyFourAndTheUsage)
 
 TEST_F(MarlocheckTest, AJsonFileThatCannotBeWrittenEndsWithFourAfterTheRun)
 {
-    serve(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + "]"));
+    serve_checklist(check_list(" \"session\": [" + entry(L"VANTU_TS_TQS_OK_PORT") + "]"));
     const RunResult r = run_marlocheck(web_host_option() + L" --json \"" + (scratch / L"no folder\\r.json") + L"\"");
     EXPECT_EQ(r.status, 4u) << r.out << r.err;
     EXPECT_EQ(r.lines.size(), 3u) << "the run itself is reported";

@@ -1,17 +1,17 @@
-// Running marlocheck.exe from a test under Wine: the test server's ports, check
-// lists served or written, the program's output captured.
+// Running marlocheck.exe from a test under Wine: check lists for the test server
+// and the program's output captured.
 #pragma once
 
-#include "check/http/http_request.h"
 #include "common/text_convert.h"
 #include "diag/archive/archive_test_support.h"
+#include "support/win/environment.h"
+#include "support/win/processes.h"
+#include "support/win/test_server.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
-#include <algorithm>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -19,80 +19,14 @@
 
 namespace console_test {
 
+// The shared helpers (environment, waiting, the test server) come with this namespace.
+using namespace test_support;
+
 inline constexpr DWORD kRunLimitMs = 120000;
-
-inline std::wstring env(const wchar_t* name)
-{
-    wchar_t buf[4096] = {};
-    DWORD n = GetEnvironmentVariableW(name, buf, 4096);
-    return n > 0 && n < 4096 ? std::wstring(buf, n) : std::wstring();
-}
-
-// A Linux path as Wine's Z: drive sees it.
-inline std::wstring wine_path(const std::wstring& unix_path)
-{
-    if (unix_path.empty() || unix_path[0] != L'/')
-        return unix_path;
-    std::wstring p = L"Z:" + unix_path;
-    std::replace(p.begin(), p.end(), L'/', L'\\');
-    return p;
-}
-
-inline bool wait_until(const std::function<bool()>& done, DWORD limit_ms)
-{
-    const DWORD start = GetTickCount();
-    while (!done()) {
-        if (GetTickCount() - start > limit_ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-inline int port(const wchar_t* name)
-{
-    return _wtoi(env(name).c_str());
-}
-
-inline std::string server_call(const std::wstring& path, const std::wstring& method = L"GET")
-{
-    HttpRequest request(L"127.0.0.1", port(L"VANTU_TS_HTTP_PORT"), path, method, false);
-    request.perform(false);
-    return to_utf8(request.m_text);
-}
-
-inline int checklist_requests()
-{
-    const std::string text = server_call(L"/__control/requests");
-    int n = 0;
-    for (size_t at = text.find("/download/checklist.json"); at != std::string::npos;
-         at = text.find("/download/checklist.json", at + 1))
-        ++n;
-    return n;
-}
-
-inline std::wstring served_checklist_path()
-{
-    const std::wstring root = wine_path(env(L"VANTU_TS_ROOT"));
-    CreateDirectoryW((root + L"\\download").c_str(), nullptr);
-    return root + L"\\download\\checklist.json";
-}
-
-inline std::string json_path(const std::wstring& path)
-{
-    std::string out;
-    for (char c : to_utf8(path)) {
-        if (c == '\\')
-            out += "\\\\";
-        else
-            out += c;
-    }
-    return out;
-}
 
 inline std::string entry(const wchar_t* port_variable)
 {
-    return "\"127.0.0.1:" + std::to_string(port(port_variable)) + "\"";
+    return "\"127.0.0.1:" + std::to_string(test_server_port(port_variable)) + "\"";
 }
 
 // The three required paths, optional log folders and the given server members.
@@ -107,24 +41,13 @@ inline std::string check_list(const std::string& servers, const std::wstring& ag
     return text + servers + "\n}\n";
 }
 
-inline void serve(const std::string& body)
-{
-    archive_test::write_file(served_checklist_path(), body);
-}
-
 // One run of marlocheck.exe with both output streams captured.
 class Marlocheck
 {
 public:
     ~Marlocheck()
     {
-        if (m_process.hProcess) {
-            if (WaitForSingleObject(m_process.hProcess, 0) == WAIT_TIMEOUT)
-                TerminateProcess(m_process.hProcess, 9);
-            WaitForSingleObject(m_process.hProcess, 10000);
-            CloseHandle(m_process.hProcess);
-            CloseHandle(m_process.hThread);
-        }
+        end_process(m_process);
         for (std::thread& t : m_readers)
             if (t.joinable())
                 t.join();
@@ -241,7 +164,7 @@ inline RunResult run_marlocheck(const std::wstring& args)
 
 inline std::wstring web_host_option()
 {
-    return L"--web-host 127.0.0.1:" + std::to_wstring(port(L"VANTU_TS_HTTP_PORT"));
+    return L"--web-host 127.0.0.1:" + std::to_wstring(http_port());
 }
 
 inline bool contains(const std::string& text, const std::wstring& needle)

@@ -1,16 +1,12 @@
 #include "control_client_win.h"
 
+#include "support/win/test_server.h"
+
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
 #include <cstdio>
 #include <cstdlib>
-
-int test_server_port(const char* variable)
-{
-    const char* value = std::getenv(variable);
-    return value ? std::atoi(value) : 0;
-}
 
 std::string url_encode(const std::string& text)
 {
@@ -28,18 +24,10 @@ std::string url_encode(const std::string& text)
     return out;
 }
 
-std::wstring wine_path(const std::string& unix_path)
-{
-    std::wstring path = L"Z:";
-    for (char c : unix_path)
-        path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
-    return path;
-}
-
 ControlAnswer control_request(const std::string& method, const std::string& target)
 {
     ControlAnswer answer;
-    int port = test_server_port("VANTU_TS_HTTP_PORT");
+    int port = test_support::http_port();
     if (port <= 0)
         return answer;
     WSADATA data;

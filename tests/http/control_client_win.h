@@ -16,9 +16,3 @@ ControlAnswer control_request(const std::string& method, const std::string& targ
 
 // "%XX" for every byte outside the unreserved characters.
 std::string url_encode(const std::string& text);
-
-// The test server's port from its VANTU_TS_* variable, 0 when missing.
-int test_server_port(const char* variable);
-
-// A Unix folder of the server's side as a Windows path (Wine's drive Z:).
-std::wstring wine_path(const std::string& unix_path);

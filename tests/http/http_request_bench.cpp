@@ -3,10 +3,13 @@
 #include "check/http/http_request.h"
 
 #include "control_client_win.h"
+#include "support/win/test_server.h"
 
 #include <chrono>
 #include <cstdio>
 #include <string>
+
+using test_support::test_server_port;
 
 namespace {
 

@@ -3,6 +3,7 @@
 #include "check/http/http_request.h"
 
 #include "control_client_win.h"
+#include "support/win/test_server.h"
 
 #include <windows.h>
 
@@ -13,6 +14,8 @@
 #include <sstream>
 
 namespace fs = std::filesystem;
+using test_support::serve_checklist;
+using test_support::test_server_port;
 
 namespace {
 
@@ -73,9 +76,7 @@ TEST_F(HttpRequestTest, ChecklistDownloadIsOneHttp10GetWithTheAgentName)
 {
     const char* root = std::getenv("VANTU_TS_ROOT");
     ASSERT_NE(root, nullptr);
-    fs::path folder = fs::path(wine_path(root)) / L"download";
-    fs::create_directories(folder);
-    std::ofstream(folder / L"checklist.json", std::ios::binary) << "{\"web\":[\"10.0.0.1:80\"]}";
+    serve_checklist("{\"web\":[\"10.0.0.1:80\"]}");
 
     HttpRequest request(L"http://127.0.0.1", http_port, L"download/checklist.json");
     request.perform(true);

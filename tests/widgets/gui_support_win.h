@@ -1,16 +1,16 @@
-// Helpers of the window tests: a top-level host window, waiting on a condition
-// while messages flow, and screenshots into build/artifacts.
+// Helpers of the window tests: a top-level host window and what a window paints.
+// Waiting while messages flow and screenshots into build/artifacts come from the
+// shared Windows test support.
 #pragma once
+
+#include "support/win/environment.h"
+#include "support/win/screenshot.h"
 
 #include <windows.h>
 
-#include <functional>
-#include <string>
-
-// Dispatches messages until `condition` holds or `timeout_ms` passes; returns the condition.
-bool pump_until(const std::function<bool()>& condition, DWORD timeout_ms = 10000);
-// Dispatches what is queued now and lets pending paints happen.
-void pump_pending();
+using test_support::pump_pending;
+using test_support::save_screenshot;
+using test_support::wait_until;
 
 // A visible top-level window to put controls on; destroyed with the object.
 class TestHostWindow {
@@ -40,8 +40,3 @@ private:
     HGDIOBJ old_ = nullptr;
     int width_ = 0, height_ = 0;
 };
-
-// Folder for screenshots: $VANTU_ARTIFACTS_DIR, else <source>/build/artifacts.
-std::wstring artifacts_dir();
-// Saves what the screen shows of the window as <artifacts>/<name>.png; false on failure.
-bool save_screenshot(HWND hwnd, const std::wstring& name);

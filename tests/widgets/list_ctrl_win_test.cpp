@@ -93,7 +93,7 @@ TEST_F(ListCtrlTest, WorkerThreadWritesRowsAndCellsWhileTheListPaints)
 {
     set_up_like_the_log_page();
     list_.set_no_rows_text(L"진단 항목이 없습니다.", 9, 0xFF696969);
-    ASSERT_TRUE(pump_until([&] { return IsWindowVisible(list_.hwnd()) != FALSE; }));
+    ASSERT_TRUE(wait_until([&] { return IsWindowVisible(list_.hwnd()) != FALSE; }));
     save_screenshot(host_->hwnd(), L"list_no_rows");
 
     const int rows = 40;
@@ -114,7 +114,7 @@ TEST_F(ListCtrlTest, WorkerThreadWritesRowsAndCellsWhileTheListPaints)
     });
     // The list keeps painting while the worker writes.
     int paints = 0;
-    bool finished = pump_until([&] {
+    bool finished = wait_until([&] {
         RedrawWindow(list_.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         ++paints;
         return done.load();

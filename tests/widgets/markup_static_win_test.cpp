@@ -123,7 +123,7 @@ TEST_F(StaticTest, AnimatedPictureFromAResource)
     EXPECT_EQ(text_.animation_frame(), 0);
     text_.start_animation();
     // Frames advance on the control's timer.
-    EXPECT_TRUE(pump_until([&] { return text_.animation_frame() == 2; }, 5000));
+    EXPECT_TRUE(wait_until([&] { return text_.animation_frame() == 2; }, 5000));
     text_.stop_animation();
     save_screenshot(host_->hwnd(), L"markup_animation");
 

@@ -190,7 +190,7 @@ TEST_F(MessageBoxTest, ModelessBoxReportsToItsOwner)
 
     // Its time limit answers OK the same way.
     box_.show_modeless(L"Non-modal with a limit", MB_OK, 1);
-    EXPECT_TRUE(pump_until([&] { return answered == IDOK; }, 5000));
+    EXPECT_TRUE(wait_until([&] { return answered == IDOK; }, 5000));
     EXPECT_FALSE(box_visible());
     RemoveWindowSubclass(owner_->hwnd(), &Owner::proc, 1);
 }

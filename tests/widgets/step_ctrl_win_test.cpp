@@ -84,7 +84,7 @@ TEST_F(StepCtrlTest, WorkerThreadMovesTheCurrentLine)
         }
         done = true;
     });
-    bool finished = pump_until([&] { return done.load(); });
+    bool finished = wait_until([&] { return done.load(); });
     worker.join();
     ASSERT_TRUE(finished);
     EXPECT_EQ(steps_.current(), 8);

@@ -61,6 +61,19 @@ bool exists(const std::wstring& path)
     return fs::exists(fs::path(path), ec);
 }
 
+SaveLogsInput installed_product(const ScratchFolder& scratch)
+{
+    SaveLogsInput input;
+    input.product_name = L"Vantu";
+    input.product_paths = {scratch / L"Agent", scratch / L"AgentWeb", scratch / L"Viewer"};
+    // Logs/Agent with the tree's own separator.
+    input.log_paths = {scratch / (fs::path(L"Logs") / L"Agent").wstring(),
+                       scratch / (fs::path(L"Logs") / L"Viewer").wstring()};
+    input.product_processes = {L"VantuHostSvr.exe", L"VantuServer.exe", L"VantuManager.exe", L"VantuViewer.exe"};
+    input.work_folder = scratch / L"Work";
+    return input;
+}
+
 #ifndef _WIN32
 void set_times(const std::wstring& path, std::int64_t modified, std::int64_t accessed)
 {

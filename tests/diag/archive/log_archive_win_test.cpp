@@ -10,6 +10,7 @@
 #include "diag/archive/save_logs.h"
 #include "diag/archive/zip_folder.h"
 #include "diag/archive/zip_writer.h"
+#include "support/win/environment.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,6 +19,8 @@
 
 using namespace archive_test;
 using namespace vantu::zip;
+using test_support::env;
+using test_support::wait_until;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
@@ -52,26 +55,6 @@ public:
 
 private:
     HANDLE m_handle = INVALID_HANDLE_VALUE;
-};
-
-class RecordingHost : public SaveLogsHost
-{
-public:
-    void set_owner_enabled(bool enabled) override { calls.push_back(enabled ? "enable" : "disable"); }
-    const DiagTexts& wait_for_diagnostics() override { return texts; }
-    void step() override { ++steps; }
-    void reset_and_hide() override { calls.push_back("hide"); }
-    void show_message(const std::wstring& text) override { messages.push_back(text); }
-    bool show_archive(const std::wstring& path) override
-    {
-        shown.push_back(path);
-        return true;
-    }
-    DiagTexts texts;
-    std::vector<std::string> calls;
-    std::vector<std::wstring> messages;
-    std::vector<std::wstring> shown;
-    int steps = 0;
 };
 
 const ZipEntryView* entry(const ZipView& view, const std::string& name)
@@ -154,20 +137,7 @@ namespace {
 
 bool wait_for_file(const std::wstring& path, DWORD limit_ms)
 {
-    const DWORD start = GetTickCount();
-    while (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        if (GetTickCount() - start > limit_ms)
-            return false;
-        Sleep(20);
-    }
-    return true;
-}
-
-std::wstring environment(const wchar_t* name)
-{
-    wchar_t buffer[1024];
-    const DWORD n = GetEnvironmentVariableW(name, buffer, 1024);
-    return n > 0 && n < 1024 ? std::wstring(buffer, n) : std::wstring();
+    return wait_until([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, limit_ms);
 }
 
 } // namespace
@@ -176,8 +146,8 @@ std::wstring environment(const wchar_t* name)
 // VANTU_HOLD_FILE open without any sharing until VANTU_HOLD_RELEASE appears.
 TEST(HeldFileHelper, DISABLED_HoldUntilReleased)
 {
-    const std::wstring path = environment(L"VANTU_HOLD_FILE");
-    const std::wstring release = environment(L"VANTU_HOLD_RELEASE");
+    const std::wstring path = env(L"VANTU_HOLD_FILE");
+    const std::wstring release = env(L"VANTU_HOLD_RELEASE");
     ASSERT_FALSE(path.empty());
     HeldFile held(path, GENERIC_READ | GENERIC_WRITE, 0);
     ASSERT_TRUE(held.ok());
@@ -236,12 +206,7 @@ TEST(ZipOnWindows, ALogHeldByAnotherProcessIsPackedFromACopy)
 TEST(SaveLogsOnWindows, FullSaveWithTheMachinesFigures)
 {
     ScratchFolder scratch;
-    SaveLogsInput input;
-    input.product_name = L"Vantu";
-    input.product_paths = {scratch / L"Agent", scratch / L"AgentWeb", scratch / L"Viewer"};
-    input.log_paths = {scratch / L"Logs\\Agent", scratch / L"Logs\\Viewer"};
-    input.product_processes = {L"VantuHostSvr.exe", L"VantuServer.exe", L"VantuManager.exe", L"VantuViewer.exe"};
-    input.work_folder = scratch / L"Work";
+    SaveLogsInput input = installed_product(scratch);
     CheckReportRow row;
     row.cells = {L"세션 서버", L"se.vantu", L"7002", L"t", L"10ms", L"Fail", L"90103"};
     input.rows = {row};
@@ -255,7 +220,7 @@ TEST(SaveLogsOnWindows, FullSaveWithTheMachinesFigures)
     ASSERT_TRUE(held.ok());
     held.write("today");
 
-    RecordingHost host;
+    RecordingHost host(RecordingHost::Waits::NotRecorded);
     host.texts.systeminfo_text = L"호스트 이름: VANTU-PC";
     host.texts.security_text = L"[Windows Defender]\n켜짐\n\n";
     const SaveLogsOutcome out = save_logs(input, host);
@@ -309,7 +274,7 @@ TEST(SaveLogsOnWindows, UnwritableWorkFolderGivesNoArchiveAndTheWindowBack)
     input.product_name = L"Vantu";
     input.log_paths = {scratch / L"Logs", L""};
     input.work_folder = scratch / L"Occupied\\Temp";
-    RecordingHost host;
+    RecordingHost host(RecordingHost::Waits::NotRecorded);
     const SaveLogsOutcome out = save_logs(input, host);
     EXPECT_FALSE(out.archive_created);
     EXPECT_TRUE(host.shown.empty());

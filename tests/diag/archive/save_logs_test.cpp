@@ -17,31 +17,6 @@ using testing::HasSubstr;
 
 namespace {
 
-class RecordingHost : public SaveLogsHost
-{
-public:
-    void set_owner_enabled(bool enabled) override { calls.push_back(enabled ? "enable" : "disable"); }
-    const DiagTexts& wait_for_diagnostics() override
-    {
-        calls.push_back("wait");
-        return texts;
-    }
-    void step() override { ++steps; }
-    void reset_and_hide() override { calls.push_back("hide"); }
-    void show_message(const std::wstring& text) override { messages.push_back(text); }
-    bool show_archive(const std::wstring& path) override
-    {
-        shown.push_back(path);
-        return true;
-    }
-
-    DiagTexts texts;
-    std::vector<std::string> calls;
-    std::vector<std::wstring> messages;
-    std::vector<std::wstring> shown;
-    int steps = 0;
-};
-
 std::vector<std::string> lines_of(const std::string& text)
 {
     std::vector<std::string> out;
@@ -61,11 +36,7 @@ struct Installation
 {
     explicit Installation(const ScratchFolder& s)
     {
-        input.product_name = L"Vantu";
-        input.product_paths = {s / L"Agent", s / L"AgentWeb", s / L"Viewer"};
-        input.log_paths = {s / L"Logs/Agent", s / L"Logs/Viewer"};
-        input.product_processes = {L"VantuHostSvr.exe", L"VantuServer.exe", L"VantuManager.exe", L"VantuViewer.exe"};
-        input.work_folder = s / L"Work";
+        input = installed_product(s);
         CheckReportRow r;
         r.cells = {L"session", L"se.vantu", L"7002", L"t", L"10ms", L"Fail", L"90103"};
         input.rows = {r};
