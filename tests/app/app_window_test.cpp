@@ -874,16 +874,15 @@ TEST_F(AppWindow, HoveringTheButtonsShowsTheirTooltipsAlsoWhileTheSaveButtonIsDi
     hover(GetDlgItem(dlg, kStartButton));
     EXPECT_TRUE(wait_until([&] { return tip_says(start_tip); }, kStepLimitMs))
         << "over the start button: " << (tip ? to_utf8(tooltip_text(program.process(), tip)) : "no tool tip");
-    screenshot(L"app-tooltip-start");
+    save_screen(L"app-tooltip-start");
 
     hover(GetDlgItem(dlg, kSaveButton));
     EXPECT_TRUE(wait_until([&] { return tip_says(save_tip); }, kStepLimitMs))
         << "over the disabled save button: " << (tip ? to_utf8(tooltip_text(program.process(), tip)) : "no tool tip");
-    screenshot(L"app-tooltip-save");
+    save_screen(L"app-tooltip-save");
 
-    // Away from the buttons the tip goes.
-    RECT rc{};
-    GetWindowRect(dlg, &rc);
-    SetCursorPos(rc.right + 40, rc.bottom + 40);
+    // Away from the buttons the tip goes. The pointer rests in the screen's far
+    // corner, where it is over no other test's window.
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
     EXPECT_TRUE(wait_until([&] { return shown_tooltip(program.pid()) == nullptr; }, kStepLimitMs));
 }
