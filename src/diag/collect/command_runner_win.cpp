@@ -93,6 +93,91 @@ HANDLE create_kill_on_close_job()
     return job;
 }
 
+// Attributes of a child's creation: the handles it may inherit and, where the
+// system allows (Windows 10 and later), the job it starts in.
+class CreationAttributes {
+public:
+    CreationAttributes(HANDLE* inherited, HANDLE* job)
+    {
+        SIZE_T size = 0;
+        InitializeProcThreadAttributeList(nullptr, 2, 0, &size);
+        m_buffer.resize(size);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(m_buffer.data());
+        if (size == 0 || !InitializeProcThreadAttributeList(list, 2, 0, &size))
+            return;
+        m_list = list;
+        m_handles = UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited, sizeof(HANDLE),
+                                              nullptr, nullptr) != 0;
+        m_job = job && *job &&
+                UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_JOB_LIST, job, sizeof(HANDLE), nullptr,
+                                          nullptr) != 0;
+    }
+    ~CreationAttributes()
+    {
+        if (m_list)
+            DeleteProcThreadAttributeList(m_list);
+    }
+    CreationAttributes(const CreationAttributes&) = delete;
+    CreationAttributes& operator=(const CreationAttributes&) = delete;
+
+    LPPROC_THREAD_ATTRIBUTE_LIST list() const { return m_list; }
+    bool any() const { return m_list && (m_handles || m_job); }
+    bool starts_in_job() const { return m_job; }
+
+private:
+    std::vector<char> m_buffer;
+    LPPROC_THREAD_ATTRIBUTE_LIST m_list = nullptr;
+    bool m_handles = false;
+    bool m_job = false;
+};
+
+// Starts `command_line` with `output` as its standard output and error. The child
+// is in `job` before it runs a single instruction where the system allows it;
+// otherwise it starts suspended, joins the job, then runs. Only the output pipe
+// is inherited, so that a command started on another thread at the same moment
+// cannot keep this one's output open. False when the job could not take it
+// (the caller then ends the interpreter alone).
+bool start_child(std::vector<wchar_t>& command_line, HANDLE output, HANDLE job, PROCESS_INFORMATION& process,
+                 bool& started)
+{
+    STARTUPINFOEXW startup = {};
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
+    startup.StartupInfo.hStdInput = nullptr;
+    startup.StartupInfo.hStdOutput = output;
+    startup.StartupInfo.hStdError = output;
+    startup.StartupInfo.wShowWindow = SW_HIDE;
+
+    HANDLE inherited = output;
+    HANDLE job_handle = job;
+    {
+        CreationAttributes attributes(&inherited, &job_handle);
+        if (attributes.any() && attributes.starts_in_job()) {
+            startup.lpAttributeList = attributes.list();
+            started = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
+                                     CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                                     &startup.StartupInfo, &process) != 0;
+            if (started)
+                return true;
+        }
+    }
+    // The job list is not offered (or the job may not be nested here): join afterwards.
+    CreationAttributes attributes(&inherited, nullptr);
+    DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
+    startup.lpAttributeList = nullptr;
+    if (attributes.any()) {
+        startup.lpAttributeList = attributes.list();
+        flags |= EXTENDED_STARTUPINFO_PRESENT;
+    }
+    started = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE, flags, nullptr, nullptr,
+                             &startup.StartupInfo, &process) != 0;
+    if (!started)
+        return false;
+    bool joined = job && AssignProcessToJobObject(job, process.hProcess);
+    ResumeThread(process.hThread);
+    return joined;
+}
+
 } // namespace
 
 CommandResult run_command(const std::wstring& command, std::uint32_t timeout_ms)
@@ -112,18 +197,10 @@ CommandResult run_command(const std::wstring& command, std::uint32_t timeout_ms)
     std::vector<wchar_t> buffer(line.begin(), line.end());
     buffer.push_back(L'\0');
 
-    STARTUPINFOW startup = {};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESTDHANDLES | STARTF_USESHOWWINDOW;
-    startup.hStdInput = nullptr;
-    startup.hStdOutput = write_end.get();
-    startup.hStdError = write_end.get();
-    startup.wShowWindow = SW_HIDE;
-
     Handle job(create_kill_on_close_job());
     PROCESS_INFORMATION process = {};
-    BOOL started = CreateProcessW(nullptr, buffer.data(), nullptr, nullptr, TRUE,
-                                  CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &process);
+    bool started = false;
+    bool in_job = start_child(buffer, write_end.get(), job.get(), process, started);
     // From here only the child (and what it starts) holds the write end, so the
     // pipe ends when they have all closed it.
     write_end.reset();
@@ -132,9 +209,8 @@ CommandResult run_command(const std::wstring& command, std::uint32_t timeout_ms)
     result.started = true;
     Handle process_handle(process.hProcess);
     Handle thread_handle(process.hThread);
-    if (job && !AssignProcessToJobObject(job.get(), process_handle.get()))
+    if (!in_job)
         job.reset();  // e.g. a job of our own that forbids it: end the interpreter alone
-    ResumeThread(thread_handle.get());
 
     auto reader = std::make_shared<PipeReader>();
     reader->pipe = read_end.release();

@@ -5,6 +5,9 @@
 //   hang-with-child    start a child that holds the output open, print both ids, wait forever
 //   exit-leaving-child start such a child, print its id and exit at once
 //   sleep              wait forever
+//   run-command <line> run <line> through the command runner, as the program does, without a bound
+#include "diag/collect/command_runner.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -90,5 +93,9 @@ int wmain(int argc, wchar_t** argv)
     }
     if (mode == L"sleep")
         Sleep(INFINITE);
+    if (mode == L"run-command" && argc > 2) {
+        run_command(argv[2], kNoCommandTimeout);
+        return 0;
+    }
     return 2;
 }

@@ -8,11 +8,15 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <map>
+#include <set>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -40,6 +44,32 @@ bool process_ended(DWORD pid, DWORD limit_ms)
     bool ended = WaitForSingleObject(process, limit_ms) == WAIT_OBJECT_0;
     CloseHandle(process);
     return ended;
+}
+
+// Every process below `root` (children, their children, ...), by id.
+std::set<DWORD> descendants(DWORD root)
+{
+    std::multimap<DWORD, DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot != INVALID_HANDLE_VALUE) {
+        PROCESSENTRY32W entry{};
+        entry.dwSize = sizeof(entry);
+        for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry))
+            if (entry.th32ProcessID != entry.th32ParentProcessID)
+                children.emplace(entry.th32ParentProcessID, entry.th32ProcessID);
+        CloseHandle(snapshot);
+    }
+    std::set<DWORD> found;
+    std::vector<DWORD> open{root};
+    while (!open.empty()) {
+        DWORD parent = open.back();
+        open.pop_back();
+        auto range = children.equal_range(parent);
+        for (auto it = range.first; it != range.second; ++it)
+            if (found.insert(it->second).second)
+                open.push_back(it->second);
+    }
+    return found;
 }
 
 } // namespace
@@ -128,6 +158,32 @@ TEST(RunConsoleCommand, AChildLeftHoldingTheOutputIsEndedToo)
     unsigned long parent = 0, child = 0;
     ASSERT_EQ(std::swscanf(result.output.c_str(), L"parent %lu child %lu", &parent, &child), 2) << result.output;
     EXPECT_TRUE(process_ended(child, 10000));
+}
+
+TEST(RunConsoleCommand, ACallerThatIsEndedTakesItsCommandsWithIt)
+{
+    // The probe runs "probe hang-with-child" through the runner without a bound,
+    // as the program runs its diagnostics: interpreter, probe and the probe's child
+    // live until someone ends them. Ending the caller, as Task Manager or a test
+    // does, must not leave them behind.
+    std::wstring line = probe() + L" run-command \"" + probe().substr(1, probe().size() - 2) + L" hang-with-child\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION caller{};
+    ASSERT_TRUE(CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &caller));
+    std::set<DWORD> below;
+    const DWORD start = GetTickCount();
+    while ((below = descendants(caller.dwProcessId)).size() < 3 && GetTickCount() - start < 30000)
+        Sleep(20);
+    ASSERT_GE(below.size(), 3u) << "interpreter, probe and its child did not all start";
+
+    TerminateProcess(caller.hProcess, 9);
+    WaitForSingleObject(caller.hProcess, 10000);
+    CloseHandle(caller.hThread);
+    CloseHandle(caller.hProcess);
+    for (DWORD pid : below)
+        EXPECT_TRUE(process_ended(pid, 10000)) << "process " << pid << " outlived the program that started it";
 }
 
 TEST(CollectDiagnosticsOnThisPc, CompletesWithEverySectionTitle)
