@@ -97,21 +97,7 @@ public:
     {
         std::wstring exe = exe_path.empty() ? m_exe : exe_path;
         std::wstring cmd = L"\"" + exe + L"\" --web-host 127.0.0.1:" + std::to_wstring(http_port());
-        // The program and whatever it starts (console commands, services) get
-        // NUL as their standard handles, not this test's output pipes, which
-        // would otherwise be held open after the test has finished.
-        SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
-        HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
-                                 OPEN_EXISTING, 0, nullptr);
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        si.dwFlags = STARTF_USESTDHANDLES;
-        si.hStdInput = si.hStdOutput = si.hStdError = nul;
-        bool ok = CreateProcessW(exe.c_str(), cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, m_folder.c_str(), &si,
-                                 &m_process) != 0;
-        if (nul != INVALID_HANDLE_VALUE)
-            CloseHandle(nul);
-        return ok;
+        return start_apart_from_output(exe, cmd, m_folder, m_process);
     }
     DWORD pid() const { return m_process.dwProcessId; }
     HANDLE process() const { return m_process.hProcess; }

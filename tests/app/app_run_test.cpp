@@ -217,4 +217,6 @@ TEST_F(AppWindow, SavingShowsTheWaitWindowWhileTheArchiveIsMade)
     save_screen(L"app-saving");
     // It goes when the archive is made.
     EXPECT_TRUE(wait_until([&] { return !IsWindow(wait) || !IsWindowVisible(wait); }, 120000));
+    // Then Explorer shows the archive.
+    EXPECT_TRUE(wait_until([&] { return explorers.any_started(); }, kStepLimitMs)) << "the archive was not shown";
 }

@@ -24,10 +24,7 @@ public:
     bool start()
     {
         std::wstring cmd = L"\"" + m_exe + L"\" " + web_host_option();
-        STARTUPINFOW si{};
-        si.cb = sizeof(si);
-        return CreateProcessW(m_exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, m_folder.c_str(), &si,
-                              &m_process) != 0;
+        return start_apart_from_output(m_exe, cmd, m_folder, m_process);
     }
     DWORD pid() const { return m_process.dwProcessId; }
 
@@ -138,6 +135,7 @@ TEST(MarlocheckSave, TheArchiveHasTheEntriesOfTheDialogsArchive)
     // The save disables the dialog and enables it again once the archive is closed.
     ASSERT_TRUE(wait_until([&] { return !archives_in(work).empty() && IsWindowEnabled(dlg); }, kRunLimitMs))
         << "the dialog made no archive in " << to_utf8(work);
+    EXPECT_TRUE(wait_until([&] { return explorers.any_started(); }, kRunLimitMs)) << "the archive was not shown";
     const std::vector<std::wstring> made = archives_in(work);
     ASSERT_EQ(made.size(), 1u);
     const std::vector<std::string> dialog_entries = entry_names(made.front(), scratch.path());

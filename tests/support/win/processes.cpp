@@ -4,6 +4,23 @@
 
 namespace test_support {
 
+bool start_apart_from_output(const std::wstring& exe, std::wstring command_line, const std::wstring& folder,
+                             PROCESS_INFORMATION& process)
+{
+    SECURITY_ATTRIBUTES sa{sizeof(sa), nullptr, TRUE};
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa,
+                             OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW si{};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = si.hStdOutput = si.hStdError = nul;
+    bool ok = CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                             folder.empty() ? nullptr : folder.c_str(), &si, &process) != 0;
+    if (nul != INVALID_HANDLE_VALUE)
+        CloseHandle(nul);
+    return ok;
+}
+
 void end_process(PROCESS_INFORMATION& process)
 {
     if (!process.hProcess)
@@ -33,10 +50,29 @@ std::set<DWORD> explorer_processes()
 
 ExplorersStartedMeanwhile::ExplorersStartedMeanwhile() : m_before(explorer_processes()) {}
 
-ExplorersStartedMeanwhile::~ExplorersStartedMeanwhile()
+namespace {
+
+DWORD desktop_process()
 {
     DWORD desktop = 0;
     GetWindowThreadProcessId(GetDesktopWindow(), &desktop);
+    return desktop;
+}
+
+} // namespace
+
+bool ExplorersStartedMeanwhile::any_started() const
+{
+    const DWORD desktop = desktop_process();
+    for (DWORD pid : explorer_processes())
+        if (!m_before.count(pid) && pid != desktop)
+            return true;
+    return false;
+}
+
+ExplorersStartedMeanwhile::~ExplorersStartedMeanwhile()
+{
+    const DWORD desktop = desktop_process();
     for (DWORD pid : explorer_processes()) {
         if (m_before.count(pid) || pid == desktop)
             continue;

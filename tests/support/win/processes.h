@@ -5,8 +5,15 @@
 #include <windows.h>
 
 #include <set>
+#include <string>
 
 namespace test_support {
+
+// Starts a program in `folder` with NUL as its standard handles, so that neither
+// it nor what it starts (console commands, Explorer) holds this test's output
+// open after the test has ended. False when it could not be started.
+bool start_apart_from_output(const std::wstring& exe, std::wstring command_line, const std::wstring& folder,
+                             PROCESS_INFORMATION& process);
 
 // Ends the process if it still runs, waits up to 10 s for it and closes both
 // handles; does nothing when it was never started.
@@ -22,6 +29,10 @@ class ExplorersStartedMeanwhile {
 public:
     ExplorersStartedMeanwhile();
     ~ExplorersStartedMeanwhile();
+    // Whether an Explorer process has started since construction. A test waits
+    // for it before ending the program that opens it: a program ended while it
+    // starts Explorer can leave one that appears only after this cleanup.
+    bool any_started() const;
     ExplorersStartedMeanwhile(const ExplorersStartedMeanwhile&) = delete;
     ExplorersStartedMeanwhile& operator=(const ExplorersStartedMeanwhile&) = delete;
 
