@@ -48,6 +48,7 @@ public:
     ~Marlocheck()
     {
         end_process(m_process);
+        m_ended = true;
         for (std::thread& t : m_readers)
             if (t.joinable())
                 t.join();
@@ -91,6 +92,7 @@ public:
     {
         if (WaitForSingleObject(m_process.hProcess, limit_ms) != WAIT_OBJECT_0)
             return false;
+        m_ended = true;
         for (std::thread& t : m_readers)
             t.join();
         m_readers.clear();
@@ -123,11 +125,25 @@ public:
     }
 
 private:
+    // Reads until every writer has closed the pipe, or until the program has
+    // ended and nothing is left in it: under Wine a process the program started
+    // (Wine's desktop among them) can hold the pipe long after the program is gone.
     void read_all(HANDLE pipe, std::string& into)
     {
         char buffer[4096];
-        DWORD n = 0;
-        while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) {
+        for (;;) {
+            DWORD available = 0;
+            if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+                break;
+            if (available == 0) {
+                if (m_ended)
+                    break;
+                Sleep(10);
+                continue;
+            }
+            DWORD n = 0;
+            if (!ReadFile(pipe, buffer, available < sizeof buffer ? available : sizeof buffer, &n, nullptr) || n == 0)
+                break;
             std::lock_guard<std::mutex> hold(m_lock);
             into.append(buffer, n);
         }
@@ -135,6 +151,7 @@ private:
     }
 
     PROCESS_INFORMATION m_process{};
+    std::atomic<bool> m_ended{false};
     std::vector<std::thread> m_readers;
     std::mutex m_lock;
     std::string m_out, m_err;
