@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <thread>
