@@ -199,6 +199,7 @@ void CMarloCheckToolDlg::init_controls()
     add_tooltip(m_save_button.hwnd(),
                 L"검사 완료 후 검사 결과 및 원격제어 관련 파일정보 등을 압축파일로 저장합니다.\n저장이 완료되면 윈도우 "
                 L"탐색기로 표시됩니다.");
+    add_result_tip();
 
     if (m_animation.load(L"GIF", IDR_GIF_CHECKING, t.back) && m_animation.is_running())
         m_animation.pause();
@@ -267,6 +268,7 @@ bool CMarloCheckToolDlg::PreTranslateMessage(MSG* msg)
     // cursor, with the point in its client coordinates: a disabled button's
     // messages arrive at the dialog, and a captured mouse's at the captor.
     if (m_tooltip && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
+        track_result_tip(msg);
         POINT screen = msg->pt;
         HWND under = reinterpret_cast<HWND>(SendMessageW(m_tooltip, TTM_WINDOWFROMPOINT, 0,
                                                          reinterpret_cast<LPARAM>(&screen)));
@@ -368,6 +370,10 @@ bool CMarloCheckToolDlg::OnCommand(int id, int code, HWND)
 
 bool CMarloCheckToolDlg::OnNotify(NMHDR* header, LRESULT& result)
 {
+    if (header && answer_result_tip(header)) {
+        result = 0;
+        return true;
+    }
     if (header && header->idFrom == IDC_TAB && header->code == TCN_SELCHANGE) {
         on_tab_changed();
         result = 0;
@@ -476,6 +482,7 @@ void CMarloCheckToolDlg::on_check_finished(WPARAM completed, LPARAM failed_items
     SetWindowTextW(m_result_page.m_list.hwnd(), failed_items == 0 ? kNoFailuresText : L"");
     m_save_button.enable(true);
     fill_result_page();
+    collect_result_causes();
     if (failed_items == 0)
         m_result_page.m_list.set_no_rows_text(kNoFailuresText, kNoRowsFormat, kGrey);
     m_message_box.show(kCompletedNotice, MB_ICONINFORMATION, 10);

@@ -46,6 +46,10 @@ public:
     CSCProgressDlg m_progress_dlg;
     CSCMessageBox m_message_box;
     HWND m_tooltip = nullptr;
+    // Cause lines of the result page's rows, in its order, and the tip's text.
+    std::vector<std::wstring> m_result_causes;
+    std::wstring m_result_tip_text;
+    int m_result_tip_row = -1;
     CDiagLogDlg m_log_page;
     CDiagResultDlg m_result_page;
     CDiagErrorCodeDlg m_error_code_page;
@@ -112,6 +116,12 @@ private:
     void wait_for_workers();
     void show_page(int index);
     void add_tooltip(HWND control, const std::wstring& text);
+    // The result page's tip: a row's cause line.
+    void add_result_tip();
+    void collect_result_causes();
+    int result_row_at(POINT screen) const;
+    bool answer_result_tip(NMHDR* header);
+    void track_result_tip(const MSG* msg);
 
     // CheckRunView on the dialog's controls.
     void set_step_count(int count) override;

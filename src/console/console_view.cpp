@@ -179,11 +179,13 @@ void ConsoleCheckView::post_check_finished(bool completed, int)
 void ConsoleCheckView::flush_pending()
 {
     std::wstring line;
+    int row = -1;
     {
         std::lock_guard<std::mutex> hold(m_lock);
         if (m_pending < 0)
             return;
         const size_t r = static_cast<size_t>(m_pending);
+        row = m_pending;
         m_pending = -1;
         ConsoleItemOutcome& o = m_outcomes[r];
         const std::array<std::wstring, 7>& cells = m_rows[r];
@@ -198,6 +200,16 @@ void ConsoleCheckView::flush_pending()
         o.title = item ? item->title : cells[LOG_COL_KIND];
         line = item_line(o.title, cells, o.code, o.code != 0 ? result_text(o.code, o.web_check) : std::wstring());
     }
-    if (m_print)
+    // Why a failed or unstable item failed, on the line under it.
+    const std::wstring cause = m_run ? m_run->cause_for_row(row) : std::wstring();
+    if (m_print) {
         m_print(line);
+        if (!cause.empty())
+            m_print(cause_line_text(cause));
+    }
+}
+
+std::wstring ConsoleCheckView::cause_line_text(const std::wstring& cause)
+{
+    return L"            원인: " + cause;
 }

@@ -51,6 +51,8 @@ public:
     static std::wstring item_line(const std::wstring& title, const std::array<std::wstring, 7>& cells,
                                   std::int32_t code, const std::wstring& code_text);
     std::wstring summary_line();
+    // The line printed under a failed or unstable item: its cause.
+    static std::wstring cause_line_text(const std::wstring& cause);
 
     // CheckRunView: the log page's rows are kept; the rest has nothing to show.
     void set_current_step(int line) override;

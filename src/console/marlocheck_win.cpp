@@ -177,6 +177,7 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
             input.log_paths = run.m_log_paths;
             input.product_processes = product_processes();
             input.rows = check_report_rows(view, run);
+            input.diagnosis_section = diagnosis_section(view, run);
             input.result_text = [](std::int32_t code, bool web) { return result_text(code, web); };
             ConsoleSaveHost host(output, diagnostics_done, diagnostics->texts);
             const SaveLogsOutcome saved = save_logs(input, host);

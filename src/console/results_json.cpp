@@ -1,5 +1,7 @@
 #include "console/results_json.h"
 
+#include "check/diagnosis/diagnosis_text.h"
+#include "check/diagnosis/failure_kind.h"
 #include "check/run/check_codes.h"
 #include "check/run/check_run.h"
 #include "check/run/result_text.h"
@@ -26,6 +28,95 @@ void put(Writer& w, const char* key, int value)
 {
     w.Key(key);
     w.Int(value);
+}
+
+void put(Writer& w, const char* key, const char* value)
+{
+    w.Key(key);
+    w.String(value);
+}
+
+void put(Writer& w, const char* key, bool value)
+{
+    w.Key(key);
+    w.Bool(value);
+}
+
+const char* trust_name(CertificateTrust trust)
+{
+    switch (trust) {
+    case CertificateTrust::trusted: return "yes";
+    case CertificateTrust::untrusted: return "no";
+    case CertificateTrust::unknown: break;
+    }
+    return "unknown";
+}
+
+// The item's diagnosis; addresses masked as in the report.
+void put_diagnosis(Writer& w, const ItemDiagnosis& d)
+{
+    w.Key("diagnosis");
+    w.StartObject();
+    put(w, "cause", d.cause);
+
+    w.Key("name");
+    w.StartObject();
+    put(w, "host", mask_host(d.name.host));
+    put(w, "outcome", lookup_outcome_name(d.name.outcome));
+    w.Key("addresses");
+    w.StartArray();
+    for (const std::string& a : d.name.addresses) {
+        const std::string masked = to_utf8(mask_host(from_utf8(a)));
+        w.String(masked.data(), static_cast<rapidjson::SizeType>(masked.size()));
+    }
+    w.EndArray();
+    put(w, "lookup_ms", d.name.lookup_ms);
+    put(w, "error", d.name.error_code);
+    w.EndObject();
+
+    w.Key("hosts_file");
+    w.StartObject();
+    put(w, "state", hosts_state_name(d.hosts.state));
+    put(w, "mapped", d.hosts.mapped);
+    put(w, "address", mask_host(from_utf8(d.hosts.address)));
+    put(w, "line", d.hosts.line);
+    put(w, "differs", hosts_address_differs(d));
+    w.EndObject();
+
+    w.Key("failure");
+    w.StartObject();
+    put(w, "kind", failure_kind_name(d.failure));
+    put(w, "phase", failure_phase_name(d.phase));
+    put(w, "error", d.error_code);
+    put(w, "http_status", d.http_status);
+    w.EndObject();
+
+    put(w, "local_address", masked_endpoint(d.local_address));
+
+    if (!d.url.empty()) {
+        w.Key("certificate");
+        w.StartObject();
+        put(w, "seen", d.tls.seen);
+        put(w, "subject", d.tls.subject);
+        put(w, "issuer", d.tls.issuer);
+        put(w, "valid_from", d.tls.valid_from);
+        put(w, "valid_to", d.tls.valid_to);
+        put(w, "trusted", trust_name(d.tls.trust));
+        put(w, "inspected", d.tls.inspected);
+        put(w, "inspected_by", d.tls.inspected_by);
+        put(w, "error", d.tls.wininet_error);
+        w.EndObject();
+
+        w.Key("proxy");
+        w.StartObject();
+        put(w, "known", d.proxy.known);
+        put(w, "via_proxy", d.proxy.via_proxy);
+        put(w, "proxy", masked_endpoint(to_utf8(d.proxy.proxy)));
+        put(w, "auto_config_url", d.proxy.auto_config_url);
+        put(w, "auto_detect", d.proxy.auto_detect);
+        w.EndObject();
+    }
+    w.EndObject();
 }
 
 // The kind key of an item ("session", "web"...), "account" for the account item.
@@ -88,6 +179,10 @@ std::string results_json(const ResultsJsonInfo& info, const CCheckRun& run, Cons
             }
             put(w, "result_text", text);
             put(w, "hint", hint);
+            if (o.finished) {
+                if (const std::optional<ItemDiagnosis> d = run.diagnosis_for_row(item.list_row))
+                    put_diagnosis(w, *d);
+            }
             w.EndObject();
         }
     }

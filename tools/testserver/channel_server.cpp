@@ -15,7 +15,7 @@ struct ModeName {
     const char* name;
 };
 
-constexpr std::array<ModeName, 7> mode_names{{
+constexpr std::array<ModeName, 9> mode_names{{
     {ChannelMode::ok, "ok"},
     {ChannelMode::ok_once, "ok-once"},
     {ChannelMode::wrong_command, "wrong-command"},
@@ -23,6 +23,8 @@ constexpr std::array<ModeName, 7> mode_names{{
     {ChannelMode::bad_session_key, "bad-session-key"},
     {ChannelMode::silent, "silent"},
     {ChannelMode::plain, "plain"},
+    {ChannelMode::reset, "reset"},
+    {ChannelMode::drop, "drop"},
 }};
 
 // How often the threads look at the stop flag while they wait.
@@ -72,10 +74,18 @@ bool ChannelServer::listen(const std::string& address, int port)
     std::lock_guard<std::mutex> lock(m_listener_lock);
     if (m_listener != invalid_socket)
         return false;
-    m_listener = socket_api::listen_tcp(ip, port, 16);
+    // drop: a queue of one that one connection of our own fills, so that the
+    // system answers no further connection (it drops their SYNs) until the
+    // client's connect times out, as behind a firewall that drops packets.
+    m_listener = socket_api::listen_tcp(ip, port, m_mode == ChannelMode::drop ? 0 : 16);
     if (m_listener == invalid_socket)
         return false;
     m_port = socket_api::local_port(m_listener);
+    if (m_port != 0 && m_mode == ChannelMode::drop) {
+        m_queue_filler = socket_api::create_tcp();
+        if (m_queue_filler == invalid_socket || !socket_api::connect_within(m_queue_filler, ip, m_port, 2000))
+            return false;
+    }
     return m_port != 0;
 }
 
@@ -83,7 +93,7 @@ int ChannelServer::port() const { return m_port; }
 
 void ChannelServer::start()
 {
-    if (m_accept_thread.joinable())
+    if (m_accept_thread.joinable() || m_mode == ChannelMode::drop)
         return;
     m_stopping = false;
     m_accept_thread = std::thread([this] { accept_loop(); });
@@ -192,6 +202,16 @@ void ChannelServer::serve(Connection& c)
     if (m_mode == ChannelMode::close_after_key) {
         if (await_data(c))
             channel.RecvExact(public_message, sizeof public_message);
+        return;
+    }
+
+    if (m_mode == ChannelMode::reset) {
+        if (await_data(c) && channel.RecvExact(public_message, sizeof public_message)) {
+            // Closed without a shutdown first, with no linger: a reset, not a FIN.
+            const socket_handle s = channel.Detach();
+            socket_api::set_linger_zero(s);
+            socket_api::close(s);
+        }
         return;
     }
 

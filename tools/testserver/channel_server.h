@@ -19,9 +19,11 @@ enum class ChannelMode {
     bad_session_key, // sends a session-key message that does not decrypt
     silent,          // accepts and never answers
     plain,           // accepts and closes at once (plain connect test)
+    reset,           // reads the public key, then resets the connection (RST)
+    drop,            // never accepts: the listen queue is full, new connections get no answer
 };
 
-// "ok", "ok-once", "wrong-command", "close-after-key", "bad-session-key", "silent",
+// "ok", "ok-once", "wrong-command", "close-after-key", "bad-session-key", "silent", "reset", "drop",
 // "plain". Returns false and leaves `mode` alone for anything else.
 bool parse_channel_mode(const std::string& text, ChannelMode& mode);
 
@@ -70,4 +72,5 @@ private:
     std::thread m_accept_thread;
     std::mutex m_connections_lock;
     std::list<std::unique_ptr<Connection>> m_connections;
+    socket_handle m_queue_filler = invalid_socket; // drop: the one connection that fills the queue
 };

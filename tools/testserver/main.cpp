@@ -124,6 +124,10 @@ int main(int argc, char** argv)
         add("https-expired", "VANTU_TS_HTTPS_EXPIRED_PORT",
             std::make_unique<httplib::SSLServer>(options.expired_cert_file.c_str(),
                                                  options.expired_key_file.c_str()));
+    if (options.https_inspected_port)
+        add("https-inspected", "VANTU_TS_HTTPS_INSPECTED_PORT",
+            std::make_unique<httplib::SSLServer>(options.inspected_cert_file.c_str(),
+                                                 options.inspected_key_file.c_str()));
 
     std::vector<std::pair<std::string, int>> ready;
     for (auto& listener : listeners) {
@@ -132,9 +136,10 @@ int main(int argc, char** argv)
                          listener.name.c_str());
             return 1;
         }
-        int port = listener.name == "http"    ? *options.http_port
-                   : listener.name == "https" ? *options.https_port
-                                              : *options.https_expired_port;
+        int port = listener.name == "http"              ? *options.http_port
+                   : listener.name == "https"           ? *options.https_port
+                   : listener.name == "https-inspected" ? *options.https_inspected_port
+                                                        : *options.https_expired_port;
         behaviour.attach(*listener.server, listener.name);
         if (!bind_listener(listener, port)) {
             std::fprintf(stderr, "vantu-testserver: %s: cannot bind %s:%d\n", listener.name.c_str(), kLoopback,

@@ -22,6 +22,7 @@ const char* server_usage()
 {
     return "usage: vantu-testserver [--http PORT] [--https PORT --cert FILE --key FILE]\n"
            "         [--https-expired PORT --expired-cert FILE --expired-key FILE]\n"
+           "         [--https-inspected PORT --inspected-cert FILE --inspected-key FILE]\n"
            "         [--raw PORT] [--root DIR] [--checklist FILE] [--tqs PORT:MODE]... [--ready-file FILE]\n"
            "         [--exit-with-parent]\n"
            "PORT 0 picks any free port; every listener binds to 127.0.0.1 only.\n";
@@ -45,7 +46,8 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
         }
         std::string value = argv[++i];
         int port = 0;
-        if (name == "--http" || name == "--https" || name == "--https-expired" || name == "--raw") {
+        if (name == "--http" || name == "--https" || name == "--https-expired" || name == "--https-inspected" ||
+            name == "--raw") {
             if (!parse_port(value, port)) {
                 error = "bad port for " + name + ": " + value;
                 return false;
@@ -56,6 +58,8 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
                 options.https_port = port;
             else if (name == "--raw")
                 options.raw_port = port;
+            else if (name == "--https-inspected")
+                options.https_inspected_port = port;
             else
                 options.https_expired_port = port;
         } else if (name == "--cert") {
@@ -66,6 +70,10 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
             options.expired_cert_file = value;
         } else if (name == "--expired-key") {
             options.expired_key_file = value;
+        } else if (name == "--inspected-cert") {
+            options.inspected_cert_file = value;
+        } else if (name == "--inspected-key") {
+            options.inspected_key_file = value;
         } else if (name == "--root") {
             options.root_dir = value;
         } else if (name == "--checklist") {
@@ -93,6 +101,11 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
     }
     if (options.https_expired_port && (options.expired_cert_file.empty() || options.expired_key_file.empty())) {
         error = "--https-expired needs --expired-cert and --expired-key";
+        return false;
+    }
+    if (options.https_inspected_port &&
+        (options.inspected_cert_file.empty() || options.inspected_key_file.empty())) {
+        error = "--https-inspected needs --inspected-cert and --inspected-key";
         return false;
     }
     return true;

@@ -15,9 +15,11 @@ struct ServerOptions
     std::optional<int> http_port;           // 0: any free port
     std::optional<int> https_port;
     std::optional<int> https_expired_port;
+    std::optional<int> https_inspected_port; // a certificate from a CA named like a TLS-inspecting product
     std::optional<int> raw_port;            // broken HTTP answers (raw_http_server.h)
     std::string cert_file, key_file;
     std::string expired_cert_file, expired_key_file;
+    std::string inspected_cert_file, inspected_key_file;
     std::string root_dir;                   // files below it are served
     std::string checklist_file;             // served as /download/checklist.json
     std::string ready_file;                 // written once every listener is up

@@ -3,7 +3,8 @@
 #include "common/log.h"
 #include "common/text_convert.h"
 
-int connect_channel(blastsock& channel, const std::wstring& ip, int port, CSessionEventListener* listener)
+int connect_channel(blastsock& channel, const std::wstring& ip, int port, CSessionEventListener* listener,
+                    std::string* local_address)
 {
     channel.Close();
 
@@ -24,6 +25,8 @@ int connect_channel(blastsock& channel, const std::wstring& ip, int port, CSessi
         socket_api::set_last_error(error);
         return channel_result::no_connection;
     }
+    if (local_address)
+        *local_address = socket_api::local_endpoint(channel.handle());
 
     if (!channel.SetTimeouts(channel_io_timeout_ms, channel_io_timeout_ms) || !channel.CryptInit()) {
         const int error = socket_api::last_error();

@@ -18,5 +18,7 @@ inline constexpr int channel_io_timeout_ms = 10000;
 // Closes whatever socket `channel` still has, then connects it to `ip`:`port`.
 // Returns one of channel_result; on failure the channel is left without a socket
 // and the reason is in the log. `listener` (may be null) hears of a failed key
-// exchange.
-int connect_channel(blastsock& channel, const std::wstring& ip, int port, CSessionEventListener* listener);
+// exchange. `local_address` (may be null) receives "address:port" of the
+// connection's own end once the connection is made.
+int connect_channel(blastsock& channel, const std::wstring& ip, int port, CSessionEventListener* listener,
+                    std::string* local_address = nullptr);

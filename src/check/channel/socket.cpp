@@ -44,6 +44,7 @@ bool Socket::Create()
         m_socket = s;
         m_owns_socket = true;
     }
+    m_closed_by_peer = false;
     if (s == invalid_socket)
         socket_api::set_last_error(error); // the lock may have touched it
     return s != invalid_socket;
@@ -140,6 +141,7 @@ bool Socket::RecvExact(void* buffer, std::size_t length)
         }
         const long n = socket_api::recv_some(m_socket, p, length);
         if (n <= 0) {
+            m_closed_by_peer = n == 0;
             close_after_failure();
             return false;
         }

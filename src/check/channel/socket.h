@@ -43,6 +43,9 @@ public:
     void Interrupt();
 
     bool is_open() const { return m_socket != invalid_socket; }
+    // The last failed receive found the connection closed by the peer (as opposed
+    // to an error or a time-out). Cleared by Create().
+    bool closed_by_peer() const { return m_closed_by_peer; }
     socket_handle handle() const { return m_socket; }
 
 protected:
@@ -57,4 +60,5 @@ protected:
     std::mutex m_recv_lock;
     const bool m_use_locks;
     int m_receive_timeout_ms = 0; // 0: none
+    bool m_closed_by_peer = false;
 };

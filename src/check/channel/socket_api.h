@@ -4,6 +4,7 @@
 // nothing here pulls in a system header.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #ifdef _WIN32
 using socket_handle = std::uintptr_t; // SOCKET
@@ -25,6 +26,24 @@ void set_last_error(int code);
 int error_invalid_argument(); // WSAEINVAL / EINVAL: no address for a host
 int error_timed_out();        // WSAETIMEDOUT / ETIMEDOUT
 int error_not_socket();       // WSAENOTSOCK / EBADF: operation on a closed channel
+
+// What a socket error code means, for telling the user why a connection failed.
+enum class error_kind { refused, timed_out, reset, aborted, unreachable, other };
+error_kind classify_error(int code);
+
+// Every address of a host as the system's resolver answers (IPv4 and IPv6, in
+// its order, each once), or the reason there is none.
+enum class lookup_status { literal, resolved, not_found, no_data, temporary_failure, failed };
+struct address_lookup
+{
+    lookup_status status = lookup_status::failed;
+    std::vector<std::string> addresses; // textual, "10.0.0.5" or "fe80::1"
+    int error = 0;                      // the resolver's own code when it failed
+};
+address_lookup lookup_addresses(const std::string& host);
+
+// "address:port" of the socket's own end; empty when it has none.
+std::string local_endpoint(socket_handle s);
 
 // IPv4 TCP socket, invalid_socket on failure.
 socket_handle create_tcp();

@@ -211,3 +211,81 @@ bool wait_readable(socket_handle s, int timeout_ms)
 }
 
 } // namespace socket_api
+
+namespace socket_api {
+
+error_kind classify_error(int code)
+{
+    switch (code) {
+    case WSAECONNREFUSED: return error_kind::refused;
+    case WSAETIMEDOUT: return error_kind::timed_out;
+    case WSAECONNRESET: return error_kind::reset;
+    case WSAECONNABORTED: return error_kind::aborted;
+    case WSAENETUNREACH:
+    case WSAEHOSTUNREACH: return error_kind::unreachable;
+    default: return error_kind::other;
+    }
+}
+
+address_lookup lookup_addresses(const std::string& host)
+{
+    address_lookup result;
+    if (host.empty() || host.find('\0') != std::string::npos || !startup())
+        return result;
+    in_addr a4{};
+    in6_addr a6{};
+    if (inet_pton(AF_INET, host.c_str(), &a4) == 1 || inet_pton(AF_INET6, host.c_str(), &a6) == 1) {
+        result.status = lookup_status::literal;
+        result.addresses.push_back(host);
+        return result;
+    }
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* list = nullptr;
+    const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &list);
+    if (rc != 0 || !list) {
+        result.error = rc != 0 ? rc : WSANO_DATA;
+        switch (result.error) {
+        case WSAHOST_NOT_FOUND: result.status = lookup_status::not_found; break;
+        case WSANO_DATA: result.status = lookup_status::no_data; break;
+        case WSATRY_AGAIN: result.status = lookup_status::temporary_failure; break;
+        default: result.status = lookup_status::failed; break;
+        }
+        return result;
+    }
+    for (addrinfo* i = list; i; i = i->ai_next) {
+        char text[INET6_ADDRSTRLEN] = {};
+        const void* where = nullptr;
+        if (i->ai_family == AF_INET)
+            where = &reinterpret_cast<const sockaddr_in*>(i->ai_addr)->sin_addr;
+        else if (i->ai_family == AF_INET6)
+            where = &reinterpret_cast<const sockaddr_in6*>(i->ai_addr)->sin6_addr;
+        if (!where || !inet_ntop(i->ai_family, where, text, sizeof text))
+            continue;
+        std::string address = text;
+        bool seen = false;
+        for (const std::string& a : result.addresses)
+            seen = seen || a == address;
+        if (!seen)
+            result.addresses.push_back(std::move(address));
+    }
+    freeaddrinfo(list);
+    result.status = result.addresses.empty() ? lookup_status::no_data : lookup_status::resolved;
+    return result;
+}
+
+std::string local_endpoint(socket_handle s)
+{
+    sockaddr_in sa{};
+    int len = sizeof sa;
+    if (s == invalid_socket || getsockname(native(s), reinterpret_cast<sockaddr*>(&sa), &len) != 0 ||
+        sa.sin_family != AF_INET)
+        return std::string();
+    char text[INET_ADDRSTRLEN] = {};
+    if (!inet_ntop(AF_INET, &sa.sin_addr, text, sizeof text))
+        return std::string();
+    return std::string(text) + ":" + std::to_string(ntohs(sa.sin_port));
+}
+
+} // namespace socket_api

@@ -83,6 +83,9 @@ HttpRequest& HttpRequest::operator=(const HttpRequest& other)
     m_elapsed_ms = other.m_elapsed_ms;
     m_download_path = other.m_download_path;
     m_bytes_written = other.m_bytes_written;
+    m_collect_facts = other.m_collect_facts;
+    m_certificate = other.m_certificate;
+    m_proxy_settings = other.m_proxy_settings;
     return *this;
 }
 
@@ -96,6 +99,8 @@ void HttpRequest::reset()
     m_download_path.clear();
     m_elapsed_ms = 0;
     m_bytes_written = 0;
+    m_certificate = TlsCertificate();
+    m_proxy_settings = ProxySettings();
 }
 
 std::wstring HttpRequest::describe() const

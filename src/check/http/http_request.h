@@ -8,6 +8,9 @@
 #include <deque>
 #include <string>
 
+#include "check/diagnosis/item_diagnosis.h"
+#include "check/diagnosis/proxy_route.h"
+
 // A WinINet handle (HINTERNET) without <windows.h> in this header.
 using HttpHandle = void*;
 
@@ -95,6 +98,14 @@ public:
     std::int32_t m_elapsed_ms = 0;
     std::wstring m_download_path;
     std::uint64_t m_bytes_written = 0;
+
+    // Beyond the outcome, for the diagnosis of a web check: when set, perform
+    // also keeps the server's certificate (HTTPS, whether or not the request got
+    // an answer) and the proxy settings of the connection WinINet used. Reading
+    // them costs no round trip: WinINet already holds both.
+    bool m_collect_facts = false;
+    TlsCertificate m_certificate;
+    ProxySettings m_proxy_settings;
 
 private:
     void close_session();

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "check/http/http_request_facts_win.h"
 #include "common/text_convert.h"
 #include "common/text_convert_win.h"
 
@@ -199,6 +200,13 @@ void HttpRequest::perform(bool pre_check)
     std::string body = to_utf8(m_body);
     BOOL sent = HttpSendRequestW(request, nullptr, 0, body.empty() ? nullptr : body.data(),
                                  static_cast<DWORD>(body.size()));
+    if (m_collect_facts) {
+        const DWORD send_error = GetLastError();
+        m_proxy_settings = read_connection_proxy(session);
+        if (m_https)
+            m_certificate = read_server_certificate(request);
+        SetLastError(send_error);
+    }
     if (!sent) {
         std::int32_t code = static_cast<std::int32_t>(GetLastError());
         m_status = code;

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "check/diagnosis/diagnosis_text.h"
 #include "check/run/check_run.h"
 #include "check/run/check_run_view.h"
 #include "diag/archive/check_report.h"
@@ -28,4 +29,19 @@ inline std::vector<CheckReportRow> check_report_rows(CheckRunView& view, const C
         rows.push_back(std::move(row));
     }
     return rows;
+}
+
+// The report's diagnosis section: every server item that ran, with the
+// category and verdict its row shows.
+inline std::wstring diagnosis_section(CheckRunView& view, const CCheckRun& run)
+{
+    std::vector<DiagnosedItem> items;
+    const int count = view.log_row_count();
+    for (int r = 0; r < count; ++r) {
+        std::optional<ItemDiagnosis> d = run.diagnosis_for_row(r);
+        if (!d)
+            continue;
+        items.push_back(DiagnosedItem{view.log_cell(r, 0), view.log_cell(r, 5), std::move(*d)});
+    }
+    return diagnosis_report_section(items);
 }

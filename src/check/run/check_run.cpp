@@ -178,6 +178,7 @@ void CCheckRun::show_group_cancelled(int g, int i)
 void CCheckRun::thread_check()
 {
     CheckRunView& v = *m_view;
+    m_diagnosis.reset(m_hosts_file_path);
     for (size_t g = 0; g < m_check_groups.size(); ++g) {
         v.set_step_text(static_cast<int>(g), m_check_groups[g].front().title + L" 체크", kNoColour);
         v.set_step_colour(static_cast<int>(g), kNoColour);
@@ -261,6 +262,23 @@ const CCheckItem* CCheckRun::find_item_by_row(int row) const
         }
     }
     return nullptr;
+}
+
+std::optional<ItemDiagnosis> CCheckRun::diagnosis_for_row(int row) const
+{
+    for (std::size_t g = 0; g < m_check_groups.size(); ++g) {
+        for (std::size_t i = 0; i < m_check_groups[g].size(); ++i) {
+            if (m_check_groups[g][i].list_row == row)
+                return m_diagnosis.find(static_cast<int>(g), static_cast<int>(i));
+        }
+    }
+    return std::nullopt;
+}
+
+std::wstring CCheckRun::cause_for_row(int row) const
+{
+    const std::optional<ItemDiagnosis> d = diagnosis_for_row(row);
+    return d ? d->cause : std::wstring();
 }
 
 bool CCheckRun::check_administrator(CCheckRun&, CCheckParam& param)

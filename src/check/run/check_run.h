@@ -7,9 +7,11 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "check/diagnosis/run_diagnosis.h"
 #include "check/run/check_param.h"
 #include "check/run/check_run_view.h"
 #include "checklist/check_item.h"
@@ -97,6 +99,12 @@ public:
     // The first item whose stored row is `row`, or null.
     const CCheckItem* find_item_by_row(int row) const;
 
+    // What the attempts of the item in `row` learned about why it failed; none
+    // before the item has run in this run. Safe from any thread.
+    std::optional<ItemDiagnosis> diagnosis_for_row(int row) const;
+    // Its Korean cause line; empty for an item that passed or has not run.
+    std::wstring cause_for_row(int row) const;
+
     // Closes the channel's socket if one is open (the dialog does it on exit).
     void close_channel();
 
@@ -114,17 +122,26 @@ public:
     // Hears of channel events (may be null).
     CSessionEventListener* m_listener = nullptr;
 
+    // Diagnosis of every server item. Switched off only by the benchmark that
+    // measures what it costs.
+    bool m_diagnose = true;
+    // The hosts file the diagnosis reads (empty: the system's); for tests.
+    std::wstring m_hosts_file_path;
+    RunDiagnosis m_diagnosis;
+
     // Replaceable for tests: the documents folder for the path token (empty:
     // the user's) and the time stamp of the log page's time column.
     std::wstring m_documents_folder;
     std::function<std::wstring()> m_now_text;
 
 private:
-    void run_handshake_attempt(const CCheckItem& item, CCheckParam& param, int n);
-    void run_connect_attempt(const CCheckItem& item, CCheckParam& param, int n);
+    // Each attempt notes in `d` (null when the diagnosis is off) the facts of a
+    // failure and the connection's local end.
+    void run_handshake_attempt(const CCheckItem& item, CCheckParam& param, int n, ItemDiagnosis* d);
+    void run_connect_attempt(const CCheckItem& item, CCheckParam& param, int n, ItemDiagnosis* d);
     // Returns false when the attempts are to end (the server answered with a
     // status other than 200).
-    bool run_http_attempt(const CCheckItem& item, CCheckParam& param, int n);
+    bool run_http_attempt(const CCheckItem& item, CCheckParam& param, int n, ItemDiagnosis* d);
 
     CheckRunView* m_view;
     int m_current_step = -1;     // current line of the step list

@@ -5,6 +5,9 @@
 #include "check/channel/session_event_listener.h"
 #include "check/channel/socket_api.h"
 #include "check/channel/tqs_command.h"
+#include "check/diagnosis/cause_line.h"
+#include "check/diagnosis/diagnosis_text.h"
+#include "check/diagnosis/failure_kind.h"
 #include "check/run/check_codes.h"
 #include "check/run/check_run.h"
 #include "checklist/mask_host.h"
@@ -18,6 +21,52 @@ std::int32_t elapsed_ms(std::chrono::steady_clock::time_point start)
 {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
     return ms > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(ms);
+}
+
+void note_failure(ItemDiagnosis* d, FailureKind kind, FailurePhase phase, int error, int timeout_ms = 0)
+{
+    if (!d)
+        return;
+    d->failure = kind;
+    d->phase = phase;
+    d->error_code = error;
+    d->timeout_ms = timeout_ms;
+    d->http_status = 0;
+    d->answer = 0;
+}
+
+bool has_ipv4_address(const NameResolution& name)
+{
+    for (const std::string& a : name.addresses)
+        if (a.find(':') == std::string::npos)
+            return true;
+    return false;
+}
+
+// A connect that failed: a name without an IPv4 address fails before any packet
+// is sent (the channel's sockets are IPv4), otherwise the socket error tells.
+void note_connect_failure(ItemDiagnosis* d, int error)
+{
+    if (!d)
+        return;
+    if (d->name.outcome == LookupOutcome::invalid_name)
+        note_failure(d, FailureKind::invalid_name, FailurePhase::connect, error);
+    else if (error == socket_api::error_invalid_argument() && !has_ipv4_address(d->name))
+        note_failure(d, FailureKind::name_not_resolved, FailurePhase::connect, error);
+    else
+        note_failure(d, failure_from_socket_error(error, false), FailurePhase::connect, error,
+                     Socket::connect_timeout_ms);
+}
+
+// A send or receive of the exchange that failed: closed by the peer, reset,
+// timed out; anything else is the exchange's own failure.
+void note_exchange_failure(ItemDiagnosis* d, const Socket& socket, int error, FailurePhase phase,
+                           FailureKind otherwise)
+{
+    FailureKind kind = failure_from_socket_error(error, socket.closed_by_peer());
+    if (kind == FailureKind::other || kind == FailureKind::refused || kind == FailureKind::unreachable)
+        kind = otherwise;
+    note_failure(d, kind, phase, error, channel_io_timeout_ms);
 }
 
 } // namespace
@@ -65,6 +114,8 @@ bool CCheckRun::check_server(CCheckParam& param)
     }
     const CCheckItem item = m_check_groups[param.group][param.item];
     const std::wstring masked = mask_host(item.host);
+    ItemDiagnosis diagnosis = m_diagnose ? m_diagnosis.begin_item(item.host, item.port) : ItemDiagnosis();
+    ItemDiagnosis* d = m_diagnose ? &diagnosis : nullptr;
     // At least one attempt: with none the item would fail with result code 0.
     if (param.retry_count < 1)
         param.retry_count = 1;
@@ -76,11 +127,11 @@ bool CCheckRun::check_server(CCheckParam& param)
 
         bool go_on = true;
         if (!item.socket_test)
-            go_on = run_http_attempt(item, param, n);
+            go_on = run_http_attempt(item, param, n, d);
         else if (item.port <= kHandshakeMaxPort)
-            run_handshake_attempt(item, param, n);
+            run_handshake_attempt(item, param, n, d);
         else
-            run_connect_attempt(item, param, n);
+            run_connect_attempt(item, param, n, d);
 
         const std::int32_t elapsed = elapsed_ms(start);
         param.total_ms += elapsed;
@@ -95,16 +146,34 @@ bool CCheckRun::check_server(CCheckParam& param)
             break;
     }
     param.result_code = param.success_count > 0 ? 0 : param.last_failure;
+    if (d) {
+        d->attempts = param.attempt_count;
+        d->successes = param.success_count;
+        d->result_code = param.result_code;
+        d->cause = cause_line(*d);
+        SCLOG(1, L"%s", diagnosis_log_line(*d).c_str());
+        m_diagnosis.store(param.group, param.item, std::move(*d));
+    }
     return param.success_count > 0;
 }
 
-void CCheckRun::run_handshake_attempt(const CCheckItem& item, CCheckParam& param, int n)
+void CCheckRun::run_handshake_attempt(const CCheckItem& item, CCheckParam& param, int n, ItemDiagnosis* d)
 {
     if (!m_channel)
         m_channel = std::make_unique<blastsock>();
     blastsock& channel = *m_channel;
 
-    const int connected = connect_channel(channel, item.host, item.port, m_listener);
+    std::string local_address;
+    const int connected = connect_channel(channel, item.host, item.port, m_listener, d ? &local_address : nullptr);
+    const int connect_error = socket_api::last_error();
+    if (d && !local_address.empty())
+        d->local_address = local_address;
+    if (connected == channel_result::socket_not_created)
+        note_failure(d, FailureKind::no_socket, FailurePhase::connect, connect_error);
+    else if (connected == channel_result::no_connection)
+        note_connect_failure(d, connect_error);
+    else if (connected == channel_result::key_exchange_failed)
+        note_exchange_failure(d, channel, connect_error, FailurePhase::key_exchange, FailureKind::key_exchange_failed);
     if (connected != channel_result::ok) {
         param.result_code = CHECK_CONNECT;
         param.message = format_text(L"%s connect fail. retry_count : %d/%d", item.title.c_str(), n, param.retry_count);
@@ -121,20 +190,28 @@ void CCheckRun::run_handshake_attempt(const CCheckItem& item, CCheckParam& param
 
     std::uint16_t command = 0;
     if (!channel.SendCommand(NMS_C_START)) {
+        const int error = socket_api::last_error();
         param.result_code = CHECK_START_SEND;
-        param.message = format_text(L"send NMS_C_START. error : %d. retry_count : %d/%d", socket_api::last_error(), n,
+        param.message = format_text(L"send NMS_C_START. error : %d. retry_count : %d/%d", error, n,
                                     param.retry_count);
+        note_exchange_failure(d, channel, error, FailurePhase::handshake, FailureKind::other);
     } else {
         SCLOG(0, L"send NMS_C_START");
         if (!channel.RecvCommand(command)) {
+            const int error = socket_api::last_error();
             param.result_code = CHECK_START_RECV;
-            param.message = format_text(L"recv NMS_C_START_OK. error : %d. retry_count : %d/%d", socket_api::last_error(),
+            param.message = format_text(L"recv NMS_C_START_OK. error : %d. retry_count : %d/%d", error,
                                         n, param.retry_count);
+            note_exchange_failure(d, channel, error, FailurePhase::handshake, FailureKind::other);
         } else if (command != NMS_C_START_OK) {
+            const int answer = static_cast<int>(static_cast<std::int16_t>(command));
             param.result_code = CHECK_WRONG_ANSWER;
             param.message =
                 format_text(L"TQS protocol error : could not recv NMS_C_START_OK (command : %d). retry_count : %d/%d",
-                            static_cast<int>(static_cast<std::int16_t>(command)), n, param.retry_count);
+                            answer, n, param.retry_count);
+            note_failure(d, FailureKind::wrong_answer, FailurePhase::handshake, 0);
+            if (d)
+                d->answer = answer;
         } else {
             channel.Close();
             SCLOG(0, L"recv NMS_C_START_OK");
@@ -147,13 +224,14 @@ void CCheckRun::run_handshake_attempt(const CCheckItem& item, CCheckParam& param
         m_listener->on_session_event(CSessionEventListener::event_handshake_failed, 0);
 }
 
-void CCheckRun::run_connect_attempt(const CCheckItem& item, CCheckParam& param, int n)
+void CCheckRun::run_connect_attempt(const CCheckItem& item, CCheckParam& param, int n, ItemDiagnosis* d)
 {
     // A socket of its own, not the channel: no data is exchanged. The connect
     // waits at most 2 seconds, like the channel's, instead of the system's
     // retransmission time-out.
     Socket probe;
     if (!probe.Create()) {
+        note_failure(d, FailureKind::no_socket, FailurePhase::connect, socket_api::last_error());
         param.result_code = CHECK_SOCKET_CREATE;
         param.message = format_text(L"socket create() fail for connection test to %s. retry_count : %d/%d",
                                     item.title.c_str(), n, param.retry_count);
@@ -162,9 +240,12 @@ void CCheckRun::run_connect_attempt(const CCheckItem& item, CCheckParam& param, 
     param.message = format_text(L"socket create() ok for connection test to %s:%d. retry_count : %d/%d",
                                 item.host.c_str(), item.port, n, param.retry_count);
     if (!is_tcp_port(item.port) || !probe.Connect(to_system_narrow(item.host), item.port)) {
+        note_connect_failure(d, socket_api::last_error());
         param.result_code = CHECK_CONNECT;
         param.message = format_text(L"socket Connect() fail for connection test to %s. retry_count : %d/%d",
                                     item.title.c_str(), n, param.retry_count);
+    } else if (d) {
+        d->local_address = socket_api::local_endpoint(probe.handle());
     }
     probe.Close();
 }

@@ -1,3 +1,7 @@
+#include <chrono>
+
+#include "check/diagnosis/failure_kind.h"
+#include "check/diagnosis/tls_inspectors.h"
 #include "check/http/http_request.h"
 #include "check/run/check_codes.h"
 #include "check/run/check_run.h"
@@ -9,23 +13,72 @@ namespace {
 // WinINet's "The URL is invalid": a port beyond 65535 cannot be requested.
 constexpr std::int32_t kInvalidUrl = 12005;
 
+// What the request showed about the failure: the server's status, a broken
+// status line, or WinINet's error (certificate errors kept with the certificate).
+void note_http_failure(ItemDiagnosis& d, const HttpRequest& request, std::int32_t elapsed_ms)
+{
+    const std::int32_t status = request.m_status;
+    d.phase = FailurePhase::request;
+    d.error_code = status;
+    d.http_status = 0;
+    d.answer = 0;
+    d.timeout_ms = 0;
+    if (request.is_server_answer()) {
+        d.failure = failure_from_http_status(status);
+        d.http_status = status;
+        d.error_code = 0;
+    } else if (status == kHttpStatusQueryFailed) {
+        d.failure = FailureKind::wrong_answer;
+    } else if (status >= 12000 && status < 13000) {
+        d.failure = failure_from_wininet_error(status, elapsed_ms, request.m_connect_timeout_ms);
+        if (d.failure == FailureKind::timed_out)
+            d.timeout_ms = status == 12002 ? request.m_timeout_ms : request.m_connect_timeout_ms;
+        if (is_wininet_certificate_error(status))
+            d.tls.wininet_error = status;
+        if (d.failure == FailureKind::name_not_resolved && d.name.outcome == LookupOutcome::invalid_name)
+            d.failure = FailureKind::invalid_name;
+    } else {
+        d.failure = FailureKind::other;
+    }
+}
+
 } // namespace
 
-bool CCheckRun::run_http_attempt(const CCheckItem& item, CCheckParam& param, int n)
+bool CCheckRun::run_http_attempt(const CCheckItem& item, CCheckParam& param, int n, ItemDiagnosis* d)
 {
     if (!is_tcp_port(item.port)) {
         param.result_code = kInvalidUrl;
         param.message = error_text(kInvalidUrl);
+        if (d) {
+            d->failure = FailureKind::other;
+            d->phase = FailurePhase::request;
+            d->error_code = kInvalidUrl;
+        }
         return true;
     }
     const WebTestTarget target = web_test_target(item);
     HttpRequest request(target.host, target.port, target.path, L"GET", target.https);
+    request.m_collect_facts = d != nullptr;
+    const auto start = std::chrono::steady_clock::now();
     request.perform(false);
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+    if (d) {
+        d->url = request.m_url;
+        if (request.m_certificate.seen) {
+            const std::int32_t wininet_error = d->tls.wininet_error;
+            d->tls = request.m_certificate;
+            d->tls.wininet_error = wininet_error;
+            assess_certificate(d->tls);
+        }
+        d->proxy = proxy_route_for(request.m_proxy_settings, request.m_https, request.m_host);
+    }
     if (request.is_success()) {
         SCLOG(0, L"%s:%d response ok. retry_count : %d/%d", mask_host(item.host).c_str(), item.port, n,
               param.retry_count);
         return true;
     }
+    if (d)
+        note_http_failure(*d, request, static_cast<std::int32_t>(elapsed.count()));
     param.result_code = web_attempt_result(request.m_status);
     param.message = request.m_text;
     return !web_attempt_is_final(request.m_status);

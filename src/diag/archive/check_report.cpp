@@ -132,6 +132,7 @@ std::wstring check_result_text(const CheckReportInput& in, const CheckReportFact
     const std::wstring note =
         L"  대상 : " + join_process_names(in.product_processes) + L"\n  전체 목록은 eventlog.txt 참고";
     out += format_section(L"Service Control Manager Events", note, events);
+    out += in.diagnosis_section;
     return out;
 }
 

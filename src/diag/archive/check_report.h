@@ -29,6 +29,8 @@ struct CheckReportInput
     std::wstring service_name; // empty: no "Service Failure Config" section
     // Text of a result code for the failed-items lines (code, web check).
     std::function<std::wstring(std::int32_t, bool)> result_text;
+    // Written after everything else: why each server item passed or failed.
+    std::wstring diagnosis_section;
 };
 
 struct MonitorArea

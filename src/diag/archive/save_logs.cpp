@@ -115,6 +115,7 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     report_input.product_processes = input.product_processes;
     report_input.service_name = input.service_name;
     report_input.result_text = input.result_text;
+    report_input.diagnosis_section = input.diagnosis_section;
     if (!write_check_result(report, report_input)) {
         if (!folder_accepts_files(work)) {
             SCLOG(3, L"the work folder %s takes no files", work.c_str());

@@ -46,6 +46,8 @@ struct SaveLogsInput
     // texts and the other fields are taken from here and the diagnostics.
     std::vector<CheckReportRow> rows;
     std::function<std::wstring(std::int32_t, bool)> result_text;
+    // The report's last section: every server item's diagnosis.
+    std::wstring diagnosis_section;
     // Empty: the local application data folder followed by "\Temp".
     std::wstring work_folder;
 };

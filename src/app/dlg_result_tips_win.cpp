@@ -1,0 +1,73 @@
+// The result page's tool tip: over a row it tells why that item failed (the
+// diagnosis's cause line). The rows keep their own texts; the tip adds to them.
+#include "app/marlo_check_tool_dlg_win.h"
+
+#include "check/run/check_report_rows.h"
+
+#include <commctrl.h>
+
+void CMarloCheckToolDlg::add_result_tip()
+{
+    HWND list = m_result_page.m_list.hwnd();
+    if (!m_tooltip || !list)
+        return;
+    TOOLINFOW ti{};
+    ti.cbSize = sizeof(ti);
+    ti.uFlags = TTF_IDISHWND;
+    ti.hwnd = m_hwnd;
+    ti.uId = reinterpret_cast<UINT_PTR>(list);
+    ti.lpszText = LPSTR_TEXTCALLBACKW; // asked for each time it shows: the row decides
+    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+void CMarloCheckToolDlg::collect_result_causes()
+{
+    // The result page lists the failed rows of the log page in order: the same
+    // rows, in the same order, give each result row its item's cause.
+    m_result_causes.clear();
+    for (std::size_t r : failed_report_rows(check_report_rows(*this, m_run)))
+        m_result_causes.push_back(m_run.cause_for_row(static_cast<int>(r)));
+}
+
+int CMarloCheckToolDlg::result_row_at(POINT screen) const
+{
+    HWND list = m_result_page.m_list.hwnd();
+    if (!list)
+        return -1;
+    LVHITTESTINFO hit{};
+    hit.pt = screen;
+    ScreenToClient(list, &hit.pt);
+    return static_cast<int>(SendMessageW(list, LVM_HITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+}
+
+bool CMarloCheckToolDlg::answer_result_tip(NMHDR* header)
+{
+    HWND list = m_result_page.m_list.hwnd();
+    if (!list || header->hwndFrom != m_tooltip || header->code != TTN_GETDISPINFOW ||
+        header->idFrom != reinterpret_cast<UINT_PTR>(list))
+        return false;
+    auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const int row = result_row_at(cursor);
+    m_result_tip_row = row;
+    m_result_tip_text = row >= 0 && static_cast<std::size_t>(row) < m_result_causes.size()
+                            ? m_result_causes[static_cast<std::size_t>(row)]
+                            : std::wstring();
+    // An empty text shows no tip (rows without a cause, the space below the rows).
+    info->lpszText = m_result_tip_text.data();
+    info->szText[0] = L'\0';
+    info->hinst = nullptr;
+    return true;
+}
+
+void CMarloCheckToolDlg::track_result_tip(const MSG* msg)
+{
+    HWND list = m_result_page.m_list.hwnd();
+    if (!m_tooltip || !list || msg->message != WM_MOUSEMOVE || msg->hwnd != list)
+        return;
+    // Another row: hide the tip so that it asks for the new row's text when it
+    // shows again.
+    if (result_row_at(msg->pt) != m_result_tip_row)
+        SendMessageW(m_tooltip, TTM_POP, 0, 0);
+}

@@ -1,0 +1,148 @@
+#include "check/diagnosis/cause_line.h"
+
+#include "check/diagnosis/diagnosis_text.h"
+#include "checklist/mask_host.h"
+#include "common/format.h"
+#include "common/text_convert.h"
+
+namespace {
+
+std::wstring masked(const std::string& address)
+{
+    return mask_host(from_utf8(address));
+}
+
+const wchar_t* phase_text(FailurePhase phase)
+{
+    switch (phase) {
+    case FailurePhase::key_exchange: return L"암호화 키 교환";
+    case FailurePhase::handshake: return L"시작 신호 교환";
+    case FailurePhase::request: return L"웹 요청";
+    default: return L"연결";
+    }
+}
+
+int seconds(std::int32_t ms)
+{
+    return ms > 0 ? (ms + 999) / 1000 : 0;
+}
+
+bool only_ipv6(const NameResolution& name)
+{
+    if (name.outcome != LookupOutcome::resolved || name.addresses.empty())
+        return false;
+    for (const std::string& a : name.addresses)
+        if (a.find(':') == std::string::npos)
+            return false;
+    return true;
+}
+
+std::wstring name_cause(const ItemDiagnosis& d)
+{
+    const std::wstring host = mask_host(d.name.host);
+    switch (d.name.outcome) {
+    case LookupOutcome::invalid_name:
+        return format_text(L"서버 주소가 올바른 호스트 이름이 아닙니다 (%s).", d.name.invalid_reason.c_str());
+    case LookupOutcome::not_found:
+        return format_text(L"DNS에서 서버 이름(%s)을 찾을 수 없습니다.", host.c_str());
+    case LookupOutcome::no_data:
+        return format_text(L"서버 이름(%s)에 등록된 주소가 없습니다.", host.c_str());
+    case LookupOutcome::temporary_failure:
+        return format_text(L"DNS 서버가 응답하지 않아 서버 이름(%s)의 주소를 알 수 없습니다.", host.c_str());
+    case LookupOutcome::failed:
+        return format_text(L"서버 이름(%s)의 주소를 조회하지 못했습니다 (오류 %d).", host.c_str(), d.name.error_code);
+    default:
+        break;
+    }
+    if (only_ipv6(d.name))
+        return format_text(L"서버 이름(%s)에 IPv6 주소만 있어 IPv4로 연결할 수 없습니다.", host.c_str());
+    return format_text(L"서버 이름(%s)의 주소를 찾지 못했습니다.", host.c_str());
+}
+
+std::wstring failure_cause(const ItemDiagnosis& d)
+{
+    switch (d.failure) {
+    case FailureKind::invalid_name:
+    case FailureKind::name_not_resolved:
+        return name_cause(d);
+    case FailureKind::no_socket:
+        return format_text(L"시스템이 소켓을 만들지 못했습니다 (오류 %d).", d.error_code);
+    case FailureKind::refused:
+        return format_text(L"%d번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 있습니다.", d.port);
+    case FailureKind::timed_out:
+        if (d.phase == FailurePhase::connect || d.phase == FailurePhase::none)
+            return format_text(L"%d번 포트가 %d초 안에 응답하지 않았습니다: 방화벽이 연결을 막고 있을 수 있습니다.",
+                               d.port, seconds(d.timeout_ms));
+        return format_text(L"연결은 되었지만 %s 중 서버가 %d초 안에 응답하지 않았습니다.", phase_text(d.phase),
+                           seconds(d.timeout_ms));
+    case FailureKind::unreachable:
+        return L"서버까지 가는 네트워크 경로가 없습니다 (네트워크 또는 호스트에 도달할 수 없음).";
+    case FailureKind::reset:
+        return format_text(L"%s 중 연결이 재설정되었습니다: 서버나 중간의 방화벽·보안 장비가 연결을 끊었습니다.",
+                           phase_text(d.phase));
+    case FailureKind::closed_by_peer:
+        return format_text(L"%s 중 서버가 연결을 닫았습니다.", phase_text(d.phase));
+    case FailureKind::key_exchange_failed:
+        return L"서버와 암호화 키를 교환하지 못했습니다: 서버의 키 응답이 올바르지 않습니다.";
+    case FailureKind::wrong_answer:
+        if (d.phase == FailurePhase::handshake)
+            return format_text(L"서버가 시작 신호에 다른 응답(명령 %d)을 보냈습니다: 이 포트에서 다른 서비스가 응답하고 있을 수 "
+                               L"있습니다.",
+                               d.answer);
+        return L"서버의 HTTP 응답이 올바르지 않습니다.";
+    case FailureKind::tls_failure:
+        if (d.tls.wininet_error)
+            return format_text(L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 %d).", d.tls.wininet_error);
+        return L"HTTPS 보안 연결을 맺지 못했습니다.";
+    case FailureKind::http_status:
+        return format_text(L"서버가 HTTP 상태 %d(으)로 응답했습니다.", d.http_status);
+    case FailureKind::proxy_auth_required:
+        return format_text(L"프록시 서버(%s)가 인증을 요구합니다 (HTTP 407).", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
+    case FailureKind::other:
+        return format_text(L"서버에 연결하지 못했습니다 (오류 %d).", d.error_code);
+    case FailureKind::none:
+        break;
+    }
+    return std::wstring();
+}
+
+} // namespace
+
+std::wstring cause_line(const ItemDiagnosis& d)
+{
+    if (!d.diagnosed || (d.result_code == 0 && d.successes >= d.attempts) || d.failure == FailureKind::none)
+        return std::wstring();
+
+    std::wstring line;
+    if (d.successes > 0)
+        line = format_text(L"%d번 중 %d번 실패: ", d.attempts, d.attempts - d.successes);
+
+    // A stale hosts-file line is the classic reason: it comes first.
+    if (d.hosts.mapped) {
+        line += format_text(L"hosts 파일 %d번째 줄이 이 이름을 %s(으)로 보냅니다", d.hosts.line,
+                            masked(d.hosts.address).c_str());
+        line += hosts_address_differs(d) ? L" (DNS 조회 결과와 다름). " : L". ";
+    }
+    line += failure_cause(d);
+
+    if (d.tls.inspected) {
+        if (!d.tls.inspected_by.empty())
+            line += format_text(L" HTTPS 인증서를 %s 제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.",
+                                d.tls.inspected_by.c_str());
+        else
+            line += L" 시스템이 신뢰하지 않는 HTTPS 인증서입니다: 중간에서 HTTPS를 검사하는 장비가 있을 수 있습니다.";
+    }
+    if (d.proxy.via_proxy && d.failure != FailureKind::proxy_auth_required)
+        line += format_text(L" (프록시 %s 경유)", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
+    return line;
+}
+
+bool hosts_address_differs(const ItemDiagnosis& d)
+{
+    if (!d.hosts.mapped)
+        return false;
+    for (const std::string& a : d.name.addresses)
+        if (a == d.hosts.address)
+            return false;
+    return true;
+}

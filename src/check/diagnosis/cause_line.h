@@ -1,0 +1,12 @@
+// One short Korean line that tells why an item failed or was unstable, built
+// from its diagnosis. It is shown beside the specified result texts, never
+// instead of them.
+#pragma once
+
+#include <string>
+
+#include "check/diagnosis/item_diagnosis.h"
+
+// Empty for an item that passed every attempt (or was not diagnosed). Addresses
+// are masked as the report masks them.
+std::wstring cause_line(const ItemDiagnosis& d);

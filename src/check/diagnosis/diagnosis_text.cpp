@@ -1,0 +1,168 @@
+#include "check/diagnosis/diagnosis_text.h"
+
+#include "check/diagnosis/failure_kind.h"
+#include "checklist/mask_host.h"
+#include "common/format.h"
+#include "common/text_convert.h"
+
+namespace {
+
+std::wstring wide(const char* text)
+{
+    return from_utf8(text);
+}
+
+std::wstring masked(const std::string& address)
+{
+    return mask_host(from_utf8(address));
+}
+
+int verdict_rank(const std::wstring& verdict)
+{
+    if (verdict == L"Fail")
+        return 0;
+    if (verdict.rfind(L"Ok (", 0) == 0)
+        return 1;
+    return 2;
+}
+
+const wchar_t* yes_no(bool value)
+{
+    return value ? L"yes" : L"no";
+}
+
+} // namespace
+
+std::wstring masked_endpoint(const std::string& endpoint)
+{
+    const std::size_t colon = endpoint.rfind(':');
+    if (colon == std::string::npos || endpoint.find(':') != colon)
+        return masked(endpoint);
+    return masked(endpoint.substr(0, colon)) + from_utf8(endpoint.substr(colon));
+}
+
+std::wstring name_resolution_text(const NameResolution& name)
+{
+    std::wstring text = mask_host(name.host);
+    switch (name.outcome) {
+    case LookupOutcome::not_done:
+        return text + L" (not looked up)";
+    case LookupOutcome::invalid_name:
+        return text + L" (invalid host name: " + name.invalid_reason + L")";
+    case LookupOutcome::literal:
+        return text + L" (address, no look-up)";
+    case LookupOutcome::resolved: {
+        text += L" ->";
+        for (std::size_t i = 0; i < name.addresses.size(); ++i)
+            text += (i ? L", " : L" ") + masked(name.addresses[i]);
+        return text + format_text(L" (%dms)", name.lookup_ms);
+    }
+    default:
+        return text + format_text(L" (%s, error %d, %dms)", wide(lookup_outcome_name(name.outcome)).c_str(),
+                                  name.error_code, name.lookup_ms);
+    }
+}
+
+std::wstring hosts_match_text(const ItemDiagnosis& d)
+{
+    const HostsFileMatch& h = d.hosts;
+    std::wstring state;
+    switch (h.state) {
+    case HostsFileState::not_read: return L"not read";
+    case HostsFileState::missing: return L"no hosts file";
+    case HostsFileState::unreadable: return L"cannot be read";
+    case HostsFileState::binary: return L"not a text file (ignored)";
+    case HostsFileState::truncated: state = L" (file larger than 4 MB: only its first 4 MB were read)"; break;
+    case HostsFileState::read: break;
+    }
+    if (!h.mapped)
+        return L"no entry for this name" + state;
+    return format_text(L"line %d -> %s, not among the resolved addresses: %s", h.line, masked(h.address).c_str(),
+                       yes_no(hosts_address_differs(d))) +
+           state;
+}
+
+std::wstring certificate_text(const TlsCertificate& tls)
+{
+    if (!tls.seen)
+        return L"none";
+    const wchar_t* trust = tls.trust == CertificateTrust::trusted     ? L"yes"
+                           : tls.trust == CertificateTrust::untrusted ? L"no"
+                                                                      : L"unknown";
+    std::wstring text = format_text(L"subject \"%s\", issuer \"%s\", valid %s ~ %s, trusted: %s", tls.subject.c_str(),
+                                    tls.issuer.c_str(), tls.valid_from.c_str(), tls.valid_to.c_str(), trust);
+    if (tls.chain_errors)
+        text += format_text(L" (chain errors 0x%X)", static_cast<unsigned>(tls.chain_errors));
+    if (tls.wininet_error)
+        text += format_text(L", error %d", tls.wininet_error);
+    text += format_text(L", inspected: %s", yes_no(tls.inspected));
+    if (!tls.inspected_by.empty())
+        text += L" (" + tls.inspected_by + L")";
+    return text;
+}
+
+std::wstring proxy_route_text(const ProxyRoute& proxy)
+{
+    if (!proxy.known)
+        return L"unknown";
+    std::wstring text = proxy.via_proxy ? L"via proxy " + masked_endpoint(to_utf8(proxy.proxy)) : L"direct";
+    if (!proxy.auto_config_url.empty())
+        text += L"; an auto-configuration script (" + proxy.auto_config_url + L") may choose another proxy";
+    if (proxy.auto_detect)
+        text += L"; automatic detection (WPAD) is on";
+    return text;
+}
+
+std::wstring diagnosis_block(const DiagnosedItem& item)
+{
+    const ItemDiagnosis& d = item.diagnosis;
+    std::wstring out = format_text(L"%-10s  %s  %s:%d\n", item.verdict.c_str(), item.category.c_str(),
+                                   mask_host(d.name.host).c_str(), d.port);
+    if (!d.cause.empty())
+        out += L"  cause       : " + d.cause + L"\n";
+    out += L"  name        : " + name_resolution_text(d.name) + L"\n";
+    out += L"  hosts file  : " + hosts_match_text(d) + L"\n";
+    if (d.failure != FailureKind::none)
+        out += format_text(L"  last failure: %s (%s, error %d)\n", wide(failure_kind_name(d.failure)).c_str(),
+                           wide(failure_phase_name(d.phase)).c_str(), d.error_code);
+    out += L"  attempts    : " + format_text(L"%d of %d succeeded", d.successes, d.attempts) + L"\n";
+    if (!d.local_address.empty())
+        out += L"  local end   : " + masked_endpoint(d.local_address) + L"\n";
+    if (!d.url.empty()) {
+        out += L"  certificate : " + certificate_text(d.tls) + L"\n";
+        out += L"  proxy       : " + proxy_route_text(d.proxy) + L"\n";
+    }
+    return out;
+}
+
+std::wstring diagnosis_report_section(const std::vector<DiagnosedItem>& items)
+{
+    std::wstring out = L"[Server Diagnosis]\n";
+    int listed = 0;
+    for (int rank = 0; rank < 3; ++rank) {
+        for (const DiagnosedItem& item : items) {
+            if (verdict_rank(item.verdict) != rank || !item.diagnosis.diagnosed)
+                continue;
+            out += diagnosis_block(item);
+            ++listed;
+        }
+    }
+    if (listed == 0)
+        out += L"진단 정보가 없습니다.\n";
+    return out + L"\n";
+}
+
+std::wstring diagnosis_log_line(const ItemDiagnosis& d)
+{
+    std::wstring line = format_text(L"diagnosis %s:%d name=[%s] hosts=[%s] failure=%s/%s error=%d",
+                                    mask_host(d.name.host).c_str(), d.port, name_resolution_text(d.name).c_str(),
+                                    hosts_match_text(d).c_str(), wide(failure_kind_name(d.failure)).c_str(),
+                                    wide(failure_phase_name(d.phase)).c_str(), d.error_code);
+    if (!d.local_address.empty())
+        line += L" local=" + masked_endpoint(d.local_address);
+    if (!d.url.empty())
+        line += L" certificate=[" + certificate_text(d.tls) + L"] proxy=[" + proxy_route_text(d.proxy) + L"]";
+    if (!d.cause.empty())
+        line += L" cause=" + d.cause;
+    return line;
+}

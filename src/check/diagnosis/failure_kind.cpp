@@ -1,0 +1,137 @@
+#include "check/diagnosis/failure_kind.h"
+
+#include "check/channel/socket_api.h"
+
+namespace {
+
+// WinINet's codes (12000 + n), fixed by the library.
+constexpr std::int32_t kTimeout = 12002;
+constexpr std::int32_t kNameNotResolved = 12007;
+constexpr std::int32_t kCannotConnect = 12029;
+constexpr std::int32_t kConnectionAborted = 12030;
+constexpr std::int32_t kConnectionReset = 12031;
+constexpr std::int32_t kInvalidServerResponse = 12152;
+constexpr std::int32_t kServerUnreachable = 12164;
+constexpr std::int32_t kProxyUnreachable = 12165;
+
+} // namespace
+
+FailureKind failure_from_socket_error(int code, bool closed_by_peer)
+{
+    if (closed_by_peer)
+        return FailureKind::closed_by_peer;
+    switch (socket_api::classify_error(code)) {
+    case socket_api::error_kind::refused: return FailureKind::refused;
+    case socket_api::error_kind::timed_out: return FailureKind::timed_out;
+    case socket_api::error_kind::reset: return FailureKind::reset;
+    case socket_api::error_kind::aborted: return FailureKind::closed_by_peer;
+    case socket_api::error_kind::unreachable: return FailureKind::unreachable;
+    case socket_api::error_kind::other: break;
+    }
+    return FailureKind::other;
+}
+
+bool is_wininet_certificate_error(std::int32_t code)
+{
+    switch (code) {
+    case 12037: // certificate date invalid
+    case 12038: // certificate name invalid
+    case 12044: // client certificate needed
+    case 12045: // unknown certificate authority
+    case 12055: // certificate errors
+    case 12056: // no revocation check
+    case 12057: // revocation check failed
+    case 12157: // secure channel error
+    case 12169: // invalid certificate
+    case 12170: // certificate revoked
+        return true;
+    default:
+        return false;
+    }
+}
+
+FailureKind failure_from_wininet_error(std::int32_t code, std::int32_t elapsed_ms, std::int32_t connect_timeout_ms)
+{
+    if (is_wininet_certificate_error(code))
+        return FailureKind::tls_failure;
+    switch (code) {
+    case kTimeout: return FailureKind::timed_out;
+    case kNameNotResolved: return FailureKind::name_not_resolved;
+    case kCannotConnect:
+        return connect_timeout_ms > 0 && elapsed_ms >= connect_timeout_ms * 9 / 10 ? FailureKind::timed_out
+                                                                                   : FailureKind::refused;
+    case kConnectionAborted: return FailureKind::closed_by_peer;
+    case kConnectionReset: return FailureKind::reset;
+    case kInvalidServerResponse: return FailureKind::wrong_answer;
+    case kServerUnreachable:
+    case kProxyUnreachable: return FailureKind::unreachable;
+    default: return FailureKind::other;
+    }
+}
+
+FailureKind failure_from_http_status(std::int32_t status)
+{
+    return status == 407 ? FailureKind::proxy_auth_required : FailureKind::http_status;
+}
+
+const char* failure_kind_name(FailureKind kind)
+{
+    switch (kind) {
+    case FailureKind::none: return "none";
+    case FailureKind::invalid_name: return "invalid-name";
+    case FailureKind::name_not_resolved: return "name-not-resolved";
+    case FailureKind::no_socket: return "no-socket";
+    case FailureKind::refused: return "refused";
+    case FailureKind::timed_out: return "timed-out";
+    case FailureKind::unreachable: return "unreachable";
+    case FailureKind::reset: return "reset";
+    case FailureKind::closed_by_peer: return "closed-by-peer";
+    case FailureKind::key_exchange_failed: return "key-exchange-failed";
+    case FailureKind::wrong_answer: return "wrong-answer";
+    case FailureKind::tls_failure: return "tls-failure";
+    case FailureKind::http_status: return "http-status";
+    case FailureKind::proxy_auth_required: return "proxy-auth-required";
+    case FailureKind::other: return "other";
+    }
+    return "other";
+}
+
+const char* lookup_outcome_name(LookupOutcome outcome)
+{
+    switch (outcome) {
+    case LookupOutcome::not_done: return "not-done";
+    case LookupOutcome::invalid_name: return "invalid-name";
+    case LookupOutcome::literal: return "literal";
+    case LookupOutcome::resolved: return "resolved";
+    case LookupOutcome::not_found: return "not-found";
+    case LookupOutcome::no_data: return "no-data";
+    case LookupOutcome::temporary_failure: return "temporary-failure";
+    case LookupOutcome::failed: return "failed";
+    }
+    return "failed";
+}
+
+const char* failure_phase_name(FailurePhase phase)
+{
+    switch (phase) {
+    case FailurePhase::none: return "none";
+    case FailurePhase::connect: return "connect";
+    case FailurePhase::key_exchange: return "key-exchange";
+    case FailurePhase::handshake: return "handshake";
+    case FailurePhase::request: return "request";
+    }
+    return "none";
+}
+
+const char* hosts_state_name(HostsFileState state)
+{
+    switch (state) {
+    case HostsFileState::not_read: return "not-read";
+    case HostsFileState::missing: return "missing";
+    case HostsFileState::unreadable: return "unreadable";
+    case HostsFileState::binary: return "binary";
+    case HostsFileState::read: return "read";
+    case HostsFileState::truncated: return "truncated";
+    }
+    return "not-read";
+}

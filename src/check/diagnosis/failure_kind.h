@@ -1,0 +1,28 @@
+// The kind of a failed attempt, read from the real error codes, and the names of
+// the diagnosis's values as the report, the log and the JSON file write them.
+#pragma once
+
+#include <cstdint>
+
+#include "check/diagnosis/item_diagnosis.h"
+
+// A failed socket operation: its error code, and whether a receive found the
+// connection closed by the peer.
+FailureKind failure_from_socket_error(int code, bool closed_by_peer);
+
+// A failed WinINet request. ERROR_INTERNET_CANNOT_CONNECT (12029) stands for both
+// a refused connection and one that got no answer: a request that used up nearly
+// all of its connect bound timed out, a quicker one was refused.
+FailureKind failure_from_wininet_error(std::int32_t code, std::int32_t elapsed_ms, std::int32_t connect_timeout_ms);
+
+// A server's answer other than 200: 407 asks for proxy credentials.
+FailureKind failure_from_http_status(std::int32_t status);
+
+// True for WinINet's certificate and secure-channel errors.
+bool is_wininet_certificate_error(std::int32_t code);
+
+// "refused", "timed-out", ...; "resolved", "not-found", ...; "connect", ...
+const char* failure_kind_name(FailureKind kind);
+const char* lookup_outcome_name(LookupOutcome outcome);
+const char* failure_phase_name(FailurePhase phase);
+const char* hosts_state_name(HostsFileState state);

@@ -1,0 +1,135 @@
+// What the attempts of one check item learned about why its server could or
+// could not be reached: the name look-up, the hosts file, the kind of the last
+// failure, the connection's local end, the HTTPS certificate and the proxy. Kept
+// by the run beside the item's result; shown as a cause line and a report section.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+enum class LookupOutcome
+{
+    not_done,          // the item has no host, or the diagnosis was off
+    invalid_name,      // empty, too long, blanks or characters a host name cannot have
+    literal,           // an address was written, nothing to look up
+    resolved,
+    not_found,         // the name does not exist
+    no_data,           // the name exists but has no address
+    temporary_failure, // the name server did not answer
+    failed,            // any other resolver error
+};
+
+struct NameResolution
+{
+    std::wstring host; // as written in the check list
+    LookupOutcome outcome = LookupOutcome::not_done;
+    std::vector<std::string> addresses; // IPv4 and IPv6, in the resolver's order
+    std::int32_t lookup_ms = 0;
+    std::int32_t error_code = 0; // the resolver's own code when it failed
+    std::wstring invalid_reason; // for invalid_name: what is wrong with it
+};
+
+enum class HostsFileState
+{
+    not_read,   // the diagnosis was off
+    missing,    // no hosts file: nothing is redirected
+    unreadable, // it exists but could not be opened
+    binary,     // not text: the system ignores it as well
+    read,
+    truncated,  // larger than the part that was read
+};
+
+struct HostsFileMatch
+{
+    HostsFileState state = HostsFileState::not_read;
+    bool mapped = false;
+    std::string address; // where the hosts file sends the name
+    int line = 0;        // 1-based line of the first entry naming it
+};
+
+// Kind of the last failed attempt, from the real error codes.
+enum class FailureKind
+{
+    none,
+    invalid_name,
+    name_not_resolved,
+    no_socket,         // the system gave no socket
+    refused,           // nothing listens on the port (the peer answered with a reset)
+    timed_out,         // no answer within the time bound
+    unreachable,       // no route to the network or host
+    reset,             // the peer (or a device between) reset an open connection
+    closed_by_peer,    // the peer closed the connection during the exchange
+    key_exchange_failed,
+    wrong_answer,
+    tls_failure,
+    http_status,       // the server answered with a status other than 200
+    proxy_auth_required,
+    other,
+};
+
+// Where in the attempt the failure happened.
+enum class FailurePhase
+{
+    none,
+    connect,
+    key_exchange,
+    handshake, // NMS_C_START / NMS_C_START_OK
+    request,   // the HTTP request
+};
+
+enum class CertificateTrust
+{
+    unknown,
+    trusted,
+    untrusted,
+};
+
+struct TlsCertificate
+{
+    bool seen = false;
+    std::wstring subject;
+    std::wstring issuer;
+    std::wstring valid_from; // local time, "2026-12-09 10:05:03"
+    std::wstring valid_to;
+    CertificateTrust trust = CertificateTrust::unknown;
+    std::uint32_t chain_errors = 0;  // the system's chain trust error bits
+    std::int32_t wininet_error = 0;  // WinINet's certificate error, where the request failed on one
+    bool inspected = false;          // issued by a TLS-inspecting product, or not trusted by the system
+    std::wstring inspected_by;       // the product whose name the issuer carries; empty when unknown
+};
+
+struct ProxyRoute
+{
+    bool known = false;
+    bool via_proxy = false;
+    std::wstring proxy;           // "host:port" that serves this URL
+    std::wstring auto_config_url; // a script decides; its answer is not known here
+    bool auto_detect = false;     // WPAD may find a proxy; not known here
+};
+
+struct ItemDiagnosis
+{
+    bool diagnosed = false;
+    NameResolution name;
+    HostsFileMatch hosts;
+    FailureKind failure = FailureKind::none; // of the last failed attempt
+    FailurePhase phase = FailurePhase::none;
+    std::int32_t error_code = 0;   // the system's or WinINet's code behind the failure
+    std::int32_t http_status = 0;  // for http_status and proxy_auth_required
+    std::int32_t answer = 0;       // the command of a wrong answer
+    std::string local_address;     // "10.0.0.5:50123" of the last connection made
+    std::wstring url;              // what an HTTP item requested
+    TlsCertificate tls;
+    ProxyRoute proxy;
+    std::int32_t port = 0;
+    std::int32_t attempts = 0;
+    std::int32_t successes = 0;
+    std::int32_t result_code = 0;
+    std::int32_t timeout_ms = 0;   // the bound a timed-out attempt hit
+    std::wstring cause;            // the Korean cause line; empty for a clean pass
+};
+
+// True when the hosts file maps the name to an address that is not among the
+// resolved ones (compared on the real addresses, never the masked ones).
+bool hosts_address_differs(const ItemDiagnosis& d);

@@ -1,0 +1,150 @@
+// Cause lines and report blocks built from diagnosis values: the texts a support
+// engineer reads, compared word for word.
+#include <gtest/gtest.h>
+
+#include "check/diagnosis/cause_line.h"
+#include "check/diagnosis/diagnosis_text.h"
+
+namespace {
+
+ItemDiagnosis failed(FailureKind kind, FailurePhase phase, int port = 7002)
+{
+    ItemDiagnosis d;
+    d.diagnosed = true;
+    d.name.host = L"gw.vantu.test";
+    d.name.outcome = LookupOutcome::resolved;
+    d.name.addresses = {"10.20.30.40"};
+    d.hosts.state = HostsFileState::read;
+    d.failure = kind;
+    d.phase = phase;
+    d.port = port;
+    d.attempts = 3;
+    d.successes = 0;
+    d.result_code = 90103;
+    return d;
+}
+
+} // namespace
+
+TEST(CauseLine, SaysWhyForEachKindOfFailure)
+{
+    ItemDiagnosis d = failed(FailureKind::refused, FailurePhase::connect);
+    EXPECT_EQ(cause_line(d), L"7002번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 있습니다.");
+
+    d = failed(FailureKind::timed_out, FailurePhase::connect);
+    d.timeout_ms = 2000;
+    EXPECT_EQ(cause_line(d), L"7002번 포트가 2초 안에 응답하지 않았습니다: 방화벽이 연결을 막고 있을 수 있습니다.");
+
+    d = failed(FailureKind::timed_out, FailurePhase::key_exchange);
+    d.timeout_ms = 10000;
+    EXPECT_EQ(cause_line(d), L"연결은 되었지만 암호화 키 교환 중 서버가 10초 안에 응답하지 않았습니다.");
+
+    d = failed(FailureKind::reset, FailurePhase::key_exchange);
+    EXPECT_EQ(cause_line(d),
+              L"암호화 키 교환 중 연결이 재설정되었습니다: 서버나 중간의 방화벽·보안 장비가 연결을 끊었습니다.");
+
+    d = failed(FailureKind::closed_by_peer, FailurePhase::handshake);
+    EXPECT_EQ(cause_line(d), L"시작 신호 교환 중 서버가 연결을 닫았습니다.");
+
+    d = failed(FailureKind::wrong_answer, FailurePhase::handshake);
+    d.answer = 0;
+    EXPECT_EQ(cause_line(d), L"서버가 시작 신호에 다른 응답(명령 0)을 보냈습니다: 이 포트에서 다른 서비스가 응답하고 있을 수 있습니다.");
+
+    d = failed(FailureKind::http_status, FailurePhase::request, 443);
+    d.http_status = 503;
+    EXPECT_EQ(cause_line(d), L"서버가 HTTP 상태 503(으)로 응답했습니다.");
+}
+
+TEST(CauseLine, NamesHostsFileAndLookUpBeforeTheFailure)
+{
+    ItemDiagnosis d = failed(FailureKind::name_not_resolved, FailurePhase::connect);
+    d.name.outcome = LookupOutcome::not_found;
+    d.name.addresses.clear();
+    EXPECT_EQ(cause_line(d), L"DNS에서 서버 이름(gw***********)을 찾을 수 없습니다.");
+
+    d.name.outcome = LookupOutcome::resolved;
+    d.name.addresses = {"fe80::1"};
+    EXPECT_EQ(cause_line(d), L"서버 이름(gw***********)에 IPv6 주소만 있어 IPv4로 연결할 수 없습니다.");
+
+    // A stale hosts line: its address is not what DNS gives.
+    d = failed(FailureKind::timed_out, FailurePhase::connect);
+    d.timeout_ms = 2000;
+    d.hosts.mapped = true;
+    d.hosts.address = "192.168.1.9";
+    d.hosts.line = 23;
+    EXPECT_TRUE(hosts_address_differs(d));
+    EXPECT_EQ(cause_line(d), L"hosts 파일 23번째 줄이 이 이름을 192******9(으)로 보냅니다 (DNS 조회 결과와 다름). "
+                             L"7002번 포트가 2초 안에 응답하지 않았습니다: 방화벽이 연결을 막고 있을 수 있습니다.");
+    d.name.addresses = {"10.20.30.40", "192.168.1.9"};
+    EXPECT_FALSE(hosts_address_differs(d));
+
+    d = failed(FailureKind::invalid_name, FailurePhase::connect);
+    d.name.outcome = LookupOutcome::invalid_name;
+    d.name.invalid_reason = L"공백이 있음";
+    EXPECT_EQ(cause_line(d), L"서버 주소가 올바른 호스트 이름이 아닙니다 (공백이 있음).");
+}
+
+TEST(CauseLine, UnstableItemsCountTheirFailuresAndCleanPassesSayNothing)
+{
+    ItemDiagnosis d = failed(FailureKind::refused, FailurePhase::connect);
+    d.successes = 1;
+    d.result_code = 0;
+    EXPECT_EQ(cause_line(d), L"3번 중 2번 실패: 7002번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 "
+                             L"있습니다.");
+    d.successes = 3;
+    d.failure = FailureKind::none;
+    EXPECT_EQ(cause_line(d), L"");
+}
+
+TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
+{
+    ItemDiagnosis d = failed(FailureKind::http_status, FailurePhase::request, 443);
+    d.http_status = 407;
+    d.failure = FailureKind::proxy_auth_required;
+    d.proxy.known = true;
+    d.proxy.via_proxy = true;
+    d.proxy.proxy = L"10.0.0.1:8080";
+    EXPECT_EQ(cause_line(d), L"프록시 서버(10****1:8080)가 인증을 요구합니다 (HTTP 407).");
+
+    d = failed(FailureKind::tls_failure, FailurePhase::request, 443);
+    d.tls.seen = true;
+    d.tls.inspected = true;
+    d.tls.inspected_by = L"Fortinet FortiGate";
+    d.tls.wininet_error = 12045;
+    EXPECT_EQ(cause_line(d), L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 12045). HTTPS 인증서를 Fortinet FortiGate "
+                             L"제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.");
+}
+
+TEST(DiagnosisReport, FailedItemsComeFirstWithMaskedAddresses)
+{
+    ItemDiagnosis passed;
+    passed.diagnosed = true;
+    passed.name.host = L"10.0.0.1";
+    passed.name.outcome = LookupOutcome::literal;
+    passed.name.addresses = {"10.0.0.1"};
+    passed.hosts.state = HostsFileState::missing;
+    passed.port = 7001;
+    passed.attempts = passed.successes = 3;
+    passed.local_address = "10.0.0.77:50123";
+
+    ItemDiagnosis refused = failed(FailureKind::refused, FailurePhase::connect);
+    refused.error_code = 10061;
+    refused.cause = cause_line(refused);
+
+    const std::wstring section = diagnosis_report_section(
+        {DiagnosedItem{L"세션", L"Ok", passed}, DiagnosedItem{L"게이트웨이", L"Fail", refused}});
+    EXPECT_EQ(section,
+              L"[Server Diagnosis]\n"
+              L"Fail        게이트웨이  gw***********:7002\n"
+              L"  cause       : 7002번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 있습니다.\n"
+              L"  name        : gw*********** -> 10******40 (0ms)\n"
+              L"  hosts file  : no entry for this name\n"
+              L"  last failure: refused (connect, error 10061)\n"
+              L"  attempts    : 0 of 3 succeeded\n"
+              L"Ok          세션  10****1:7001\n"
+              L"  name        : 10****1 (address, no look-up)\n"
+              L"  hosts file  : no hosts file\n"
+              L"  attempts    : 3 of 3 succeeded\n"
+              L"  local end   : 10****77:50123\n"
+              L"\n");
+}

@@ -1,0 +1,90 @@
+// The proxy WinINet would take for a URL, and the table of TLS-inspecting
+// products read as data.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "check/diagnosis/failure_kind.h"
+#include "check/diagnosis/proxy_route.h"
+#include "check/diagnosis/tls_inspectors.h"
+
+namespace {
+
+std::wstring route(const ProxySettings& s, bool https, const wchar_t* host)
+{
+    const ProxyRoute r = proxy_route_for(s, https, host);
+    if (!r.known)
+        return L"unknown";
+    return r.via_proxy ? r.proxy : L"direct";
+}
+
+} // namespace
+
+TEST(ProxyRoute, ServerListPerSchemeAndBypassList)
+{
+    ProxySettings s;
+    EXPECT_EQ(route(s, false, L"a.test"), L"unknown");
+    s.known = true;
+    EXPECT_EQ(route(s, false, L"a.test"), L"direct");
+
+    s.use_proxy = true;
+    s.server = L"proxy.corp:8080";
+    EXPECT_EQ(route(s, true, L"a.test"), L"proxy.corp:8080");
+
+    s.server = L"http=p1:80;https=https://p2:8443";
+    EXPECT_EQ(route(s, false, L"a.test"), L"p1:80");
+    EXPECT_EQ(route(s, true, L"a.test"), L"p2:8443");
+    s.server = L"ftp=p3:21";
+    EXPECT_EQ(route(s, true, L"a.test"), L"direct");
+
+    s.server = L"p:3128";
+    s.bypass = L"*.vantu.test; 10.*;<local>";
+    EXPECT_EQ(route(s, true, L"gw.VANTU.test"), L"direct");
+    EXPECT_EQ(route(s, true, L"10.1.2.3"), L"direct");
+    EXPECT_EQ(route(s, true, L"intranet"), L"direct");
+    EXPECT_EQ(route(s, true, L"vantu.test.evil"), L"p:3128");
+    EXPECT_TRUE(proxy_bypass_matches(L"*a*b*c", L"xxaxxbxxc"));
+    EXPECT_FALSE(proxy_bypass_matches(L"*a*b*c", L"xxaxxbxx"));
+}
+
+TEST(TlsInspectors, TableRowsAndMatching)
+{
+    ASSERT_GE(tls_inspector_count, 30u);
+    EXPECT_EQ(std::wstring(tls_inspectors[0].product), L"Fortinet FortiGate");
+    EXPECT_EQ(std::wstring(tls_inspectors[0].issuer), L"FortiGate");
+    std::set<std::wstring> issuers;
+    for (std::size_t i = 0; i < tls_inspector_count; ++i) {
+        EXPECT_FALSE(std::wstring(tls_inspectors[i].product).empty());
+        EXPECT_GE(std::wstring(tls_inspectors[i].issuer).size(), 3u) << i;
+        EXPECT_TRUE(issuers.insert(tls_inspectors[i].issuer).second) << "twice: " << i;
+    }
+    EXPECT_EQ(find_tls_inspector(L"CN=FortiGate CA Test, O=Fortinet"), L"Fortinet FortiGate");
+    EXPECT_EQ(find_tls_inspector(L"CN=zscaler intermediate root ca, O=Zscaler Inc."), L"Zscaler");
+    EXPECT_EQ(find_tls_inspector(L"CN=ESET SSL Filter CA"), L"ESET");
+    EXPECT_EQ(find_tls_inspector(L"CN=R3, O=Let's Encrypt, C=US"), L"");
+    EXPECT_EQ(find_tls_inspector(std::wstring(100000, L'x')), L"");
+
+    TlsCertificate untrusted;
+    untrusted.seen = true;
+    untrusted.issuer = L"CN=localhost";
+    untrusted.trust = CertificateTrust::untrusted;
+    assess_certificate(untrusted);
+    EXPECT_TRUE(untrusted.inspected);
+    EXPECT_EQ(untrusted.inspected_by, L"");
+}
+
+TEST(FailureKind, WinInetCodesAndStatuses)
+{
+    EXPECT_EQ(failure_from_wininet_error(12007, 10, 5000), FailureKind::name_not_resolved);
+    EXPECT_EQ(failure_from_wininet_error(12029, 30, 5000), FailureKind::refused);
+    EXPECT_EQ(failure_from_wininet_error(12029, 5003, 5000), FailureKind::timed_out);
+    EXPECT_EQ(failure_from_wininet_error(12002, 30000, 5000), FailureKind::timed_out);
+    EXPECT_EQ(failure_from_wininet_error(12031, 5, 5000), FailureKind::reset);
+    EXPECT_EQ(failure_from_wininet_error(12030, 5, 5000), FailureKind::closed_by_peer);
+    EXPECT_EQ(failure_from_wininet_error(12045, 5, 5000), FailureKind::tls_failure);
+    EXPECT_EQ(failure_from_wininet_error(12157, 5, 5000), FailureKind::tls_failure);
+    EXPECT_EQ(failure_from_wininet_error(12152, 5, 5000), FailureKind::wrong_answer);
+    EXPECT_EQ(failure_from_http_status(407), FailureKind::proxy_auth_required);
+    EXPECT_EQ(failure_from_http_status(404), FailureKind::http_status);
+}
