@@ -93,6 +93,16 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d)
 
     put(w, "local_address", masked_endpoint(d.local_address));
 
+    w.Key("attempt_log");
+    w.StartArray();
+    for (const AttemptRecord& a : d.attempt_log) {
+        w.StartObject();
+        put(w, "ms", a.ms);
+        put(w, "code", a.code);
+        w.EndObject();
+    }
+    w.EndArray();
+
     if (!d.url.empty()) {
         w.Key("certificate");
         w.StartObject();

@@ -32,7 +32,8 @@ const char kLoopback[] = "127.0.0.1";
 
 struct Listener
 {
-    std::string name;        // "http", "https", "https-expired"
+    std::string name;        // "http", "https", "https-expired", ...
+    std::string address = kLoopback;
     std::string ready_key;   // key in the ready file
     std::unique_ptr<httplib::Server> server;
     int port = 0;
@@ -43,11 +44,11 @@ struct Listener
 bool bind_listener(Listener& listener, int port)
 {
     if (port == 0) {
-        listener.port = listener.server->bind_to_any_port(kLoopback);
+        listener.port = listener.server->bind_to_any_port(listener.address);
         return listener.port > 0;
     }
     listener.port = port;
-    return listener.server->bind_to_port(kLoopback, port);
+    return listener.server->bind_to_port(listener.address, port);
 }
 
 bool write_ready_file(const std::string& path, const std::vector<std::pair<std::string, int>>& ports)
@@ -108,9 +109,11 @@ int main(int argc, char** argv)
 
     HttpBehaviour behaviour(options.root_dir, options.checklist_file);
     std::vector<Listener> listeners;
-    auto add = [&](const std::string& name, const std::string& key, std::unique_ptr<httplib::Server> server) {
+    auto add = [&](const std::string& name, const std::string& key, std::unique_ptr<httplib::Server> server,
+                   const std::string& address = kLoopback) {
         Listener listener;
         listener.name = name;
+        listener.address = address;
         listener.ready_key = key;
         listener.server = std::move(server);
         listeners.push_back(std::move(listener));
@@ -128,6 +131,15 @@ int main(int argc, char** argv)
         add("https-inspected", "VANTU_TS_HTTPS_INSPECTED_PORT",
             std::make_unique<httplib::SSLServer>(options.inspected_cert_file.c_str(),
                                                  options.inspected_key_file.c_str()));
+    if (!options.https_443_address.empty())
+        add("https-443", "VANTU_TS_HTTPS_443_PORT",
+            std::make_unique<httplib::SSLServer>(options.cert_file.c_str(), options.key_file.c_str()),
+            options.https_443_address);
+    if (!options.inspected_443_address.empty())
+        add("inspected-443", "VANTU_TS_INSPECTED_443_PORT",
+            std::make_unique<httplib::SSLServer>(options.inspected_cert_file.c_str(),
+                                                 options.inspected_key_file.c_str()),
+            options.inspected_443_address);
 
     std::vector<std::pair<std::string, int>> ready;
     for (auto& listener : listeners) {
@@ -136,14 +148,15 @@ int main(int argc, char** argv)
                          listener.name.c_str());
             return 1;
         }
-        int port = listener.name == "http"              ? *options.http_port
+        int port = listener.name.ends_with("-443")      ? 443
+                   : listener.name == "http"            ? *options.http_port
                    : listener.name == "https"           ? *options.https_port
                    : listener.name == "https-inspected" ? *options.https_inspected_port
                                                         : *options.https_expired_port;
         behaviour.attach(*listener.server, listener.name);
         if (!bind_listener(listener, port)) {
-            std::fprintf(stderr, "vantu-testserver: %s: cannot bind %s:%d\n", listener.name.c_str(), kLoopback,
-                         port);
+            std::fprintf(stderr, "vantu-testserver: %s: cannot bind %s:%d\n", listener.name.c_str(),
+                         listener.address.c_str(), port);
             return 3;
         }
         ready.emplace_back(listener.ready_key, listener.port);

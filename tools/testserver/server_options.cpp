@@ -23,6 +23,7 @@ const char* server_usage()
     return "usage: vantu-testserver [--http PORT] [--https PORT --cert FILE --key FILE]\n"
            "         [--https-expired PORT --expired-cert FILE --expired-key FILE]\n"
            "         [--https-inspected PORT --inspected-cert FILE --inspected-key FILE]\n"
+           "         [--https-443 ADDRESS] [--inspected-443 ADDRESS]  (127.x.y.z, port 443)\n"
            "         [--raw PORT] [--root DIR] [--checklist FILE] [--tqs PORT:MODE]... [--ready-file FILE]\n"
            "         [--exit-with-parent]\n"
            "PORT 0 picks any free port; every listener binds to 127.0.0.1 only.\n";
@@ -74,6 +75,12 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
             options.inspected_cert_file = value;
         } else if (name == "--inspected-key") {
             options.inspected_key_file = value;
+        } else if (name == "--https-443" || name == "--inspected-443") {
+            if (value.rfind("127.", 0) != 0) {
+                error = name + " takes a loopback address (127.x.y.z): " + value;
+                return false;
+            }
+            (name == "--https-443" ? options.https_443_address : options.inspected_443_address) = value;
         } else if (name == "--root") {
             options.root_dir = value;
         } else if (name == "--checklist") {
@@ -95,17 +102,18 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
             return false;
         }
     }
-    if (options.https_port && (options.cert_file.empty() || options.key_file.empty())) {
-        error = "--https needs --cert and --key";
+    if ((options.https_port || !options.https_443_address.empty()) &&
+        (options.cert_file.empty() || options.key_file.empty())) {
+        error = "--https and --https-443 need --cert and --key";
         return false;
     }
     if (options.https_expired_port && (options.expired_cert_file.empty() || options.expired_key_file.empty())) {
         error = "--https-expired needs --expired-cert and --expired-key";
         return false;
     }
-    if (options.https_inspected_port &&
+    if ((options.https_inspected_port || !options.inspected_443_address.empty()) &&
         (options.inspected_cert_file.empty() || options.inspected_key_file.empty())) {
-        error = "--https-inspected needs --inspected-cert and --inspected-key";
+        error = "--https-inspected and --inspected-443 need --inspected-cert and --inspected-key";
         return false;
     }
     return true;

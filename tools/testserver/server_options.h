@@ -20,6 +20,11 @@ struct ServerOptions
     std::string cert_file, key_file;
     std::string expired_cert_file, expired_key_file;
     std::string inspected_cert_file, inspected_key_file;
+    // Loopback addresses (127.x.y.z) that serve HTTPS on port 443, where the
+    // program's web checks use HTTPS: the ordinary certificate, and the one from
+    // the inspecting-looking CA. Empty: none.
+    std::string https_443_address;
+    std::string inspected_443_address;
     std::string root_dir;                   // files below it are served
     std::string checklist_file;             // served as /download/checklist.json
     std::string ready_file;                 // written once every listener is up

@@ -108,6 +108,13 @@ struct ProxyRoute
     bool auto_detect = false;     // WPAD may find a proxy; not known here
 };
 
+// One attempt of an item: how long it took and its result code (0 passed).
+struct AttemptRecord
+{
+    std::int32_t ms = 0;
+    std::int32_t code = 0;
+};
+
 struct ItemDiagnosis
 {
     bool diagnosed = false;
@@ -127,6 +134,7 @@ struct ItemDiagnosis
     std::int32_t successes = 0;
     std::int32_t result_code = 0;
     std::int32_t timeout_ms = 0;   // the bound a timed-out attempt hit
+    std::vector<AttemptRecord> attempt_log; // every attempt, in order
     std::wstring cause;            // the Korean cause line; empty for a clean pass
 };
 

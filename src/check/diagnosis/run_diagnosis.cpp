@@ -1,6 +1,7 @@
 #include "check/diagnosis/run_diagnosis.h"
 
 #include <chrono>
+#include <cwchar>
 
 #include "check/channel/socket_api.h"
 #include "check/diagnosis/hosts_file_table.h"
@@ -19,6 +20,22 @@ LookupOutcome outcome_of(socket_api::lookup_status status)
     case socket_api::lookup_status::failed: break;
     }
     return LookupOutcome::failed;
+}
+
+// The name to look up: a web item's host may be written as a URL.
+std::wstring host_part(const std::wstring& host)
+{
+    std::wstring name = host;
+    for (const wchar_t* scheme : {L"http://", L"https://"}) {
+        if (name.rfind(scheme, 0) == 0) {
+            name.erase(0, std::wcslen(scheme));
+            const std::size_t end = name.find_first_of(L":/");
+            if (end != std::wstring::npos)
+                name.erase(end);
+            break;
+        }
+    }
+    return name;
 }
 
 } // namespace
@@ -84,13 +101,13 @@ ItemDiagnosis RunDiagnosis::begin_item(const std::wstring& host, int port)
     ItemDiagnosis d;
     d.diagnosed = true;
     d.port = port;
-    d.name = look_up(host);
+    d.name = look_up(host_part(host));
     std::lock_guard<std::mutex> lock(m_lock);
     if (!m_hosts) {
         const std::wstring path = m_hosts_path.empty() ? system_hosts_file_path() : m_hosts_path;
         m_hosts = std::make_unique<HostsFileTable>(HostsFileTable::read(path));
     }
-    d.hosts = m_hosts->find(host);
+    d.hosts = m_hosts->find(d.name.host);
     return d;
 }
 

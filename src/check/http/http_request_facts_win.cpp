@@ -87,10 +87,24 @@ std::wstring from_ansi(const char* text)
     return capped(std::move(wide));
 }
 
+// INTERNET_CERTIFICATE_INFO as the ANSI call fills it (the header's form follows
+// UNICODE and would declare wide strings).
+struct CertificateInfoAnsi
+{
+    FILETIME ftExpiry;
+    FILETIME ftStart;
+    char* lpszSubjectInfo;
+    char* lpszIssuerInfo;
+    char* lpszProtocolName;
+    char* lpszSignatureAlgName;
+    char* lpszEncryptionAlgName;
+    DWORD dwKeySize;
+};
+
 // The older description of the certificate: names and dates, no trust.
 bool read_certificate_struct(HINTERNET request, TlsCertificate& out)
 {
-    INTERNET_CERTIFICATE_INFOA info{};
+    CertificateInfoAnsi info{};
     DWORD size = sizeof info;
     if (!InternetQueryOptionA(request, INTERNET_OPTION_SECURITY_CERTIFICATE_STRUCT, &info, &size))
         return false;

@@ -142,6 +142,8 @@ bool CCheckRun::check_server(CCheckParam& param)
             param.success_count += 1;
         else
             param.last_failure = param.result_code;
+        if (d)
+            d->attempt_log.push_back(AttemptRecord{elapsed, param.result_code});
         if (!go_on)
             break;
     }

@@ -1,0 +1,73 @@
+// report.html: the archive's front page. One self-contained file (inline style
+// and drawings, no script, nothing fetched) that any browser opens offline: who
+// and what was checked, the verdicts at a glance, one row per check item with
+// its attempts drawn, the findings that matter and the archive's contents.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ReportPageAttempt
+{
+    std::int32_t ms = 0;
+    bool passed = false;
+};
+
+struct ReportPageItem
+{
+    std::wstring category;  // the log page's column 0
+    std::wstring target;    // masked address as the report shows it
+    std::wstring port;
+    std::wstring verdict;   // "Ok", "Ok (2/3)", "Fail", "진단 중지", or empty when not run
+    std::wstring duration;  // "35ms"
+    std::int32_t code = 0;
+    std::wstring result_text;
+    std::wstring hint;
+    std::wstring cause;     // the diagnosis's cause line
+    std::wstring diagnosis; // the diagnosis's report block
+    std::vector<ReportPageAttempt> attempts;
+};
+
+struct ReportPageSection
+{
+    std::wstring title;
+    std::wstring body;
+};
+
+struct ReportPageFile
+{
+    std::wstring name;
+    std::uint64_t size = 0;
+};
+
+struct ReportPageSkipped
+{
+    std::wstring path;
+    std::wstring reason;
+};
+
+struct ReportPageInput
+{
+    std::wstring product_name;
+    std::wstring tool_version;
+    std::wstring windows_version;
+    std::wstring run_time;   // when the check run ended
+    std::wstring save_time;  // when the archive was made
+    bool administrator = false;
+    std::vector<ReportPageItem> items;
+    std::vector<std::wstring> machine_lines; // memory, disk, monitors
+    std::vector<ReportPageSection> findings;
+    std::vector<ReportPageFile> contents;
+    std::vector<ReportPageSkipped> not_packed;
+};
+
+// The page as UTF-8 bytes.
+std::string report_page_html(const ReportPageInput& input);
+
+// "[Title]\n...\n\n" blocks of a diagnostic text, in order.
+std::vector<ReportPageSection> split_sections(const std::wstring& text);
+
+// The colour of a verdict as the log page shows it: "#B22222" for "Fail",
+// "#FF7F50" for "Ok (n/m)", "#A0522D" for a stopped item, "#007F00" for "Ok".
+const char* verdict_colour(const std::wstring& verdict);
