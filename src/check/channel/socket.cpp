@@ -141,7 +141,12 @@ bool Socket::RecvExact(void* buffer, std::size_t length)
         }
         const long n = socket_api::recv_some(m_socket, p, length);
         if (n <= 0) {
-            m_closed_by_peer = n == 0;
+            // An end of data can still be a reset the receive did not report
+            // (Wine): the socket's pending error tells the two apart.
+            const int pending = n == 0 ? socket_api::pending_error(m_socket) : 0;
+            m_closed_by_peer = n == 0 && pending == 0;
+            if (pending != 0)
+                socket_api::set_last_error(pending);
             close_after_failure();
             return false;
         }

@@ -42,6 +42,9 @@ struct address_lookup
 };
 address_lookup lookup_addresses(const std::string& host);
 
+// The socket's pending error (SO_ERROR), 0 when there is none.
+int pending_error(socket_handle s);
+
 // "address:port" of the socket's own end; empty when it has none.
 std::string local_endpoint(socket_handle s);
 

@@ -275,6 +275,15 @@ address_lookup lookup_addresses(const std::string& host)
     return result;
 }
 
+int pending_error(socket_handle s)
+{
+    int error = 0;
+    int len = sizeof error;
+    if (s == invalid_socket || getsockopt(native(s), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &len) != 0)
+        return 0;
+    return error;
+}
+
 std::string local_endpoint(socket_handle s)
 {
     sockaddr_in sa{};

@@ -19,6 +19,7 @@ struct CommandResult
     bool started = false;         // the interpreter could be started
     bool timed_out = false;       // ran over the bound; it was ended with every process it started
     std::uint32_t timeout_ms = kNoCommandTimeout;
+    std::int64_t exit_code = -1;  // the interpreter's exit status; -1 when it did not end by itself
 };
 
 // "cmd.exe /s /c "<command>"": /s strips exactly the outer quotes, so quotes

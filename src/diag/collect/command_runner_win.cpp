@@ -247,6 +247,10 @@ CommandResult run_command(const std::wstring& command, std::uint32_t timeout_ms)
         SCLOG(3, L"command ran over %u ms and was ended with its child processes: %s", timeout_ms, command.c_str());
     }
 
+    DWORD exit_code = 0;
+    if (!result.timed_out && GetExitCodeProcess(process_handle.get(), &exit_code) && exit_code != STILL_ACTIVE)
+        result.exit_code = static_cast<std::int64_t>(exit_code);
+
     std::string bytes;
     {
         std::lock_guard<std::mutex> guard(reader->lock);

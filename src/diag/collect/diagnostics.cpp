@@ -1,5 +1,7 @@
 #include "diag/collect/diagnostics.h"
 
+#include <chrono>
+
 #include "common/log.h"
 #include "diag/collect/collect_text.h"
 #include "diag/collect/diag_commands.h"
@@ -77,9 +79,19 @@ std::wstring collect_interference(const Runner& run)
 
 void collect_diagnostics(DiagTexts& texts, const DiagSources& sources)
 {
-    const Runner run = sources.run_command ? sources.run_command
-                                           : Runner([](const std::wstring&) { return CommandResult{}; });
+    const Runner given = sources.run_command ? sources.run_command
+                                             : Runner([](const std::wstring&) { return CommandResult{}; });
+    // Every command is recorded with its time and end, for the archive's manifest.
+    const Runner run = [&given, &texts](const std::wstring& command) {
+        const auto start = std::chrono::steady_clock::now();
+        CommandResult result = given(command);
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+        texts.runs.push_back(CollectorRun{command, static_cast<std::uint32_t>(ms.count()), result.exit_code,
+                                          result.started, result.timed_out});
+        return result;
+    };
     SCLOG(0, L"diagnostics: start");
+    texts.runs.clear();
 
     CommandResult systeminfo = run_logged(run, diag_commands::systeminfo);
     texts.systeminfo_text = with_timeout_note(systeminfo, systeminfo.output);

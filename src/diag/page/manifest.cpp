@@ -1,0 +1,149 @@
+#include "diag/page/manifest.h"
+
+#include <cstdio>
+
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+
+#include "common/text_convert.h"
+
+namespace {
+
+using Writer = rapidjson::PrettyWriter<rapidjson::StringBuffer>;
+
+void put(Writer& w, const char* key, const std::wstring& value)
+{
+    const std::string utf8 = to_utf8(value);
+    w.Key(key);
+    w.String(utf8.data(), static_cast<rapidjson::SizeType>(utf8.size()));
+}
+
+void put(Writer& w, const char* key, const std::string& value)
+{
+    w.Key(key);
+    w.String(value.data(), static_cast<rapidjson::SizeType>(value.size()));
+}
+
+void put_entries(Writer& w, const std::vector<ManifestEntry>& entries)
+{
+    w.StartArray();
+    for (const ManifestEntry& e : entries) {
+        w.StartObject();
+        put(w, "name", e.name);
+        w.Key("size");
+        w.Uint64(e.size);
+        put(w, "crc32", crc32_hex(e.crc32));
+        put(w, "sha256", e.sha256);
+        put(w, "source", e.source);
+        w.Key("folder");
+        w.Bool(e.folder);
+        w.Key("from_copy");
+        w.Bool(e.from_copy);
+        w.EndObject();
+    }
+    w.EndArray();
+}
+
+} // namespace
+
+std::string crc32_hex(std::uint32_t crc)
+{
+    char text[9];
+    std::snprintf(text, sizeof text, "%08x", static_cast<unsigned>(crc));
+    return text;
+}
+
+ManifestSummary manifest_summary(const ManifestInput& in)
+{
+    ManifestSummary s;
+    s.entries = static_cast<int>(in.entries.size());
+    for (const ManifestInner& inner : in.inner)
+        s.inner_entries += static_cast<int>(inner.entries.size());
+    s.not_packed = static_cast<int>(in.not_packed.size());
+    s.refused = static_cast<int>(in.refused.size());
+    return s;
+}
+
+std::string manifest_json(const ManifestInput& in)
+{
+    rapidjson::StringBuffer buffer;
+    Writer w(buffer);
+    w.SetIndent(' ', 1);
+    w.StartObject();
+    w.Key("format");
+    w.Int(1);
+    put(w, "product", in.product_name);
+    put(w, "tool_version", in.tool_version);
+    put(w, "run_started", in.run_started);
+    put(w, "run_ended", in.run_ended);
+    put(w, "saved", in.saved);
+
+    w.Key("entries");
+    put_entries(w, in.entries);
+
+    w.Key("inner_archives");
+    w.StartArray();
+    for (const ManifestInner& inner : in.inner) {
+        w.StartObject();
+        put(w, "name", inner.name);
+        w.Key("entries");
+        put_entries(w, inner.entries);
+        w.EndObject();
+    }
+    w.EndArray();
+
+    w.Key("not_packed");
+    w.StartArray();
+    for (const ManifestSkipped& s : in.not_packed) {
+        w.StartObject();
+        put(w, "source", s.source);
+        put(w, "name", s.name);
+        put(w, "reason", s.reason);
+        w.EndObject();
+    }
+    w.EndArray();
+
+    w.Key("refused_folders");
+    w.StartArray();
+    for (const ManifestRefused& r : in.refused) {
+        w.StartObject();
+        put(w, "path", r.path);
+        put(w, "real_path", r.real_path);
+        put(w, "reason", r.reason);
+        w.EndObject();
+    }
+    w.EndArray();
+
+    w.Key("collectors");
+    w.StartArray();
+    for (const ManifestCollector& c : in.collectors) {
+        w.StartObject();
+        put(w, "command", c.command);
+        w.Key("duration_ms");
+        w.Uint(c.duration_ms);
+        w.Key("exit_code");
+        w.Int64(c.exit_code);
+        w.Key("started");
+        w.Bool(c.started);
+        w.Key("timed_out");
+        w.Bool(c.timed_out);
+        w.EndObject();
+    }
+    w.EndArray();
+
+    const ManifestSummary s = manifest_summary(in);
+    w.Key("summary");
+    w.StartObject();
+    w.Key("entries");
+    w.Int(s.entries);
+    w.Key("inner_entries");
+    w.Int(s.inner_entries);
+    w.Key("not_packed");
+    w.Int(s.not_packed);
+    w.Key("refused_folders");
+    w.Int(s.refused);
+    w.EndObject();
+
+    w.EndObject();
+    return std::string(buffer.GetString(), buffer.GetSize());
+}
