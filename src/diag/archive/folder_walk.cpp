@@ -4,6 +4,7 @@
 #include "common/log.h"
 #include "diag/archive/zip_platform.h"
 
+#include <algorithm>
 #include <set>
 
 namespace vantu::zip {
@@ -36,6 +37,11 @@ public:
         std::vector<folder_entry> entries;
         if (!list_folder(folder, L"*", entries))
             return;
+        // In packing order, so that of two paths to one folder the one packed is
+        // the one met first in the archive.
+        std::sort(entries.begin(), entries.end(), [](const folder_entry& a, const folder_entry& b) {
+            return natural_compare(a.name, b.name) > 0;
+        });
         std::wstring prefix = folder;
         if (prefix.empty() || (prefix.back() != L'\\' && prefix.back() != L'/'))
             prefix += path_separator;

@@ -108,7 +108,8 @@ std::unique_ptr<SourceFile> open_source(const std::wstring& path, OpenFailure* w
     OpenFailure& failure = why ? *why : ignored;
     failure = OpenFailure::none;
     const std::string p = native_path(path);
-    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    // Not blocking: a named pipe in a log folder must not stop the save.
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         failure = errno == ENOENT || errno == ENOTDIR ? OpenFailure::not_found
                   : errno == EACCES || errno == EPERM ? OpenFailure::locked
@@ -122,6 +123,7 @@ std::unique_ptr<SourceFile> open_source(const std::wstring& path, OpenFailure* w
         failure = OpenFailure::other;
         return nullptr;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     auto source = std::make_unique<PosixSource>(fd);
     source->stamp = stamp_of(st, p);
     return source;
