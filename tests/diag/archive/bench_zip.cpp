@@ -141,7 +141,10 @@ int main(int argc, char** argv)
                                         return vantu::zip::RefusedFolder{p, p, vantu::zip::GuardVerdict::allowed};
                                     };
                                     const auto r = vantu::zip::zip_folder(tree.wstring(), archive.wstring(), options);
-                                    return r.created && r.close_result == 0 && r.skipped.empty();
+                                    for (const auto& s : r.skipped)
+                                        std::fprintf(stderr, "not packed: %ls (%ls)\n", s.source_path.c_str(),
+                                                     vantu::zip::skip_reason_text(s).c_str());
+                                    return r.created && r.close_result == 0;
                                 },
                                 figures);
         if (!ok)
