@@ -104,3 +104,21 @@ function(vantu_test name)
         set_tests_properties(${name} PROPERTIES ${A_PROPERTIES})
     endif()
 endfunction()
+
+# vantu_shipped_program(<target>): in the win64 Release tree the executable handed
+# to customers is stripped after linking; its symbol table is kept beside it as
+# <name>.exe.debug (linked by .gnu_debuglink) for crash analysis, and the build
+# prints both sizes.
+function(vantu_shipped_program target)
+    if(NOT WIN32 OR NOT CMAKE_BUILD_TYPE STREQUAL "Release" OR NOT CMAKE_OBJCOPY OR NOT CMAKE_STRIP)
+        return()
+    endif()
+    add_custom_command(TARGET ${target} POST_BUILD
+        COMMAND "${CMAKE_OBJCOPY}" --only-keep-debug "$<TARGET_FILE:${target}>" "$<TARGET_FILE:${target}>.debug"
+        COMMAND "${CMAKE_STRIP}" --strip-all "$<TARGET_FILE:${target}>"
+        COMMAND "${CMAKE_OBJCOPY}" "--add-gnu-debuglink=$<TARGET_FILE:${target}>.debug" "$<TARGET_FILE:${target}>"
+        COMMAND "${CMAKE_COMMAND}" "-DFILES=$<TARGET_FILE:${target}>;$<TARGET_FILE:${target}>.debug"
+                -P "${PROJECT_SOURCE_DIR}/cmake/print_sizes.cmake"
+        WORKING_DIRECTORY "$<TARGET_FILE_DIR:${target}>"
+        VERBATIM)
+endfunction()

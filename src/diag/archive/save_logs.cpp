@@ -12,6 +12,7 @@
 #include "diag/archive/zip_platform.h"
 #include "diag/collect/event_filter.h"
 
+#include <cstdio>
 #include <cwctype>
 
 namespace {
@@ -47,6 +48,48 @@ public:
 private:
     SaveLogsHost& m_host;
 };
+
+// The report's closing section on packing: folders refused and files not
+// packed, one Korean line each; nothing when everything was packed.
+std::wstring archive_section(const SaveLogsOutcome& out)
+{
+    if (out.refused.empty() && out.not_packed.empty())
+        return std::wstring();
+    std::wstring text = L"\n[Log Archive]\n";
+    for (const vantu::zip::RefusedFolder& r : out.refused)
+        text += format_text(L"압축하지 않은 폴더 : %s (%s)\n", r.path.c_str(), vantu::zip::guard_verdict_korean(r.verdict));
+    for (const vantu::zip::SkippedFile& f : out.not_packed)
+        text += format_text(L"압축하지 못한 파일 : %s (%s)\n", f.source_path.c_str(),
+                            vantu::zip::skip_reason_korean(f).c_str());
+    return text;
+}
+
+// Appends the section to the report already written (UTF-8, CR LF).
+void append_to_report(const std::wstring& report, const std::wstring& text)
+{
+    if (text.empty() || !file_exists(report))
+        return;
+    std::string bytes = utf8_file_bytes(text).substr(3); // without a second byte-order mark
+    if (FILE* f = open_file_stream(report, L"ab")) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size())
+            SCLOG(3, L"cannot complete %s", report.c_str());
+        std::fclose(f);
+    }
+}
+
+// A check-list folder the guard refuses is left out of everything that reads it.
+std::wstring guarded(const std::wstring& folder, const std::wstring& product, SaveLogsOutcome& out)
+{
+    if (folder.empty() || !folder_exists(folder))
+        return folder;
+    vantu::zip::RefusedFolder verdict = vantu::zip::guard_folder(folder, product);
+    if (verdict.verdict == vantu::zip::GuardVerdict::allowed)
+        return folder;
+    SCLOG(3, L"the check list names %s (%s, %s): refused by the folder guard, not packed", folder.c_str(),
+          verdict.real_path.c_str(), vantu::zip::guard_verdict_text(verdict.verdict));
+    out.refused.push_back(std::move(verdict));
+    return std::wstring();
+}
 
 bool folder_accepts_files(const std::wstring& folder)
 {
@@ -107,6 +150,14 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     vantu::zip::delete_file(agent_zip);
     vantu::zip::delete_file(viewer_zip);
 
+    // Folders from the check list, as the folder guard lets them through.
+    std::array<std::wstring, 3> product_paths;
+    for (int i = 0; i < 3; ++i)
+        product_paths[i] = guarded(input.product_paths[i], input.product_name, out);
+    std::array<std::wstring, 2> log_paths;
+    for (int i = 0; i < 2; ++i)
+        log_paths[i] = guarded(input.log_paths[i], input.product_name, out);
+
     CheckReportInput report_input;
     report_input.product_name = input.product_name;
     report_input.rows = input.rows;
@@ -127,7 +178,7 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     host.step();
 
     for (int i = 0; i < 3; ++i) {
-        if (write_file_info_listing(paths[i], input.product_name, input.product_paths[i]) ==
+        if (write_file_info_listing(paths[i], input.product_name, product_paths[i]) ==
             ListingOutcome::cannot_create)
             host.show_message(kListingCreateFailed);
         host.step();
@@ -141,16 +192,25 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     write_text(paths[6], utf8_file_bytes(build_eventlog_text(input.product_name, input.product_processes, texts)));
     host.step();
 
-    const vantu::zip::ZipFolderReport agent = vantu::zip::zip_folder(input.log_paths[0], agent_zip);
-    for (const std::wstring& missing : agent.missing)
-        SCLOG(3, L"not packed: %s", missing.c_str());
+    vantu::zip::ZipFolderOptions folder_options;
+    folder_options.product_name = input.product_name;
+    auto pack_logs = [&](const std::wstring& folder, const std::wstring& zip) {
+        vantu::zip::ZipFolderReport r = vantu::zip::zip_folder(folder, zip, folder_options);
+        if (!r.created)
+            return;
+        out.inner.push_back({path_part(zip, path_part_file_name), r.records, r.skipped});
+        out.not_packed.insert(out.not_packed.end(), r.skipped.begin(), r.skipped.end());
+        out.refused.insert(out.refused.end(), r.refused.begin(), r.refused.end());
+    };
+    pack_logs(log_paths[0], agent_zip);
+    // Whether a viewer archive is formed depends on the check list's text, as
+    // specified; a refused folder is then simply not there.
     bool viewer_formed = false;
     if (!input.log_paths[1].empty() && lower(input.log_paths[1]) != lower(input.log_paths[0])) {
         viewer_formed = true;
-        const vantu::zip::ZipFolderReport viewer = vantu::zip::zip_folder(input.log_paths[1], viewer_zip);
-        for (const std::wstring& missing : viewer.missing)
-            SCLOG(3, L"not packed: %s", missing.c_str());
+        pack_logs(log_paths[1], viewer_zip);
     }
+    append_to_report(report, archive_section(out));
 
     out.archive_path = work + sep + input.product_name + L"_" +
                        archive_time_stamp(current_local_time(), current_ui_language()) + L".zip";
@@ -181,7 +241,7 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     host.step();
 
     std::vector<std::wstring> crash_logs;
-    for (const std::wstring& folder : input.product_paths) {
+    for (const std::wstring& folder : product_paths) {
         if (folder.empty() || !folder_exists(folder))
             continue;
         const std::vector<std::wstring> found = find_files(folder, L"CrashHandler*", L"log", false, L"", true, true);
@@ -197,6 +257,14 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         packed_work_files.push_back(viewer_zip);
     host.step();
 
+    out.records = vantu::zip::zip_entry_records(archive.get());
+    for (const vantu::zip::SkippedFile& s : vantu::zip::zip_skipped_files(archive.get())) {
+        // An inner archive that was never made is no file left out.
+        if (s.reason == vantu::zip::SkipReason::vanished && (s.source_path == agent_zip || s.source_path == viewer_zip))
+            continue;
+        SCLOG(3, L"%s not packed: %s", s.source_path.c_str(), vantu::zip::skip_reason_text(s).c_str());
+        out.not_packed.push_back(s);
+    }
     const std::uint32_t closed = vantu::zip::zip_close(archive.get());
     archive.reset();
     if (out.archive_created && closed == vantu::zip::kZipOk) {

@@ -3,7 +3,9 @@
 // in the work folder, then shown in Explorer.
 #pragma once
 
+#include "diag/archive/archive_records.h"
 #include "diag/archive/check_report.h"
+#include "diag/archive/folder_guard.h"
 #include "diag/collect/diag_texts.h"
 
 #include <array>
@@ -60,6 +62,22 @@ struct SaveLogsOutcome
     bool shown = false;                // Explorer was asked to show it
     std::vector<std::wstring> entries; // names added to the final archive, in order
     std::vector<std::wstring> left_over; // work files that could not be packed
+
+    // For a manifest: the final archive's entries, and each inner log archive's
+    // (named as it is stored in the final archive) with the files it left out.
+    struct InnerArchive
+    {
+        std::wstring name;
+        std::vector<vantu::zip::ArchiveEntryRecord> records;
+        std::vector<vantu::zip::SkippedFile> skipped;
+    };
+    std::vector<vantu::zip::ArchiveEntryRecord> records;
+    std::vector<InnerArchive> inner;
+    // Every file that was not packed, inner archives first, with its reason; also
+    // listed in the report's "[Log Archive]" section and the log.
+    std::vector<vantu::zip::SkippedFile> not_packed;
+    // Check-list folders (and links met while packing) the folder guard refused.
+    std::vector<vantu::zip::RefusedFolder> refused;
 };
 
 // The work folder: local application data followed by "\Temp".

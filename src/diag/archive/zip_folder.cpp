@@ -2,6 +2,7 @@
 
 #include "common/file_utils.h"
 #include "common/log.h"
+#include "diag/archive/folder_walk.h"
 #include "diag/archive/zip_platform.h"
 
 namespace vantu::zip {
@@ -32,7 +33,16 @@ ZipFolderReport zip_folder(const std::wstring& source_folder, const std::wstring
     if (!folder_exists(source_folder))
         return report;
 
-    const std::vector<std::wstring> files = find_files(source_folder, L"*", L"", false, L"", true, true);
+    std::function<RefusedFolder(const std::wstring&)> judge = options.judge_folder;
+    if (!judge) {
+        const ProtectedFolders protected_folders = system_protected_folders();
+        judge = [protected_folders, product = options.product_name](const std::wstring& path) {
+            return guard_folder(path, product, protected_folders);
+        };
+    }
+    FolderWalk walk = walk_folder(source_folder, judge);
+    report.refused = std::move(walk.refused);
+    report.repeats = std::move(walk.repeats);
 
     std::wstring root = source_folder;
     while (!root.empty() && is_separator(root.back()))
@@ -45,41 +55,43 @@ ZipFolderReport zip_folder(const std::wstring& source_folder, const std::wstring
     }
     report.created = true;
 
-    const std::wstring archive_folder = folder_of(archive_path);
-    const std::wstring temp_copy =
-        (archive_folder.empty() ? std::wstring() : archive_folder + separator_in(archive_path)) + kTempCopyName;
-
-    for (const std::wstring& file : files) {
+    std::vector<ZipItem> items;
+    for (const std::wstring& file : walk.files) {
         std::wstring relative = file.substr(root.size());
         while (!relative.empty() && is_separator(relative.front()))
             relative.erase(0, 1);
         const std::size_t last = relative.find_last_of(L"\\/");
         if (last != std::wstring::npos) {
+            // A folder entry before every file of a subfolder, as the format asks.
             const std::wstring sub = relative.substr(0, last);
-            zip_add_folder(archive.get(), sub, root + separator_in(file) + sub);
+            items.push_back(ZipItem{sub, root + separator_in(file) + sub, true});
         }
-        std::uint32_t result = zip_add_file(archive.get(), relative, file);
-        if (result == kZipCannotOpenSource) {
-            // Typically a log file a running product process keeps open: pack a copy
-            // under the name the file itself would have had.
-            const bool copied = options.copy_file ? options.copy_file(file, temp_copy)
-                                                  : copy_held_file(file, temp_copy);
-            if (copied) {
-                result = zip_add_file(archive.get(), relative, temp_copy);
-                if (result == kZipOk)
-                    report.from_copy.push_back(relative);
-            }
-            delete_file(temp_copy);
-            SCLOG(result == kZipOk ? 0 : 3, L"%s is held open: %s", file.c_str(),
-                  result == kZipOk ? L"packed from a copy" : L"not packed");
+        items.push_back(ZipItem{relative, file, false});
+    }
+
+    const std::wstring archive_folder = folder_of(archive_path);
+    HeldFileCopy held;
+    held.temp_path =
+        (archive_folder.empty() ? std::wstring() : archive_folder + separator_in(archive_path)) + kTempCopyName;
+    held.copy = options.copy_file ? options.copy_file : copy_held_file;
+
+    const std::uint32_t added = zip_add_items(archive.get(), items, held);
+    if (added != kZipOk)
+        SCLOG(3, L"writing %s failed: 0x%x", archive_path.c_str(), added);
+    report.records = zip_entry_records(archive.get());
+    report.skipped = zip_skipped_files(archive.get());
+    for (const ArchiveEntryRecord& r : report.records) {
+        if (r.folder)
+            continue;
+        report.packed.push_back(r.name);
+        if (r.from_copy) {
+            report.from_copy.push_back(r.name);
+            SCLOG(0, L"%s is held open: packed from a copy", r.source_path.c_str());
         }
-        if (result == kZipOk) {
-            report.packed.push_back(relative);
-        } else {
-            report.missing.push_back(file);
-            if (result != kZipCannotOpenSource)
-                SCLOG(3, L"adding %s to %s failed: 0x%x", file.c_str(), archive_path.c_str(), result);
-        }
+    }
+    for (const SkippedFile& s : report.skipped) {
+        report.missing.push_back(s.source_path);
+        SCLOG(3, L"%s not packed: %s", s.source_path.c_str(), skip_reason_text(s).c_str());
     }
     report.close_result = zip_close(archive.get());
     return report;

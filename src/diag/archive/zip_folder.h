@@ -1,7 +1,11 @@
-// Packs a folder tree into a new archive, including log files other programs
-// hold open (packed from a temporary copy).
+// Packs a folder tree into a new archive: linked folders followed once, every
+// subfolder judged by the folder guard, files compressed in parallel, log files
+// other programs hold open packed from a temporary copy where the system's copy
+// can read them, and every file that could not be packed listed with its reason.
 #pragma once
 
+#include "diag/archive/archive_records.h"
+#include "diag/archive/folder_guard.h"
 #include "diag/archive/zip_writer.h"
 
 #include <cstdint>
@@ -18,6 +22,10 @@ struct ZipFolderReport
     std::vector<std::wstring> packed;         // entry names of the files added
     std::vector<std::wstring> from_copy;      // of those, the ones packed from a copy
     std::vector<std::wstring> missing;        // source paths that could not be packed
+    std::vector<ArchiveEntryRecord> records;  // every entry, folders included, in archive order
+    std::vector<SkippedFile> skipped;         // the files behind `missing`, with reasons
+    std::vector<RefusedFolder> refused;       // subfolders the folder guard kept out
+    std::vector<std::wstring> repeats;        // folders reached a second time, not entered again
 };
 
 struct ZipFolderOptions
@@ -25,6 +33,9 @@ struct ZipFolderOptions
     ZipOptions zip;
     // Copies a file the writer could not open; empty: the platform's method.
     std::function<bool(const std::wstring& from, const std::wstring& to)> copy_file;
+    // Judges each subfolder; empty: the folder guard of this machine for the product.
+    std::function<RefusedFolder(const std::wstring&)> judge_folder;
+    std::wstring product_name;
 };
 
 // Nothing happens (no archive) when the source is not an existing folder.

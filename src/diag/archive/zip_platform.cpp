@@ -80,6 +80,13 @@ public:
     {
         return m_file && fseeko(m_file, static_cast<off_t>(offset), SEEK_SET) == 0;
     }
+    bool truncate_here() override
+    {
+        if (!m_file || std::fflush(m_file) != 0)
+            return false;
+        const off_t at = ftello(m_file);
+        return at >= 0 && ::ftruncate(fileno(m_file), at) == 0;
+    }
     bool close() override
     {
         if (!m_file)
@@ -95,17 +102,28 @@ private:
 
 } // namespace
 
-std::unique_ptr<SourceFile> open_source(const std::wstring& path)
+std::unique_ptr<SourceFile> open_source(const std::wstring& path, OpenFailure* why)
 {
+    OpenFailure ignored;
+    OpenFailure& failure = why ? *why : ignored;
+    failure = OpenFailure::none;
     const std::string p = native_path(path);
-    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    // Not blocking: a named pipe in a log folder must not stop the save.
+    const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        failure = errno == ENOENT || errno == ENOTDIR ? OpenFailure::not_found
+                  : errno == EACCES || errno == EPERM ? OpenFailure::locked
+                  : errno == ENAMETOOLONG            ? OpenFailure::path_too_long
+                                                     : OpenFailure::other;
         return nullptr;
+    }
     struct stat st{};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
+        failure = OpenFailure::other;
         return nullptr;
     }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     auto source = std::make_unique<PosixSource>(fd);
     source->stamp = stamp_of(st, p);
     return source;
@@ -156,6 +174,17 @@ std::optional<std::string> system_ansi_name(const std::wstring& name)
         out.push_back(static_cast<char>(c));
     }
     return out;
+}
+
+std::optional<FolderId> folder_identity(const std::wstring& path)
+{
+    struct stat st{};
+    if (::stat(native_path(path).c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+        return std::nullopt;
+    FolderId id;
+    id.volume = static_cast<std::uint64_t>(st.st_dev);
+    id.file_low = static_cast<std::uint64_t>(st.st_ino);
+    return id;
 }
 
 std::int64_t now_unix()

@@ -1,7 +1,7 @@
 // Windows side of the ZIP writer's file operations.
 #include "diag/archive/zip_platform.h"
 
-#include "diag/archive/held_file_copy_win.h"
+#include "diag/archive/held_file_open_win.h"
 
 #include <windows.h>
 
@@ -77,6 +77,10 @@ public:
         to.QuadPart = static_cast<LONGLONG>(offset);
         return m_handle != INVALID_HANDLE_VALUE && SetFilePointerEx(m_handle, to, nullptr, FILE_BEGIN);
     }
+    bool truncate_here() override
+    {
+        return m_handle != INVALID_HANDLE_VALUE && SetEndOfFile(m_handle);
+    }
     bool close() override
     {
         if (m_handle == INVALID_HANDLE_VALUE)
@@ -92,15 +96,21 @@ private:
 
 } // namespace
 
-std::unique_ptr<SourceFile> open_source(const std::wstring& path)
+std::unique_ptr<SourceFile> open_source(const std::wstring& path, OpenFailure* why)
 {
-    HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    OpenFailure ignored;
+    OpenFailure& failure = why ? *why : ignored;
+    failure = OpenFailure::none;
+    DWORD error = 0;
+    HANDLE h = open_for_reading(path, error);
+    if (h == INVALID_HANDLE_VALUE) {
+        failure = open_failure_of(error, path);
         return nullptr;
+    }
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
         CloseHandle(h);
+        failure = OpenFailure::other;
         return nullptr;
     }
     auto source = std::make_unique<WinSource>(h);
@@ -132,10 +142,7 @@ std::unique_ptr<ArchiveFile> create_archive_file(const std::wstring& path)
 
 bool copy_held_file(const std::wstring& from, const std::wstring& to)
 {
-    // The system's copy first; when the holder shares no reading, through its handle.
-    if (CopyFileW(from.c_str(), to.c_str(), FALSE))
-        return true;
-    return copy_through_holder(from, to);
+    return CopyFileW(from.c_str(), to.c_str(), FALSE) != FALSE;
 }
 
 bool delete_file(const std::wstring& path)
@@ -164,6 +171,24 @@ std::optional<std::string> system_ansi_name(const std::wstring& name)
     if (used_default)
         return std::nullopt;
     return out;
+}
+
+std::optional<FolderId> folder_identity(const std::wstring& path)
+{
+    HANDLE h = CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool ok = GetFileInformationByHandle(h, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    CloseHandle(h);
+    if (!ok)
+        return std::nullopt;
+    FolderId id;
+    id.volume = info.dwVolumeSerialNumber;
+    id.file_low = info.nFileIndexLow;
+    id.file_high = info.nFileIndexHigh;
+    return id;
 }
 
 std::int64_t now_unix()

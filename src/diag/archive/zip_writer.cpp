@@ -1,12 +1,17 @@
 #include "diag/archive/zip_writer.h"
 
+#include "common/file_utils.h"
+#include "diag/archive/block_deflate.h"
 #include "diag/archive/zip_platform.h"
 #include "diag/archive/zip_records.h"
 
+#include <cryptopp/sha.h>
 #include <zlib.h>
 
 #include <algorithm>
 #include <atomic>
+#include <deque>
+#include <thread>
 #include <vector>
 
 namespace vantu::zip {
@@ -14,7 +19,7 @@ namespace vantu::zip {
 namespace {
 
 constexpr std::uint32_t kMagic = 0x5A495057; // "ZIPW"
-constexpr std::size_t kChunk = 256 * 1024;
+constexpr std::size_t kSerialChunk = 256 * 1024;
 
 std::atomic<std::uint32_t> g_last_result{kZipOk};
 
@@ -32,9 +37,12 @@ struct ZipArchive
     std::unique_ptr<ArchiveFile> file;
     ZipOptions options;
     std::vector<EntryRecord> entries;
+    std::vector<ArchiveEntryRecord> records;
+    std::vector<SkippedFile> skipped;
     std::uint64_t offset = 0; // end of what has been written
     bool failed = false;
     bool closed = false;
+    std::unique_ptr<DeflatePool> pool; // made on first use with more than one thread
 };
 
 void ZipArchiveDeleter::operator()(ZipArchive* archive) const
@@ -92,6 +100,14 @@ EncodedName encode_entry_name(const std::wstring& name, const NameEncoder& encod
     return {utf8_of(slashed), true};
 }
 
+unsigned zip_thread_count(const ZipOptions& options)
+{
+    if (options.threads > 0)
+        return std::min(options.threads, kMaxZipThreads);
+    const unsigned cores = std::thread::hardware_concurrency();
+    return std::clamp(cores, 1u, kMaxZipThreads);
+}
+
 namespace {
 
 std::uint32_t check_archive(ZipArchive* archive)
@@ -107,12 +123,17 @@ std::uint32_t check_archive(ZipArchive* archive)
     return kZipOk;
 }
 
+bool write_at_end(ZipArchive* a, const void* data, std::size_t size)
+{
+    if (!a->file->write(data, size))
+        return false;
+    a->offset += size;
+    return true;
+}
+
 bool write_at_end(ZipArchive* a, const std::string& bytes)
 {
-    if (!a->file->write(bytes.data(), bytes.size()))
-        return false;
-    a->offset += bytes.size();
-    return true;
+    return write_at_end(a, bytes.data(), bytes.size());
 }
 
 std::uint32_t fail(ZipArchive* a, std::uint32_t result)
@@ -139,82 +160,6 @@ EntryRecord make_record(ZipArchive* a, const std::wstring& name, const FileStamp
     return e;
 }
 
-// Streams the source through Deflate (or copies it) into the archive, filling CRC
-// and sizes of the record.
-std::uint32_t write_data(ZipArchive* a, SourceFile& source, EntryRecord& e)
-{
-    std::vector<unsigned char> in(kChunk);
-    std::vector<unsigned char> out(kChunk);
-    std::uint32_t crc = static_cast<std::uint32_t>(crc32(0L, Z_NULL, 0));
-    std::uint64_t total_in = 0;
-    std::uint64_t total_out = 0;
-
-    z_stream z{};
-    const bool deflating = e.method == kMethodDeflated;
-    if (deflating && deflateInit2(&z, a->options.level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        return kZipCompressionError;
-
-    std::uint32_t result = kZipOk;
-    // A log that its program keeps appending to is packed as it was when opened:
-    // reading stops at that size, so a fast writer cannot keep the reading going.
-    const std::uint64_t limit = source.stamp.size;
-    bool end = false;
-    while (!end && result == kZipOk) {
-        std::size_t got = 0;
-        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(in.size(), limit - total_in));
-        if (want == 0) {
-            got = 0;
-        } else if (!source.read(in.data(), want, got)) {
-            // A read error after a successful open: keep the archive consistent with
-            // what was read so far rather than abandoning it.
-            got = 0;
-        }
-        end = got == 0;
-        crc = static_cast<std::uint32_t>(crc32(crc, in.data(), static_cast<uInt>(got)));
-        total_in += got;
-        if (!deflating) {
-            if (got && !a->file->write(in.data(), got))
-                result = kZipWriteFailed;
-            total_out += got;
-            continue;
-        }
-        z.next_in = in.data();
-        z.avail_in = static_cast<uInt>(got);
-        const int flush = end ? Z_FINISH : Z_NO_FLUSH;
-        int rc = Z_OK;
-        do {
-            z.next_out = out.data();
-            z.avail_out = static_cast<uInt>(out.size());
-            rc = deflate(&z, flush);
-            if (rc == Z_STREAM_ERROR) {
-                result = kZipCompressionError;
-                break;
-            }
-            const std::size_t produced = out.size() - z.avail_out;
-            if (produced && !a->file->write(out.data(), produced)) {
-                result = kZipWriteFailed;
-                break;
-            }
-            total_out += produced;
-        } while (z.avail_out == 0 || (end && rc != Z_STREAM_END));
-    }
-    if (deflating)
-        deflateEnd(&z);
-    if (result != kZipOk)
-        return result;
-
-    e.crc = crc;
-    e.uncompressed_size = total_in;
-    e.compressed_size = total_out;
-    a->offset += total_out;
-    if (!e.local_zip64 && (total_in >= kMax32 || total_out >= kMax32)) {
-        // The file grew past 4 GiB after it was opened and its local header has no
-        // room for Zip64 sizes; the entry cannot be described correctly.
-        return kZipMethodChanged;
-    }
-    return kZipOk;
-}
-
 std::uint32_t finish_local_header(ZipArchive* a, const EntryRecord& e)
 {
     const std::string tail = local_header_tail(e);
@@ -233,6 +178,335 @@ std::uint32_t finish_local_header(ZipArchive* a, const EntryRecord& e)
         return kZipSeekFailed;
     return kZipOk;
 }
+
+std::string hex_of(const unsigned char* bytes, std::size_t size)
+{
+    static const char* const digits = "0123456789abcdef";
+    std::string out;
+    for (std::size_t i = 0; i < size; ++i) {
+        out.push_back(digits[bytes[i] >> 4]);
+        out.push_back(digits[bytes[i] & 15]);
+    }
+    return out;
+}
+
+SkipReason reason_of(OpenFailure failure)
+{
+    switch (failure) {
+    case OpenFailure::not_found: return SkipReason::vanished;
+    case OpenFailure::path_too_long: return SkipReason::path_too_long;
+    default: return SkipReason::locked;
+    }
+}
+
+// An entry from its local header to its end, shared by the reading side (which
+// creates it) and the writing side (which fills offsets, CRC and sizes).
+struct EntryState
+{
+    EntryRecord record;
+    ArchiveEntryRecord info;
+    std::uint32_t crc = 0;
+    std::uint64_t in = 0;
+    std::uint64_t out = 0;
+    // The serial path's one continuous Deflate stream.
+    z_stream z{};
+    bool z_open = false;
+    ~EntryState()
+    {
+        if (z_open)
+            deflateEnd(&z);
+    }
+};
+
+// The steps of writing, in archive order.
+struct Step
+{
+    enum Kind { begin, block, end, take_back } kind;
+    std::shared_ptr<EntryState> entry;
+    std::shared_ptr<BlockJob> job;
+};
+
+struct ReadOutcome
+{
+    bool complete = false;
+    SkipReason reason = SkipReason::read_error;
+    std::uint64_t bytes = 0;
+};
+
+// Reads sources on the calling thread, hands blocks to the pool and writes what
+// is finished in order, keeping at most `m_limit` steps ahead of the file.
+class Packer
+{
+public:
+    explicit Packer(ZipArchive* a) : m_a(a)
+    {
+        m_threads = zip_thread_count(a->options);
+        if (m_threads > 1 && !a->pool)
+            a->pool = std::make_unique<DeflatePool>(m_threads);
+        m_limit = 2 * m_threads + 2;
+        m_block = std::max<std::size_t>(a->options.block_bytes, kDictionaryBytes);
+    }
+
+    std::uint32_t error() const { return m_error; }
+
+    void add_folder(const ZipItem& item)
+    {
+        FileStamp stamp;
+        if (item.source.empty() || !read_stamp(item.source, stamp)) {
+            const std::int64_t now = now_unix();
+            stamp = FileStamp{0, now, now, now, kAttrDirectory};
+        }
+        auto e = std::make_shared<EntryState>();
+        e->record = make_record(m_a, item.name, stamp, true);
+        e->info.name = item.name;
+        e->info.source_path = item.source;
+        e->info.folder = true;
+        push({Step::begin, e, nullptr});
+        push({Step::end, e, nullptr});
+    }
+
+    // kZipOk, kZipCannotOpenSource (not opened, nothing written) or
+    // kZipSourceIncomplete (taken back out); the last two are listed as skipped.
+    std::uint32_t add_file(const ZipItem& item, const HeldFileCopy* held)
+    {
+        ReadOutcome last;
+        for (int attempt = 0; attempt < 2 && !m_error; ++attempt) {
+            bool from_copy = false;
+            OpenFailure failure = OpenFailure::none;
+            std::unique_ptr<SourceFile> source = open(item.source, failure);
+            if (!source && failure == OpenFailure::locked && held && held->copy && !held->temp_path.empty() &&
+                held->copy(item.source, held->temp_path)) {
+                OpenFailure copy_failure = OpenFailure::none;
+                source = open(held->temp_path, copy_failure);
+                from_copy = true;
+                if (!source)
+                    delete_file(held->temp_path);
+            }
+            if (!source) {
+                skip(item, reason_of(failure), 0);
+                return attempt == 0 ? kZipCannotOpenSource : kZipSourceIncomplete;
+            }
+            auto e = std::make_shared<EntryState>();
+            e->record = make_record(m_a, item.name, source->stamp, false);
+            e->record.local_zip64 = source->stamp.size >= kZip64LocalThreshold;
+            e->info.name = item.name;
+            e->info.source_path = item.source;
+            e->info.from_copy = from_copy;
+            push({Step::begin, e, nullptr});
+            last = stream(*source, e);
+            source.reset();
+            if (from_copy)
+                delete_file(held->temp_path);
+            if (last.complete) {
+                push({Step::end, e, nullptr});
+                return kZipOk;
+            }
+            push({Step::take_back, e, nullptr});
+        }
+        if (m_error)
+            return m_error;
+        skip(item, last.reason, last.bytes);
+        return kZipSourceIncomplete;
+    }
+
+    // Writes everything still in flight.
+    std::uint32_t finish()
+    {
+        while (!m_steps.empty() && !m_error)
+            write_front();
+        m_steps.clear();
+        return m_error;
+    }
+
+private:
+    std::unique_ptr<SourceFile> open(const std::wstring& path, OpenFailure& failure)
+    {
+        failure = OpenFailure::none;
+        if (!m_a->options.open_file)
+            return open_source(path, &failure);
+        auto source = m_a->options.open_file(path);
+        if (!source)
+            failure = file_exists(path) ? OpenFailure::locked : OpenFailure::not_found;
+        return source;
+    }
+
+    void skip(const ZipItem& item, SkipReason reason, std::uint64_t bytes)
+    {
+        m_a->skipped.push_back(SkippedFile{item.source, item.name, reason, bytes});
+    }
+
+    void push(Step step)
+    {
+        m_steps.push_back(std::move(step));
+        while (m_steps.size() > m_limit && !m_error)
+            write_front();
+    }
+
+    // Reads the source up to its size at opening, in blocks.
+    ReadOutcome stream(SourceFile& source, const std::shared_ptr<EntryState>& e)
+    {
+        ReadOutcome r;
+        const bool stored = e->record.method == kMethodStored;
+        const bool serial = m_threads <= 1;
+        if (serial && !stored) {
+            if (deflateInit2(&e->z, m_a->options.level, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) != Z_OK) {
+                m_error = kZipCompressionError;
+                return r;
+            }
+            e->z_open = true;
+        }
+        CryptoPP::SHA256 sha;
+        const std::uint64_t limit = source.stamp.size;
+        const std::size_t chunk = serial ? kSerialChunk : m_block;
+        std::vector<unsigned char> previous_tail;
+        std::uint64_t total = 0;
+        bool first = true;
+        while (first || total < limit) {
+            first = false;
+            auto job = std::make_shared<BlockJob>();
+            job->level = m_a->options.level;
+            job->stored = stored;
+            job->dictionary = stored || serial ? 0 : previous_tail.size();
+            const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, limit - total));
+            job->input.resize(job->dictionary + want);
+            std::copy(previous_tail.end() - static_cast<std::ptrdiff_t>(job->dictionary), previous_tail.end(),
+                      job->input.begin());
+            std::size_t filled = 0;
+            while (filled < want) {
+                std::size_t got = 0;
+                if (!source.read(job->input.data() + job->dictionary + filled, want - filled, got)) {
+                    r.reason = SkipReason::read_error;
+                    r.bytes = total + filled;
+                    return r;
+                }
+                if (got == 0) {
+                    r.reason = SkipReason::shrank;
+                    r.bytes = total + filled;
+                    return r;
+                }
+                filled += got;
+            }
+            total += want;
+            job->last = total >= limit;
+            if (m_a->options.sha256)
+                sha.Update(job->input.data() + job->dictionary, want);
+            if (!stored && !serial && !job->last) {
+                const std::size_t keep = std::min(want, kDictionaryBytes);
+                previous_tail.assign(job->input.end() - static_cast<std::ptrdiff_t>(keep), job->input.end());
+            }
+            if (serial || stored) {
+                if (!compress_serial(*job, *e)) {
+                    m_error = kZipCompressionError;
+                    return r;
+                }
+                job->mark_done();
+            } else {
+                m_a->pool->submit(job);
+            }
+            push({Step::block, e, job});
+            if (m_error)
+                return r;
+        }
+        if (m_a->options.sha256) {
+            unsigned char digest[CryptoPP::SHA256::DIGESTSIZE];
+            sha.Final(digest);
+            e->info.sha256 = hex_of(digest, sizeof digest);
+        }
+        r.complete = true;
+        r.bytes = total;
+        return r;
+    }
+
+    // Stored data, or the next piece of the entry's one continuous stream.
+    static bool compress_serial(BlockJob& job, EntryState& e)
+    {
+        if (job.stored || !e.z_open) {
+            compress_block(job);
+            return job.ok;
+        }
+        const unsigned char* data = job.input.data();
+        job.crc = static_cast<std::uint32_t>(crc32(0L, data, static_cast<uInt>(job.input.size())));
+        e.z.next_in = const_cast<unsigned char*>(data);
+        e.z.avail_in = static_cast<uInt>(job.input.size());
+        const int flush = job.last ? Z_FINISH : Z_NO_FLUSH;
+        unsigned char out[64 * 1024];
+        int rc = Z_OK;
+        do {
+            e.z.next_out = out;
+            e.z.avail_out = sizeof out;
+            rc = deflate(&e.z, flush);
+            if (rc == Z_STREAM_ERROR)
+                return false;
+            job.output.insert(job.output.end(), out, out + (sizeof out - e.z.avail_out));
+        } while (e.z.avail_out == 0 || (job.last && rc != Z_STREAM_END));
+        job.ok = true;
+        return true;
+    }
+
+    void write_front()
+    {
+        Step step = std::move(m_steps.front());
+        m_steps.pop_front();
+        EntryState& e = *step.entry;
+        switch (step.kind) {
+        case Step::begin:
+            e.record.local_offset = m_a->offset;
+            e.crc = 0;
+            e.in = e.out = 0;
+            if (!write_at_end(m_a, local_header(e.record)))
+                m_error = kZipWriteFailed;
+            break;
+        case Step::block: {
+            step.job->wait();
+            if (!step.job->ok) {
+                m_error = kZipCompressionError;
+                break;
+            }
+            const std::size_t n = step.job->data_size();
+            e.crc = static_cast<std::uint32_t>(crc32_combine(e.crc, step.job->crc, static_cast<z_off_t>(n)));
+            e.in += n;
+            e.out += step.job->output.size();
+            if (!step.job->output.empty() && !write_at_end(m_a, step.job->output.data(), step.job->output.size()))
+                m_error = kZipWriteFailed;
+            break;
+        }
+        case Step::end:
+            e.record.crc = e.crc;
+            e.record.uncompressed_size = e.in;
+            e.record.compressed_size = e.out;
+            if (!e.record.local_zip64 && (e.in >= kMax32 || e.out >= kMax32)) {
+                // The local header, written for a smaller file, has no room for
+                // Zip64 sizes: the entry cannot be described correctly.
+                m_error = kZipEntryTooLarge;
+                break;
+            }
+            if (std::uint32_t r = finish_local_header(m_a, e.record)) {
+                m_error = r;
+                break;
+            }
+            e.info.size = e.in;
+            e.info.compressed_size = e.out;
+            e.info.crc32 = e.crc;
+            m_a->entries.push_back(e.record);
+            m_a->records.push_back(e.info);
+            break;
+        case Step::take_back:
+            // The attempt is dropped: what follows overwrites it, and closing
+            // cuts the file where the archive ends.
+            if (!m_a->file->seek(e.record.local_offset))
+                m_error = kZipSeekFailed;
+            m_a->offset = e.record.local_offset;
+            break;
+        }
+    }
+
+    ZipArchive* m_a;
+    unsigned m_threads = 1;
+    std::size_t m_limit = 4;
+    std::size_t m_block = kZipBlockBytes;
+    std::deque<Step> m_steps;
+    std::uint32_t m_error = kZipOk;
+};
 
 } // namespace
 
@@ -260,20 +534,11 @@ std::uint32_t zip_add_file(ZipArchive* archive, const std::wstring& name, const 
         return remember(r);
     if (name.empty() || source.empty())
         return remember(kZipBadArgument);
-    auto input = archive->options.open_file ? archive->options.open_file(source) : open_source(source);
-    if (!input)
-        return remember(kZipCannotOpenSource);
-
-    EntryRecord e = make_record(archive, name, input->stamp, false);
-    e.local_zip64 = input->stamp.size >= kZip64LocalThreshold;
-    if (!write_at_end(archive, local_header(e)))
-        return fail(archive, kZipWriteFailed);
-    if (std::uint32_t r = write_data(archive, *input, e))
+    Packer packer(archive);
+    const std::uint32_t added = packer.add_file(ZipItem{name, source, false}, nullptr);
+    if (std::uint32_t r = packer.finish())
         return fail(archive, r);
-    if (std::uint32_t r = finish_local_header(archive, e))
-        return fail(archive, r);
-    archive->entries.push_back(std::move(e));
-    return remember(kZipOk);
+    return remember(added);
 }
 
 std::uint32_t zip_add_folder(ZipArchive* archive, const std::wstring& name, const std::wstring& source)
@@ -282,16 +547,43 @@ std::uint32_t zip_add_folder(ZipArchive* archive, const std::wstring& name, cons
         return remember(r);
     if (name.empty())
         return remember(kZipBadArgument);
-    FileStamp stamp;
-    if (source.empty() || !read_stamp(source, stamp)) {
-        const std::int64_t now = now_unix();
-        stamp = FileStamp{0, now, now, now, kAttrDirectory};
-    }
-    EntryRecord e = make_record(archive, name, stamp, true);
-    if (!write_at_end(archive, local_header(e)))
-        return fail(archive, kZipWriteFailed);
-    archive->entries.push_back(std::move(e));
+    Packer packer(archive);
+    packer.add_folder(ZipItem{name, source, true});
+    if (std::uint32_t r = packer.finish())
+        return fail(archive, r);
     return remember(kZipOk);
+}
+
+std::uint32_t zip_add_items(ZipArchive* archive, const std::vector<ZipItem>& items, const HeldFileCopy& held)
+{
+    if (std::uint32_t r = check_archive(archive))
+        return remember(r);
+    Packer packer(archive);
+    for (const ZipItem& item : items) {
+        if (packer.error())
+            break;
+        if (item.name.empty() || (!item.folder && item.source.empty()))
+            continue;
+        if (item.folder)
+            packer.add_folder(item);
+        else
+            packer.add_file(item, &held);
+    }
+    if (std::uint32_t r = packer.finish())
+        return fail(archive, r);
+    return remember(kZipOk);
+}
+
+const std::vector<ArchiveEntryRecord>& zip_entry_records(const ZipArchive* archive)
+{
+    static const std::vector<ArchiveEntryRecord> none;
+    return archive && archive->magic == kMagic ? archive->records : none;
+}
+
+const std::vector<SkippedFile>& zip_skipped_files(const ZipArchive* archive)
+{
+    static const std::vector<SkippedFile> none;
+    return archive && archive->magic == kMagic ? archive->skipped : none;
 }
 
 std::uint32_t zip_close(ZipArchive* archive)
@@ -303,6 +595,7 @@ std::uint32_t zip_close(ZipArchive* archive)
     if (archive->closed)
         return remember(kZipAlreadyClosed);
     archive->closed = true;
+    archive->pool.reset();
     if (archive->failed) {
         archive->file->close();
         return remember(kZipAlreadyFailed);
@@ -312,7 +605,8 @@ std::uint32_t zip_close(ZipArchive* archive)
     for (const EntryRecord& e : archive->entries)
         directory += central_record(e);
     const std::string end = end_records(archive->entries.size(), directory.size(), directory_offset);
-    if (!write_at_end(archive, directory) || !write_at_end(archive, end)) {
+    // Cutting the file matters after an entry was taken back at the end.
+    if (!write_at_end(archive, directory) || !write_at_end(archive, end) || !archive->file->truncate_here()) {
         archive->file->close();
         return remember(kZipWriteFailed);
     }

@@ -1,14 +1,27 @@
-// Sequential ZIP writer on zlib: Deflate level 8 (stored for names of archives),
-// the local header rewritten with CRC and sizes after the data, extended time
-// stamps, Windows and Unix attributes, names in the ANSI code page or, when the
-// code page cannot hold them, UTF-8 with flag bit 11; Zip64 beyond 4 GiB.
+// ZIP writer on zlib: Deflate level 8 (stored for names of archives), the local
+// header rewritten with CRC and sizes after the data, extended time stamps,
+// Windows and Unix attributes, names in the ANSI code page or, when the code page
+// cannot hold them, UTF-8 with flag bit 11; Zip64 beyond 4 GiB.
+//
+// Entries are written in the order they are added. With more than one thread,
+// files are compressed on a pool of workers in blocks (block_deflate.h) while the
+// calling thread reads the sources ahead and writes finished blocks in order; at
+// most a fixed number of blocks is in flight, whatever the file sizes.
+//
+// A source is never packed short: a read that fails, or ends before the size the
+// file had when it was opened, is retried once from the start; if that fails too
+// the entry is taken back out of the archive and the file is listed as skipped.
 #pragma once
 
+#include "diag/archive/archive_records.h"
+
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantu::zip {
 
@@ -24,6 +37,12 @@ enum ZipResult : std::uint32_t {
     kZipSeekFailed = 0x2000000,
     kZipMethodChanged = 0x4000000,
     kZipCompressionError = 0x5000000,
+    // Our own codes, beside the ones above:
+    // the entry's data passed 4 GiB although its local header, written when the
+    // source was opened below that size, has no room for Zip64 sizes.
+    kZipEntryTooLarge = 0x6000000,
+    // the source could not be read completely, twice; the entry was left out.
+    kZipSourceIncomplete = 0x7000000,
 };
 
 // Converts an entry name to the ANSI code page; nothing when it cannot hold it.
@@ -33,12 +52,25 @@ class SourceFile;
 // Opens a source file with its times and attributes; null when it cannot be opened.
 using SourceOpener = std::function<std::unique_ptr<SourceFile>(const std::wstring&)>;
 
+// At most this many compression threads, however many cores there are.
+inline constexpr unsigned kMaxZipThreads = 8;
+// Files larger than this are compressed as several blocks in parallel.
+inline constexpr std::size_t kZipBlockBytes = 1024 * 1024;
+
 struct ZipOptions
 {
     NameEncoder encode_name; // empty: the system's ANSI code page
     SourceOpener open_file;  // empty: the platform's shared-read open
     int level = 8;
+    // 0: the processor's cores, at most kMaxZipThreads. 1: everything on the
+    // calling thread, each file as one continuous Deflate stream.
+    unsigned threads = 0;
+    std::size_t block_bytes = kZipBlockBytes;
+    bool sha256 = true; // SHA-256 of each entry in its ArchiveEntryRecord
 };
+
+// The threads an archive with these options compresses on.
+unsigned zip_thread_count(const ZipOptions& options);
 
 struct ZipArchive;
 
@@ -54,6 +86,33 @@ ZipArchivePtr zip_create(const std::wstring& path, const ZipOptions& options = {
 std::uint32_t zip_add_file(ZipArchive* archive, const std::wstring& name, const std::wstring& source);
 // Adds a folder entry ("name/"); times and attributes come from `source` when given.
 std::uint32_t zip_add_folder(ZipArchive* archive, const std::wstring& name, const std::wstring& source = {});
+// One entry of a batch: a file, or a folder entry when `folder` is set (its
+// times and attributes come from `source` when given).
+struct ZipItem
+{
+    std::wstring name;
+    std::wstring source;
+    bool folder = false;
+};
+
+// How a batch packs a file that cannot be opened (typically a log another
+// program holds): copy it to `temp_path`, pack the copy under the file's own
+// name, delete the copy.
+struct HeldFileCopy
+{
+    std::function<bool(const std::wstring& from, const std::wstring& to)> copy;
+    std::wstring temp_path;
+};
+
+// Adds the items in order, compressing in parallel. A file that cannot be packed
+// is left out and listed in zip_skipped_files; the result is not 0 only when the
+// archive itself failed.
+std::uint32_t zip_add_items(ZipArchive* archive, const std::vector<ZipItem>& items, const HeldFileCopy& held = {});
+
+// What the archive holds so far, in entry order, and the files left out.
+const std::vector<ArchiveEntryRecord>& zip_entry_records(const ZipArchive* archive);
+const std::vector<SkippedFile>& zip_skipped_files(const ZipArchive* archive);
+
 // Writes the central directory and closes the file. Dropping the archive without
 // closing it leaves an unfinished file.
 std::uint32_t zip_close(ZipArchive* archive);

@@ -16,6 +16,8 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 using namespace archive_test;
 using namespace vantu::zip;
@@ -101,7 +103,7 @@ TEST(ZipOnWindows, NamesUseTheKoreanCodePageOrFlaggedUtf8)
     SetFileAttributesW(src.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
-TEST(ZipOnWindows, LogFilesHeldOpenByAnotherProgramArePacked)
+TEST(ZipOnWindows, LogsHeldWithReadSharingArePackedThoseHeldWithoutAreListedNotPacked)
 {
     ScratchFolder scratch;
     const std::wstring logs = scratch / L"Logs";
@@ -111,96 +113,25 @@ TEST(ZipOnWindows, LogFilesHeldOpenByAnotherProgramArePacked)
     HeldFile shared(logs + L"\\shared.log", GENERIC_WRITE, FILE_SHARE_READ);
     ASSERT_TRUE(shared.ok());
     ASSERT_TRUE(shared.write("written while held\r\n"));
-    // A program that lets nobody read its file.
+    // A program that lets nobody read its file: neither an open nor the system's
+    // copy can read it, and nothing else is tried.
     HeldFile exclusive(logs + L"\\exclusive.log", GENERIC_READ | GENERIC_WRITE, 0);
     ASSERT_TRUE(exclusive.ok());
     ASSERT_TRUE(exclusive.write("held without read sharing\r\n"));
-    // The plain system copy cannot read it either.
-    EXPECT_FALSE(CopyFileW((logs + L"\\exclusive.log").c_str(), (scratch / L"copy.log").c_str(), FALSE));
 
     const std::wstring zip = scratch / L"Vantu_log.zip";
     const ZipFolderReport report = zip_folder(logs, zip);
     EXPECT_EQ(kZipOk, report.close_result);
-    EXPECT_TRUE(report.missing.empty());
-    EXPECT_THAT(report.from_copy, ElementsAre(L"exclusive.log"));
+    EXPECT_THAT(report.missing, ElementsAre(logs + L"\\exclusive.log"));
+    ASSERT_EQ(1u, report.skipped.size());
+    EXPECT_EQ(SkipReason::locked, report.skipped[0].reason);
+    EXPECT_TRUE(report.from_copy.empty());
     EXPECT_FALSE(exists(scratch / L"_temp_zip_file_.tmp"));
 
     const ZipView view = read_zip(zip);
     ASSERT_TRUE(view.ok);
-    EXPECT_THAT(view.names(), ElementsAre("shared.log", "free.log", "exclusive.log"));
-    ASSERT_NE(nullptr, entry(view, "exclusive.log"));
-    EXPECT_EQ("held without read sharing\r\n", entry(view, "exclusive.log")->data);
+    EXPECT_THAT(view.names(), ElementsAre("shared.log", "free.log"));
     EXPECT_EQ("written while held\r\n", entry(view, "shared.log")->data);
-}
-
-namespace {
-
-bool wait_for_file(const std::wstring& path, DWORD limit_ms)
-{
-    return wait_until([&] { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }, limit_ms);
-}
-
-} // namespace
-
-// Run in a second process by the test below: holds the file given in
-// VANTU_HOLD_FILE open without any sharing until VANTU_HOLD_RELEASE appears.
-TEST(HeldFileHelper, DISABLED_HoldUntilReleased)
-{
-    const std::wstring path = env(L"VANTU_HOLD_FILE");
-    const std::wstring release = env(L"VANTU_HOLD_RELEASE");
-    ASSERT_FALSE(path.empty());
-    HeldFile held(path, GENERIC_READ | GENERIC_WRITE, 0);
-    ASSERT_TRUE(held.ok());
-    ASSERT_TRUE(held.write("held by another process\r\n"));
-    ASSERT_TRUE(held.set_known_time());
-    write_file(path + L".ready", "");
-    EXPECT_TRUE(wait_for_file(release, 120000));
-}
-
-TEST(ZipOnWindows, ALogHeldByAnotherProcessIsPackedFromACopy)
-{
-    ScratchFolder scratch;
-    const std::wstring logs = scratch / L"Logs";
-    make_folder(logs);
-    write_file(logs + L"\\other.log", "other\r\n");
-    const std::wstring held = logs + L"\\agent.log";
-    const std::wstring release = scratch / L"release";
-
-    wchar_t self[MAX_PATH];
-    ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
-    SetEnvironmentVariableW(L"VANTU_HOLD_FILE", held.c_str());
-    SetEnvironmentVariableW(L"VANTU_HOLD_RELEASE", release.c_str());
-    std::wstring command = L"\"" + std::wstring(self) +
-                           L"\" --gtest_also_run_disabled_tests --gtest_filter=HeldFileHelper.DISABLED_HoldUntilReleased";
-    STARTUPINFOW si{};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    const bool ready = wait_for_file(held + L".ready", 60000);
-    DeleteFileW((held + L".ready").c_str());
-
-    ZipFolderReport report;
-    if (ready)
-        report = zip_folder(logs, scratch / L"Vantu_log.zip");
-    write_file(release, "");
-    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(pi.hProcess, 60000));
-    DWORD exit_code = 1;
-    GetExitCodeProcess(pi.hProcess, &exit_code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    ASSERT_TRUE(ready) << "the holder did not start";
-    EXPECT_EQ(0u, exit_code);
-
-    EXPECT_THAT(report.from_copy, ElementsAre(L"agent.log"));
-    EXPECT_TRUE(report.missing.empty());
-    const ZipView view = read_zip(scratch / L"Vantu_log.zip");
-    ASSERT_TRUE(view.ok);
-    EXPECT_THAT(view.names(), ElementsAre("other.log", "agent.log"));
-    ASSERT_NE(nullptr, entry(view, "agent.log"));
-    EXPECT_EQ("held by another process\r\n", entry(view, "agent.log")->data);
-    // The entry has the held file's own time, not the copy's.
-    EXPECT_EQ(((2021 - 1980) << 9) | (3 << 5) | 4, entry(view, "agent.log")->dos_date);
-    EXPECT_EQ((5 << 11) | (6 << 5) | 4, entry(view, "agent.log")->dos_time);
 }
 
 TEST(SaveLogsOnWindows, FullSaveWithTheMachinesFigures)
@@ -248,9 +179,13 @@ TEST(SaveLogsOnWindows, FullSaveWithTheMachinesFigures)
     // "세션 서버" is 9 bytes in code page 949: the widest cell of its column.
     EXPECT_THAT(report, HasSubstr(to_utf8(L"000  세션 서버    se.vantu    7002    ")));
 
-    // The inner archive holds the log that was held open.
+    // The log held without sharing is not packed, and the save says so.
     write_file(scratch / L"inner.zip", entry(view, "Vantu_log.zip")->data);
-    EXPECT_THAT(read_zip(scratch / L"inner.zip").names(), ElementsAre("today.log", "agent.log"));
+    EXPECT_THAT(read_zip(scratch / L"inner.zip").names(), ElementsAre("agent.log"));
+    ASSERT_EQ(1u, out.not_packed.size());
+    EXPECT_EQ(scratch / L"Logs\\Agent\\today.log", out.not_packed[0].source_path);
+    EXPECT_THAT(report, HasSubstr(to_utf8(L"압축하지 못한 파일 : " + (scratch / L"Logs\\Agent\\today.log") +
+                                          L" (다른 프로그램이 사용 중)\r\n")));
 
     // Only the archive is left in the work folder.
     WIN32_FIND_DATAW fd;
@@ -286,4 +221,113 @@ TEST(SaveLogsOnWindows, UnwritableWorkFolderGivesNoArchiveAndTheWindowBack)
     const std::wstring work = default_work_folder();
     EXPECT_EQ(L"\\Temp", work.substr(work.size() - 5));
     EXPECT_NE(std::wstring::npos, work.find(L"AppData\\Local")) << to_utf8(work);
+}
+
+namespace {
+
+char* unix_name_of(const std::wstring& path)
+{
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    auto unix_name = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "wine_get_unix_file_name")));
+    return unix_name ? unix_name(path.c_str()) : nullptr;
+}
+
+// Runs a Unix program as a user of Wine would from a shell: Wine runs a Unix
+// program given to CreateProcess. Arguments are paths, given as Wine sees them.
+bool run_unix(const wchar_t* program, const wchar_t* options, const std::vector<std::wstring>& paths)
+{
+    std::wstring command = std::wstring(program) + L" " + options;
+    for (const std::wstring& path : paths) {
+        char* unix_path = unix_name_of(path);
+        if (!unix_path)
+            return false;
+        command += L" \"" + ansi_to_wide(unix_path, CP_UTF8) + L"\"";
+        HeapFree(GetProcessHeap(), 0, unix_path);
+    }
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    const std::wstring exe = std::wstring(L"Z:\\bin\\") + program;
+    if (!CreateProcessW(exe.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    if (pi.hProcess) {
+        WaitForSingleObject(pi.hProcess, 10000);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    return true;
+}
+
+// A Unix symbolic link, which Windows programs under Wine see as a plain folder;
+// removed at the end, before the scratch folder (whose removal would follow it).
+class UnixLink
+{
+public:
+    UnixLink(const std::wstring& target, const std::wstring& link) : m_link(link)
+    {
+        m_made = run_unix(L"ln", L"-s", {target, link}) &&
+                 wait_until([&] { return GetFileAttributesW(link.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10000);
+    }
+    ~UnixLink() { run_unix(L"rm", L"-f", {m_link}); }
+    bool made() const { return m_made; }
+
+private:
+    std::wstring m_link;
+    bool m_made = false;
+};
+
+std::wstring documents_folder()
+{
+    PWSTR path = nullptr;
+    std::wstring out;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &path)) && path)
+        out = path;
+    CoTaskMemFree(path);
+    return out;
+}
+
+} // namespace
+
+TEST(SaveLogsOnWindows, HeldLogsALinkLoopAndAGuardedFolderDoNotStopTheSave)
+{
+    ScratchFolder scratch;
+    SaveLogsInput input = installed_product(scratch);
+    const std::wstring logs = scratch / L"Logs\\Agent";
+    write_file(logs + L"\\agent.log", "agent");
+    const UnixLink loop(logs, logs + L"\\loop");
+    ASSERT_TRUE(loop.made()) << "a link back to its parent";
+    HeldFile shared(logs + L"\\shared.log", GENERIC_WRITE, FILE_SHARE_READ);
+    ASSERT_TRUE(shared.write("written while held\r\n"));
+    HeldFile exclusive(logs + L"\\exclusive.log", GENERIC_READ | GENERIC_WRITE, 0);
+    ASSERT_TRUE(exclusive.write("held without sharing\r\n"));
+    // A tampered check list names the user's Documents as the viewer's logs.
+    const std::wstring documents = documents_folder();
+    ASSERT_FALSE(documents.empty());
+    CreateDirectoryW(documents.c_str(), nullptr);
+    input.log_paths[1] = documents;
+
+    RecordingHost host(RecordingHost::Waits::NotRecorded);
+    const SaveLogsOutcome out = save_logs(input, host);
+    ASSERT_TRUE(out.archive_created);
+    EXPECT_THAT(host.shown, ElementsAre(out.archive_path));
+    EXPECT_TRUE(host.messages.empty());
+
+    const ZipView view = read_zip(out.archive_path);
+    ASSERT_TRUE(view.ok);
+    EXPECT_THAT(view.names(), testing::Not(testing::Contains("Vantu_log_viewer.zip")));
+    write_file(scratch / L"inner.zip", entry(view, "Vantu_log.zip")->data);
+    const ZipView inner = read_zip(scratch / L"inner.zip");
+    EXPECT_THAT(inner.names(), ElementsAre("shared.log", "agent.log"));
+    EXPECT_EQ("written while held\r\n", entry(inner, "shared.log")->data);
+
+    ASSERT_EQ(1u, out.not_packed.size());
+    EXPECT_EQ(logs + L"\\exclusive.log", out.not_packed[0].source_path);
+    EXPECT_EQ(SkipReason::locked, out.not_packed[0].reason);
+    ASSERT_EQ(1u, out.refused.size());
+    EXPECT_EQ(documents, out.refused[0].path);
+    EXPECT_EQ(GuardVerdict::known_folder, out.refused[0].verdict);
+    const std::string report = entry(view, "check_result.txt")->data;
+    EXPECT_THAT(report, HasSubstr(to_utf8(L"압축하지 않은 폴더 : " + documents + L" (사용자 개인 폴더)\r\n")));
+    EXPECT_THAT(report, HasSubstr(to_utf8(L"압축하지 못한 파일 : " + logs + L"\\exclusive.log (다른 프로그램이 사용 중)\r\n")));
 }

@@ -2,6 +2,7 @@
 // entry in the final archive, work files removed, the window's steps, failures.
 #include "archive_test_support.h"
 
+#include "common/text_convert.h"
 #include "diag/archive/archive_name.h"
 #include "diag/archive/base64.h"
 #include "diag/archive/save_logs.h"
@@ -193,4 +194,40 @@ TEST(SaveLogs, ArchiveTimeStampAndEncodings)
     EXPECT_EQ("Zm9v", base64_encode("foo"));
     EXPECT_EQ("+/8=", base64_encode("\xfb\xff"));
     EXPECT_EQ(std::string("Zm9v") + '\0', systeminfo_file_bytes(L"foo"));
+}
+
+TEST(SaveLogs, GuardedFoldersAndFilesNotPackedAreReportedAndTheSaveFinishes)
+{
+    ScratchFolder scratch;
+    Installation inst(scratch);
+    // The user's Documents named as the viewer's logs by a tampered check list.
+    const std::string home = getenv("HOME") ? getenv("HOME") : "";
+    setenv("HOME", narrow(scratch / L"Home").c_str(), 1);
+    write_file(scratch / L"Home/Documents/private.txt", "private");
+    inst.input.log_paths[1] = scratch / L"Home/Documents";
+    // A log that vanishes between listing and packing (a dangling link).
+    run("ln -s '" + narrow(scratch / L"gone.log") + "' '" + narrow(scratch / L"Logs/Agent/rotated.log") + "'");
+    const SaveLogsOutcome out = save_logs(inst.input, inst.host);
+    setenv("HOME", home.c_str(), 1);
+
+    ASSERT_TRUE(out.archive_created);
+    EXPECT_THAT(inst.host.shown, ElementsAre(out.archive_path));
+    ASSERT_EQ(1u, out.refused.size());
+    EXPECT_EQ(inst.input.log_paths[1], out.refused[0].path);
+    ASSERT_EQ(1u, out.not_packed.size());
+    EXPECT_EQ(vantu::zip::SkipReason::vanished, out.not_packed[0].reason);
+    ASSERT_EQ(1u, out.inner.size());
+    EXPECT_EQ(L"Vantu_log.zip", out.inner[0].name);
+    EXPECT_EQ(L"old", out.inner[0].records[0].name);
+    EXPECT_EQ(out.records.size(), names_in(out.archive_path).size());
+    EXPECT_EQ(L"check_result.txt", out.records[0].name);
+    EXPECT_EQ(64u, out.records[0].sha256.size());
+
+    const std::vector<std::string> names = names_in(out.archive_path);
+    EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log_viewer.zip")));
+    const std::string report = run("unzip -p '" + narrow(out.archive_path) + "' check_result.txt").output;
+    EXPECT_THAT(report, HasSubstr("\r\n[Log Archive]\r\n"));
+    EXPECT_THAT(report, HasSubstr(to_utf8(L"압축하지 않은 폴더 : " + inst.input.log_paths[1] + L" (사용자 개인 폴더)\r\n")));
+    EXPECT_THAT(report, HasSubstr(to_utf8(L"압축하지 못한 파일 : " + (scratch / L"Logs/Agent/rotated.log") +
+                                          L" (파일이 없어짐)\r\n")));
 }

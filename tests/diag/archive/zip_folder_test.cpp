@@ -3,6 +3,7 @@
 #include "archive_test_support.h"
 
 #include "diag/archive/zip_folder.h"
+#include "diag/archive/folder_guard.h"
 #include "diag/archive/zip_platform.h"
 
 #include <gmock/gmock.h>
@@ -124,4 +125,37 @@ TEST(ZipFolder, AMissingFolderMakesNoArchive)
     EXPECT_TRUE(report.created);
     EXPECT_EQ(kZipOk, report.close_result);
     EXPECT_TRUE(exists(zip));
+}
+
+TEST(ZipFolder, LinkedFoldersAreFollowedOnceAndNeverToAProtectedFolder)
+{
+    ScratchFolder scratch;
+    const std::wstring logs = scratch / L"Log";
+    write_file(logs + L"/agent.log", "agent");
+    write_file(scratch / L"Elsewhere/kept.log", "behind a link");
+    write_file(scratch / L"Home/Documents/private.txt", "never packed");
+    const std::string l = narrow(logs);
+    run("ln -s '" + l + "' '" + l + "/loop'");                                    // back to its parent
+    run("ln -s '" + narrow(scratch / L"Elsewhere") + "' '" + l + "/linked'");     // logs kept elsewhere
+    run("ln -s '" + narrow(scratch / L"Elsewhere") + "' '" + l + "/second'");     // a second path to them
+    run("ln -s '" + narrow(scratch / L"Home/Documents") + "' '" + l + "/docs'");  // a protected folder
+    run("ln -s / '" + l + "/root'");                                              // the drive root
+
+    ZipFolderOptions options;
+    ProtectedFolders machine;
+    machine.user_profile = scratch / L"Home";
+    machine.known = {scratch / L"Home/Documents"};
+    options.judge_folder = [&](const std::wstring& path) { return guard_folder(path, L"Vantu", machine); };
+    const std::wstring zip = scratch / L"Vantu_log.zip";
+    const ZipFolderReport report = zip_folder(logs, zip, options);
+    EXPECT_EQ(kZipOk, report.close_result);
+    // Subfolders are walked in packing order: "second" is met before "linked".
+    EXPECT_THAT(listed_names(zip), ElementsAre("second/", "second/kept.log", "agent.log"));
+    EXPECT_THAT(report.repeats, ElementsAre(logs + L"/loop", logs + L"/linked"));
+    ASSERT_EQ(2u, report.refused.size());
+    EXPECT_EQ(logs + L"/root", report.refused[0].path);
+    EXPECT_EQ(GuardVerdict::drive_root, report.refused[0].verdict);
+    EXPECT_EQ(logs + L"/docs", report.refused[1].path);
+    EXPECT_EQ(GuardVerdict::known_folder, report.refused[1].verdict);
+    EXPECT_EQ(0, run("unzip -t '" + narrow(zip) + "'").exit_code);
 }
