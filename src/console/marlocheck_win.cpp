@@ -157,15 +157,6 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
     else if (view.failed_count() + view.unstable_count() > 0)
         status = kExitItemsFailed;
 
-    if (!options.json_file.empty()) {
-        if (!write_bytes_file(options.json_file, results_json(info, run, view))) {
-            SCLOG(3, L"cannot write %s", options.json_file.c_str());
-            output.err(L"marlocheck: cannot write the JSON file \"" + options.json_file + L"\".");
-            if (status != kExitStopped)
-                status = kExitOutputFailed;
-        }
-    }
-
     if (options.save) {
         if (!view.completed()) {
             output.err(kNotSaved);
@@ -176,11 +167,14 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
             input.product_paths = run.m_product_paths;
             input.log_paths = run.m_log_paths;
             input.product_processes = product_processes();
-            input.rows = check_report_rows(view, run);
-            input.diagnosis_section = diagnosis_section(view, run);
+            add_run_to_save(input, view, run);
             input.result_text = [](std::int32_t code, bool web) { return result_text(code, web); };
             ConsoleSaveHost host(output, diagnostics_done, diagnostics->texts);
             const SaveLogsOutcome saved = save_logs(input, host);
+            info.save_tried = true;
+            info.archive_path = saved.archive_path;
+            info.archive_created = saved.archive_created;
+            info.manifest = saved.manifest;
             if (saved.archive_created) {
                 output.out(saved.archive_path);
             } else if (status != kExitStopped) {
@@ -189,6 +183,16 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
             // A stop asked for while saving is honoured once the archive is whole.
             if (stop)
                 status = kExitStopped;
+        }
+    }
+
+    // Written after the save, so that it can name the archive.
+    if (!options.json_file.empty()) {
+        if (!write_bytes_file(options.json_file, results_json(info, run, view))) {
+            SCLOG(3, L"cannot write %s", options.json_file.c_str());
+            output.err(L"marlocheck: cannot write the JSON file \"" + options.json_file + L"\".");
+            if (status != kExitStopped)
+                status = kExitOutputFailed;
         }
     }
     SCLOG(0, L"exit status %d", status);

@@ -197,6 +197,17 @@ std::string results_json(const ResultsJsonInfo& info, const CCheckRun& run, Cons
         }
     }
     w.EndArray();
+    if (info.save_tried) {
+        w.Key("archive");
+        w.StartObject();
+        put(w, "path", info.archive_path);
+        put(w, "created", info.archive_created);
+        put(w, "entries", info.manifest.entries);
+        put(w, "inner_entries", info.manifest.inner_entries);
+        put(w, "not_packed", info.manifest.not_packed);
+        put(w, "refused_folders", info.manifest.refused);
+        w.EndObject();
+    }
     w.EndObject();
     return std::string(buffer.GetString(), buffer.GetSize());
 }

@@ -5,6 +5,7 @@
 // named like a TLS-inspecting product. Read back from the printed cause lines,
 // the JSON file and the report's last section.
 #include "console/marlocheck_test_support.h"
+#include "support/win/screenshot.h"
 
 #include <wincrypt.h>
 
@@ -172,7 +173,16 @@ TEST_F(MarlocheckDiagnosisTest, EachFailureIsExplainedInTheConsoleTheJsonAndTheR
         if (line.find(".zip") != std::string::npos)
             archive = from_utf8(line);
     ASSERT_FALSE(archive.empty()) << r.out;
+    // For the native check that reads it with independent tools and opens its
+    // front page in a browser (tests/page/check-saved-archive).
+    CreateDirectoryW(artifacts_dir().c_str(), nullptr);
+    const std::wstring kept = artifacts_dir() + L"\\saved-archive.zip";
+    EXPECT_TRUE(CopyFileW(archive.c_str(), kept.c_str(), FALSE)) << to_utf8(kept);
     const archive_test::ZipView zip = archive_test::read_zip(archive);
+    ASSERT_TRUE(zip.ok);
+    ASSERT_GE(zip.entries.size(), 3u);
+    EXPECT_EQ(zip.entries.front().name, "report.html");
+    EXPECT_EQ(zip.entries.back().name, "manifest.json");
     std::string report;
     for (const archive_test::ZipEntryView& e : zip.entries)
         if (e.name == "check_result.txt")

@@ -179,6 +179,8 @@ void CCheckRun::thread_check()
 {
     CheckRunView& v = *m_view;
     m_diagnosis.reset(m_hosts_file_path);
+    m_run_started = current_local_time();
+    m_run_ended = local_time{};
     for (size_t g = 0; g < m_check_groups.size(); ++g) {
         v.set_step_text(static_cast<int>(g), m_check_groups[g].front().title + L" 체크", kNoColour);
         v.set_step_colour(static_cast<int>(g), kNoColour);
@@ -247,6 +249,7 @@ void CCheckRun::thread_check()
         SCLOG(0, L"checking cancelled.");
     }
 
+    m_run_ended = current_local_time();
     m_checking = false;
     v.post_check_finished(!stopped, failed_items);
     // Last: the dialog may go away as soon as it sees the worker done.

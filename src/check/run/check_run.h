@@ -17,6 +17,7 @@
 #include "checklist/check_item.h"
 #include "checklist/check_list.h"
 #include "checklist/server_kinds.h"
+#include "common/date_time.h"
 
 class blastsock;
 class CSessionEventListener;
@@ -121,6 +122,10 @@ public:
     std::unique_ptr<blastsock> m_channel;
     // Hears of channel events (may be null).
     CSessionEventListener* m_listener = nullptr;
+
+    // When the last run started and ended (local time); ended is zero until then.
+    local_time m_run_started{};
+    local_time m_run_ended{};
 
     // Diagnosis of every server item. Switched off only by the benchmark that
     // measures what it costs.

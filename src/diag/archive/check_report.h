@@ -52,6 +52,9 @@ struct CheckReportFacts
     std::wstring service_failure_section;
     // Bytes of a text in the ANSI code page, without a terminating zero.
     std::function<std::size_t(const std::wstring&)> ansi_length;
+    // Not in the report: the front page names the system ("Windows 11 Pro 23H2
+    // (22631)").
+    std::wstring windows_version;
 };
 
 // Rows whose verdict is "Fail" or begins with "Ok (".
@@ -90,7 +93,9 @@ inline constexpr const wchar_t* kReportCreateFailed =
 // report as UTF-8 with byte-order mark and CR LF line ends. False (and nothing
 // written, no test run) when the file cannot be created; the caller shows
 // kReportCreateFailed.
-bool write_check_result(const std::wstring& path, const CheckReportInput& input);
+// `facts_out` (may be null) receives the figures the report was written with.
+bool write_check_result(const std::wstring& path, const CheckReportInput& input,
+                        CheckReportFacts* facts_out = nullptr);
 
 // The UTF-8 file form of a text: byte-order mark, "\n" as CR LF.
 std::string utf8_file_bytes(const std::wstring& text);

@@ -2,6 +2,7 @@
 #include "diag/archive/check_report_facts.h"
 
 #include "common/file_utils.h"
+#include "common/registry_win.h"
 #include "common/monitors_win.h"
 #include "common/system_figures_win.h"
 #include "common/version_info.h"
@@ -19,6 +20,23 @@ std::size_t ansi_length(const std::wstring& text)
     const int n = WideCharToMultiByte(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr,
                                       nullptr);
     return n > 0 ? static_cast<std::size_t>(n) : text.size();
+}
+
+// "Windows 10 Pro 22H2 (19045)" from the values Windows keeps about itself.
+std::wstring windows_version()
+{
+    const wchar_t key[] = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+    std::wstring product, display, build;
+    read_registry_string(HKEY_LOCAL_MACHINE, key, L"ProductName", product);
+    if (read_registry_string(HKEY_LOCAL_MACHINE, key, L"DisplayVersion", display) != ERROR_SUCCESS)
+        read_registry_string(HKEY_LOCAL_MACHINE, key, L"ReleaseId", display);
+    read_registry_string(HKEY_LOCAL_MACHINE, key, L"CurrentBuildNumber", build);
+    std::wstring text = product.empty() ? L"Windows" : product;
+    if (!display.empty())
+        text += L" " + display;
+    if (!build.empty())
+        text += L" (" + build + L")";
+    return text;
 }
 
 } // namespace
@@ -47,5 +65,6 @@ CheckReportFacts gather_check_report_facts(const std::wstring& service_name)
             return run_command(command, kDiagCommandTimeoutMs);
         });
     f.ansi_length = ansi_length;
+    f.windows_version = windows_version();
     return f;
 }

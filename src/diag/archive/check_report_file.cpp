@@ -17,7 +17,7 @@ bool write_bytes_file(const std::wstring& path, const std::string& bytes)
     return written && closed;
 }
 
-bool write_check_result(const std::wstring& path, const CheckReportInput& input)
+bool write_check_result(const std::wstring& path, const CheckReportInput& input, CheckReportFacts* facts_out)
 {
     // Create the file first: when it cannot be made, nothing else happens (the
     // folder access test included).
@@ -32,5 +32,7 @@ bool write_check_result(const std::wstring& path, const CheckReportInput& input)
     const bool closed = std::fclose(f) == 0;
     if (!written || !closed)
         SCLOG(3, L"writing %s failed", path.c_str());
+    if (facts_out)
+        *facts_out = facts;
     return written && closed;
 }

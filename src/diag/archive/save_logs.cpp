@@ -1,5 +1,7 @@
 #include "diag/archive/save_logs.h"
 
+#include "diag/archive/archive_front_page.h"
+
 #include "common/date_time.h"
 #include "common/file_utils.h"
 #include "common/format.h"
@@ -167,7 +169,8 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     report_input.service_name = input.service_name;
     report_input.result_text = input.result_text;
     report_input.diagnosis_section = input.diagnosis_section;
-    if (!write_check_result(report, report_input)) {
+    CheckReportFacts facts;
+    if (!write_check_result(report, report_input, &facts)) {
         if (!folder_accepts_files(work)) {
             SCLOG(3, L"the work folder %s takes no files", work.c_str());
             host.show_message(format_text(kWorkFolderUnusable, work.c_str()));
@@ -212,6 +215,36 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     }
     append_to_report(report, archive_section(out));
 
+    std::vector<std::wstring> crash_logs;
+    for (const std::wstring& folder : product_paths) {
+        if (folder.empty() || !folder_exists(folder))
+            continue;
+        const std::vector<std::wstring> found = find_files(folder, L"CrashHandler*", L"log", false, L"", true, true);
+        crash_logs.insert(crash_logs.end(), found.begin(), found.end());
+    }
+    auto crash_log_name = [](const std::wstring& log) {
+        return path_part(log, path_part_last_folder) + L"_" + path_part(log, path_part_file_name);
+    };
+
+    // The front page is written before the archive, from what is about to be
+    // packed, so that it can be the archive's first entry.
+    const local_time now = current_local_time();
+    const std::wstring save_time = format_text(L"%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day,
+                                               now.hour, now.minute, now.second);
+    std::vector<PlannedEntry> planned{{kFrontPageName, L""}, {L"check_result.txt", report}};
+    for (const std::wstring& path : paths)
+        if (file_exists(path))
+            planned.push_back({path_part(path, path_part_file_name), path});
+    for (const std::wstring& log : crash_logs)
+        planned.push_back({crash_log_name(log), log});
+    for (const std::wstring& zip : {agent_zip, viewer_zip})
+        if ((zip == agent_zip || viewer_formed) && file_exists(zip))
+            planned.push_back({path_part(zip, path_part_file_name), zip});
+    planned.push_back({kManifestName, L""});
+    const std::wstring page_path = work + sep + kFrontPageName;
+    vantu::zip::delete_file(page_path);
+    write_text(page_path, report_page_html(front_page_input(input, texts, facts, planned, out.not_packed, save_time)));
+
     out.archive_path = work + sep + input.product_name + L"_" +
                        archive_time_stamp(current_local_time(), current_ui_language()) + L".zip";
     vantu::zip::ZipArchivePtr archive = vantu::zip::zip_create(out.archive_path);
@@ -230,6 +263,8 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         return true;
     };
 
+    if (add(kFrontPageName, page_path))
+        packed_work_files.push_back(page_path);
     if (add(L"check_result.txt", report))
         packed_work_files.push_back(report);
     for (const std::wstring& path : paths) {
@@ -240,15 +275,8 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     }
     host.step();
 
-    std::vector<std::wstring> crash_logs;
-    for (const std::wstring& folder : product_paths) {
-        if (folder.empty() || !folder_exists(folder))
-            continue;
-        const std::vector<std::wstring> found = find_files(folder, L"CrashHandler*", L"log", false, L"", true, true);
-        crash_logs.insert(crash_logs.end(), found.begin(), found.end());
-    }
     for (const std::wstring& log : crash_logs)
-        add(path_part(log, path_part_last_folder) + L"_" + path_part(log, path_part_file_name), log);
+        add(crash_log_name(log), log);
     host.step();
 
     if (add(path_part(agent_zip, path_part_file_name), agent_zip))
@@ -257,7 +285,6 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         packed_work_files.push_back(viewer_zip);
     host.step();
 
-    out.records = vantu::zip::zip_entry_records(archive.get());
     for (const vantu::zip::SkippedFile& s : vantu::zip::zip_skipped_files(archive.get())) {
         // An inner archive that was never made is no file left out.
         if (s.reason == vantu::zip::SkipReason::vanished && (s.source_path == agent_zip || s.source_path == viewer_zip))
@@ -265,6 +292,18 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         SCLOG(3, L"%s not packed: %s", s.source_path.c_str(), vantu::zip::skip_reason_text(s).c_str());
         out.not_packed.push_back(s);
     }
+    // The manifest comes last: it lists every entry before it.
+    if (archive) {
+        const ManifestInput manifest =
+            manifest_input(input, texts, facts, out, vantu::zip::zip_entry_records(archive.get()), save_time);
+        const std::wstring manifest_path = work + sep + kManifestName;
+        vantu::zip::delete_file(manifest_path);
+        write_text(manifest_path, manifest_json(manifest));
+        if (add(kManifestName, manifest_path))
+            packed_work_files.push_back(manifest_path);
+        out.manifest = manifest_summary(manifest);
+    }
+    out.records = vantu::zip::zip_entry_records(archive.get());
     const std::uint32_t closed = vantu::zip::zip_close(archive.get());
     archive.reset();
     if (out.archive_created && closed == vantu::zip::kZipOk) {

@@ -7,6 +7,8 @@
 #include "diag/archive/check_report.h"
 #include "diag/archive/folder_guard.h"
 #include "diag/collect/diag_texts.h"
+#include "diag/page/manifest.h"
+#include "diag/page/report_page.h"
 
 #include <array>
 #include <cstdint>
@@ -50,6 +52,13 @@ struct SaveLogsInput
     std::function<std::wstring(std::int32_t, bool)> result_text;
     // The report's last section: every server item's diagnosis.
     std::wstring diagnosis_section;
+    // For the front page (report.html) and the manifest: one entry per check
+    // item, when the run started and ended, and whether the account is an
+    // administrator.
+    std::vector<ReportPageItem> page_items;
+    std::wstring run_started;
+    std::wstring run_ended;
+    bool administrator = false;
     // Empty: the local application data folder followed by "\Temp".
     std::wstring work_folder;
 };
@@ -78,6 +87,9 @@ struct SaveLogsOutcome
     std::vector<vantu::zip::SkippedFile> not_packed;
     // Check-list folders (and links met while packing) the folder guard refused.
     std::vector<vantu::zip::RefusedFolder> refused;
+    // What manifest.json counts: entries of the final and inner archives, files
+    // not packed, folders refused.
+    ManifestSummary manifest;
 };
 
 // The work folder: local application data followed by "\Temp".

@@ -228,7 +228,7 @@ void write_contents(HtmlWriter& w, const ReportPageInput& in)
     w.open("table").open("thead").open("tr").element("th", L"항목").element("th", L"크기", {{"class", L"num"}});
     w.close("tr").close("thead").open("tbody");
     for (const ReportPageFile& f : in.contents)
-        w.open("tr").element("td", f.name).element("td", size_text(f.size), {{"class", L"num"}}).close("tr");
+        w.open("tr").element("td", f.name).element("td", f.size_known ? size_text(f.size) : L"-", {{"class", L"num"}}).close("tr");
     w.close("tbody").close("table");
     if (in.not_packed.empty()) {
         w.element("p", L"수집하지 못한 파일이 없습니다.");

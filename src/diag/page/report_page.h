@@ -39,6 +39,7 @@ struct ReportPageFile
 {
     std::wstring name;
     std::uint64_t size = 0;
+    bool size_known = true; // the page and the manifest cannot know their own
 };
 
 struct ReportPageSkipped

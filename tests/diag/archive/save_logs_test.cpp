@@ -10,6 +10,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <sstream>
 
 using namespace archive_test;
@@ -78,10 +80,10 @@ TEST(SaveLogs, FullSavePacksEveryExpectedEntryAndCleansTheWorkFolder)
 
     // AgentWeb is not installed: its listing is missing and nothing else.
     EXPECT_THAT(names_in(out.archive_path),
-                ElementsAre("check_result.txt", "fileinfo_agent_app.txt", "fileinfo_customer.txt", "systeminfo.txt",
-                            "tasklist.txt", "network_info.txt", "eventlog.txt",
+                ElementsAre("report.html", "check_result.txt", "fileinfo_agent_app.txt", "fileinfo_customer.txt",
+                            "systeminfo.txt", "tasklist.txt", "network_info.txt", "eventlog.txt",
                             "CrashHandlerLogs_CrashHandler_old.log", "Agent_CrashHandler_20250502.log",
-                            "Vantu_log.zip", "Vantu_log_viewer.zip"));
+                            "Vantu_log.zip", "Vantu_log_viewer.zip", "manifest.json"));
     const CommandResult test = run("unzip -t '" + narrow(out.archive_path) + "'");
     EXPECT_EQ(0, test.exit_code) << test.output;
 
@@ -103,6 +105,19 @@ TEST(SaveLogs, FullSavePacksEveryExpectedEntryAndCleansTheWorkFolder)
     // The inner archive holds the agent's log tree.
     run("unzip -p '" + zip + "' Vantu_log.zip > '" + narrow(scratch / L"inner.zip") + "'");
     EXPECT_THAT(names_in(scratch / L"inner.zip"), ElementsAre("old/", "old/agent1.log", "agent.log"));
+
+    // The manifest proves every entry, the inner archives' too, to an independent reader.
+    const char* source = std::getenv("VANTU_SOURCE_DIR");
+    ASSERT_TRUE(source);
+    const CommandResult verified = run("python3 '" + std::string(source) + "/tools/verify-manifest' '" + zip + "'");
+    EXPECT_EQ(0, verified.exit_code) << verified.output;
+    EXPECT_THAT(verified.output, HasSubstr("ok: 16 entries match the manifest"));
+    EXPECT_EQ(12, out.manifest.entries);
+    EXPECT_EQ(4, out.manifest.inner_entries); // 3 of the agent, 1 of the viewer
+    // The front page lists the entries, itself and the manifest without a size.
+    const std::string page = run("unzip -p '" + zip + "' report.html").output;
+    EXPECT_THAT(page, HasSubstr("<td>Vantu_log.zip</td>"));
+    EXPECT_THAT(page, HasSubstr("<tr><td>manifest.json</td><td class=\"num\">-</td></tr>"));
 }
 
 TEST(SaveLogs, SameViewerFolderMissingAgentLogsAndStaleInnerArchives)
@@ -116,7 +131,8 @@ TEST(SaveLogs, SameViewerFolderMissingAgentLogsAndStaleInnerArchives)
     std::vector<std::string> names = names_in(out.archive_path);
     EXPECT_THAT(names, testing::Contains("Vantu_log.zip"));
     EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log_viewer.zip")));
-    EXPECT_EQ("Vantu_log.zip", names.back());
+    EXPECT_EQ("Vantu_log.zip", names[names.size() - 2]);
+    EXPECT_EQ("manifest.json", names.back());
 
     // No agent log folder: no agent log archive, even when an earlier run left one.
     write_file(scratch / L"Work/Vantu_log.zip", "stale");
@@ -128,7 +144,7 @@ TEST(SaveLogs, SameViewerFolderMissingAgentLogsAndStaleInnerArchives)
     names = names_in(second.archive_path);
     EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log.zip")));
     EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log_viewer.zip")));
-    EXPECT_EQ("Agent_CrashHandler_20250502.log", names.back());
+    EXPECT_EQ("Agent_CrashHandler_20250502.log", names[names.size() - 2]);
     EXPECT_FALSE(exists(scratch / L"Work/Vantu_log.zip"));
 }
 
@@ -220,8 +236,11 @@ TEST(SaveLogs, GuardedFoldersAndFilesNotPackedAreReportedAndTheSaveFinishes)
     EXPECT_EQ(L"Vantu_log.zip", out.inner[0].name);
     EXPECT_EQ(L"old", out.inner[0].records[0].name);
     EXPECT_EQ(out.records.size(), names_in(out.archive_path).size());
-    EXPECT_EQ(L"check_result.txt", out.records[0].name);
-    EXPECT_EQ(64u, out.records[0].sha256.size());
+    EXPECT_EQ(L"report.html", out.records[0].name);
+    EXPECT_EQ(L"check_result.txt", out.records[1].name);
+    EXPECT_EQ(64u, out.records[1].sha256.size());
+    EXPECT_EQ(1, out.manifest.not_packed);
+    EXPECT_EQ(1, out.manifest.refused);
 
     const std::vector<std::string> names = names_in(out.archive_path);
     EXPECT_THAT(names, testing::Not(testing::Contains("Vantu_log_viewer.zip")));
