@@ -212,6 +212,7 @@ void CMarloCheckToolDlg::init_controls()
     steps.marker_current = 0xFFFF8C00;
     steps.marker_pending = 0xFFBEC6D2;
     m_steps.set_theme_colours(steps);
+    m_steps.set_font(t.font_name, t.font_size, t.font_weight());
 
     m_progress_dlg.create(m_hwnd, kWaitText, 320, 120);
     m_progress_dlg.set_topmost(true);

@@ -75,6 +75,20 @@ TEST_F(StepCtrlTest, ThreeStatesOnScreen)
     EXPECT_EQ(steps_.text_colour(2), 0xFF4169E1u);
 }
 
+TEST_F(StepCtrlTest, ThemeFontReplacesTheParentsFont)
+{
+    steps_.set_font(L"Tahoma", 10, 400);
+    LOGFONTW lf = {};
+    ASSERT_TRUE(GetObjectW(steps_.font(), sizeof(lf), &lf));
+    EXPECT_STREQ(lf.lfFaceName, L"Tahoma");
+    EXPECT_EQ(lf.lfHeight, -MulDiv(10, steps_.dpi(), 72));
+    EXPECT_EQ(lf.lfWeight, 400);
+    // A bold theme makes every line bold.
+    steps_.set_font(L"Tahoma", 10, 700);
+    ASSERT_TRUE(GetObjectW(steps_.font(), sizeof(lf), &lf));
+    EXPECT_EQ(lf.lfWeight, 700);
+}
+
 TEST_F(StepCtrlTest, WorkerThreadMovesTheCurrentLine)
 {
     std::atomic<bool> done{false};
