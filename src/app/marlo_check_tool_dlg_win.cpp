@@ -70,6 +70,8 @@ CMarloCheckToolDlg::CMarloCheckToolDlg(HWND parent)
     : CSCThemeDlg(IDD_MARLOCHECKTOOL_DIALOG, parent), m_web_host(builtin_web_host()), m_run(this)
 {
     m_listener = this;
+    // The server checks report key-exchange and handshake failures through it.
+    m_run.m_listener = m_listener;
 }
 
 CMarloCheckToolDlg::~CMarloCheckToolDlg()
@@ -547,6 +549,10 @@ bool CMarloCheckToolDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
 }
 
 void CMarloCheckToolDlg::on_session_message(int, const std::wstring&) {}
-void CMarloCheckToolDlg::on_session_event(int, int) {}
+void CMarloCheckToolDlg::on_session_event(int event, int value)
+{
+    // Called on the check worker; the log is the only reader of these events.
+    SCLOG(0, L"session event %d (%d)", event, value);
+}
 void CMarloCheckToolDlg::on_session_closed() {}
 void CMarloCheckToolDlg::on_session_progress(int) {}
