@@ -313,14 +313,19 @@ void CMarloCheckToolDlg::download_checklist()
 
 bool CMarloCheckToolDlg::init_check_list()
 {
+    // Both lists are emptied before the document is read, so a rejected list
+    // leaves no rows of an earlier one behind its message.
+    m_result_page.m_list.clear();
     // The parser reads the bytes as received; m_text went through the ANSI code
     // page and is only what the messages quote.
     InitCheckListResult result = m_run.init_check_list(m_checklist_request.m_received, m_checklist_request.m_text);
     if (!result.ok) {
+        // A list without a required path also takes the wait window away first.
+        if (result.error == CheckListError::missing_path)
+            m_progress_dlg.show_window(false);
         m_message_box.show(result.message, MB_OK);
         return false;
     }
-    m_result_page.m_list.clear();
     return true;
 }
 
