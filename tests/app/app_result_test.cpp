@@ -87,6 +87,8 @@ std::wstring box_text(HWND box)
 TEST_F(AppWindow, FailedRowsAreColouredAcrossTheRowAndNameTheirFailure)
 {
     serve_small_checklist(true);
+    // The web items pass; only the proxy on a closed port fails.
+    server_call(L"/__control/rule?path=/&status=200&body=ok&times=20", L"POST");
     Program program;
     HWND dlg = ready_dialog(program);
     ASSERT_NE(dlg, nullptr);
@@ -124,6 +126,8 @@ TEST_F(AppWindow, FailedRowsAreColouredAcrossTheRowAndNameTheirFailure)
 TEST_F(AppWindow, ARunWithoutFailuresSaysSoOnTheEmptyResultPage)
 {
     serve_small_checklist(false);
+    // The two web items are answered 200.
+    server_call(L"/__control/rule?path=/&status=200&body=ok&times=20", L"POST");
     Program program;
     HWND dlg = ready_dialog(program);
     ASSERT_NE(dlg, nullptr);
@@ -190,8 +194,9 @@ TEST_F(AppWindow, ARejectedCheckListShowsItsMessageOverAnEmptyResultPageThenEnds
 
 TEST_F(AppWindow, TheHelpShowsTheStatusOfTheSecondDownloadAttempt)
 {
-    server_call(L"/__control/rule?path=/download/checklist.json&status=404&body=x&times=1", L"POST");
+    // The newest rule answers first: 404 for the first attempt, 503 for the second.
     server_call(L"/__control/rule?path=/download/checklist.json&status=503&body=x&times=1", L"POST");
+    server_call(L"/__control/rule?path=/download/checklist.json&status=404&body=x&times=1", L"POST");
     Program program;
     ASSERT_TRUE(program.start());
     HWND help = nullptr;
