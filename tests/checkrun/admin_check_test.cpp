@@ -64,7 +64,7 @@ TEST(AdminCheck, ARestrictedTokenWithoutTheAdministratorsGroupIsRefused)
     HANDLE base = process_token;
     TOKEN_LINKED_TOKEN linked = {};
     DWORD size = 0;
-    TOKEN_ELEVATION_TYPE type = TokenElevationDefault;
+    TOKEN_ELEVATION_TYPE type = TokenElevationTypeDefault;
     if (GetTokenInformation(process_token, TokenElevationType, &type, sizeof(type), &size) &&
         type == TokenElevationTypeFull &&
         GetTokenInformation(process_token, TokenLinkedToken, &linked, sizeof(linked), &size))
