@@ -87,7 +87,8 @@ std::wstring box_text(HWND box)
 TEST_F(AppWindow, FailedRowsAreColouredAcrossTheRowAndNameTheirFailure)
 {
     serve_small_checklist(true);
-    // The web items pass; only the proxy on a closed port fails.
+    // The web items pass; only the proxy (a web item) on a closed port fails, with
+    // WinINet's code for a refused connection.
     server_call(L"/__control/rule?path=/&status=200&body=ok&times=20", L"POST");
     Program program;
     HWND dlg = ready_dialog(program);
@@ -104,8 +105,7 @@ TEST_F(AppWindow, FailedRowsAreColouredAcrossTheRowAndNameTheirFailure)
     const std::wstring closed = env(L"VANTU_TS_CLOSED_PORT");
     EXPECT_EQ(row_text(program.process(), lists.result, 0),
               L"실패|프록시|127****1:" + closed +
-                  L" (90103 서버에 연결할 수 없습니다.) 사내 방화벽이나 백신이 이 주소의 연결을 막고 있을 수 "
-                  L"있습니다. 네트워크 담당자에게 문의해주세요.");
+                  L" (12029 서버에 연결하지 못했습니다.) 웹브라우저에서 해당 주소를 직접 열어 결과를 확인해주세요.");
     EXPECT_EQ(text_of(lists.result), L"");
 
     // Firebrick in every column of the failed row, not only in its status cell.
