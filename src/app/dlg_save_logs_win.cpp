@@ -77,7 +77,8 @@ void CMarloCheckToolDlg::fill_result_page()
         list.set_cell_text(index, 0, row.status, false);
         list.set_cell_text(index, 1, row.category, false);
         list.set_cell_text(index, 2, row.content, false);
-        list.set_cell_colour(index, 0, row.colour);
+        // The whole row takes the status colour, so a failure reads across all three columns.
+        list.set_row_colour(index, row.colour);
     }
     list.end_fill();
 }

@@ -70,6 +70,8 @@ CMarloCheckToolDlg::CMarloCheckToolDlg(HWND parent)
     : CSCThemeDlg(IDD_MARLOCHECKTOOL_DIALOG, parent), m_web_host(builtin_web_host()), m_run(this)
 {
     m_listener = this;
+    // The server checks report key-exchange and handshake failures through it.
+    m_run.m_listener = m_listener;
 }
 
 CMarloCheckToolDlg::~CMarloCheckToolDlg()
@@ -213,6 +215,7 @@ void CMarloCheckToolDlg::init_controls()
     steps.marker_current = 0xFFFF8C00;
     steps.marker_pending = 0xFFBEC6D2;
     m_steps.set_theme_colours(steps);
+    m_steps.set_font(t.font_name, t.font_size, t.font_weight());
 
     m_progress_dlg.create(m_hwnd, kWaitText, 320, 120);
     m_progress_dlg.set_topmost(true);
@@ -312,14 +315,19 @@ void CMarloCheckToolDlg::download_checklist()
 
 bool CMarloCheckToolDlg::init_check_list()
 {
+    // Both lists are emptied before the document is read, so a rejected list
+    // leaves no rows of an earlier one behind its message.
+    m_result_page.m_list.clear();
     // The parser reads the bytes as received; m_text went through the ANSI code
     // page and is only what the messages quote.
     InitCheckListResult result = m_run.init_check_list(m_checklist_request.m_received, m_checklist_request.m_text);
     if (!result.ok) {
+        // A list without a required path also takes the wait window away first.
+        if (result.error == CheckListError::missing_path)
+            m_progress_dlg.show_window(false);
         m_message_box.show(result.message, MB_OK);
         return false;
     }
-    m_result_page.m_list.clear();
     return true;
 }
 
@@ -553,6 +561,10 @@ bool CMarloCheckToolDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
 }
 
 void CMarloCheckToolDlg::on_session_message(int, const std::wstring&) {}
-void CMarloCheckToolDlg::on_session_event(int, int) {}
+void CMarloCheckToolDlg::on_session_event(int event, int value)
+{
+    // Called on the check worker; the log is the only reader of these events.
+    SCLOG(0, L"session event %d (%d)", event, value);
+}
 void CMarloCheckToolDlg::on_session_closed() {}
 void CMarloCheckToolDlg::on_session_progress(int) {}

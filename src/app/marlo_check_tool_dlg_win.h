@@ -75,9 +75,10 @@ public:
     bool init_check_list();
     void thread_check();
 
-    // CSessionEventListener: the channel's notices have no reader in this
-    // dialog, so they are dropped here rather than posted as messages that the
-    // dialog manager would read as DM_SETDEFID / DM_REPOSITION.
+    // CSessionEventListener, handed to the run engine (m_run.m_listener): the
+    // channel's notices have no reader in this dialog, so they go to the log
+    // rather than being posted as messages that the dialog manager would read as
+    // DM_SETDEFID / DM_REPOSITION.
     void on_session_message(int code, const std::wstring& text) override;
     void on_session_event(int event, int value) override;
     void on_session_closed() override;

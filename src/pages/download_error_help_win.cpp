@@ -87,6 +87,9 @@ BOOL CDownloadErrorHelpDlg::OnInitDialog()
     if (m_error_line.attach(item(kErrorLine))) {
         m_error_line.set_background(kWhite);
         m_error_line.set_font_size(10);
+        // The window text carries the line too, for screen readers and UI
+        // automation; set first, as window text is otherwise read as markup.
+        SetWindowTextW(m_error_line.hwnd(), m_error_line_text.c_str());
         m_error_line.set_plain_text(m_error_line_text, kCrimson);
     }
 

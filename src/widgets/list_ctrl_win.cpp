@@ -70,6 +70,8 @@ void CSCListCtrl::on_attached()
     if (background_ == CLR_NONE)
         background_ = GetSysColor(COLOR_WINDOW);
     row_height_ = scale(26);
+    if (HWND header = ListView_GetHeader(hwnd()))
+        header_.attach(header);
     if (font_name_.empty()) {
         // Start from the template's font face.
         HFONT current = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));

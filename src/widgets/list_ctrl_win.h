@@ -4,6 +4,7 @@
 // run on the window's thread through SendMessage.
 #pragma once
 
+#include "widgets/header_ctrl_win.h"
 #include "widgets/list_model.h"
 #include "widgets/widget_window_win.h"
 
@@ -62,6 +63,8 @@ public:
     uint32_t cell_colour(int row, int column) const;
     int row_height() const { return row_height_; }
     std::wstring font_name() const { return font_name_; }
+    // The header, drawn by the library (colours, height).
+    CSCHeaderCtrl& header() { return header_; }
     int font_size() const { return font_size_; }
 
 protected:
@@ -73,6 +76,7 @@ protected:
     bool watches_parent() const override { return true; }
 
 private:
+    CSCHeaderCtrl header_;
     void rebuild_font();
     void draw_row(const DRAWITEMSTRUCT& item);
     void draw_no_rows_text(HDC dc);

@@ -66,8 +66,14 @@ public:
 
     void token(const MarkupToken& token)
     {
-        if (!token.is_tag || !apply_tag(normalise_markup_tag(token.text)))
+        if (!token.is_tag) {
             add_run(token.text);
+            return;
+        }
+        // A tag that matches nothing is shown as it was read: normalised.
+        const std::wstring tag = normalise_markup_tag(token.text);
+        if (!apply_tag(tag))
+            add_run(tag);
     }
 
     MarkupDocument finish()

@@ -2,6 +2,8 @@
 
 #include "common/log.h"
 #include "common/own_paint_win.h"
+#include "framework/app_win.h"
+#include "framework/wnd_win.h"
 #include "widgets/message_box_model.h"
 
 #include <algorithm>
@@ -35,6 +37,13 @@ bool register_class()
     wc.lpfnWndProc = DefWindowProcW;  // replaced per window in create()
     registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     return registered;
+}
+
+// The application object's main window, when the process has one.
+HWND application_main_window()
+{
+    CWinApp* app = AfxGetApp();
+    return app && app->m_pMainWnd ? app->m_pMainWnd->hwnd() : nullptr;
 }
 
 bool same_process(HWND hwnd)
@@ -94,10 +103,8 @@ bool CSCMessageBox::create(HWND owner, const std::wstring& title, UINT icon_id, 
     if (!register_class())
         return false;
     ensure_gdiplus();
-    if (!owner) {
-        HWND active = GetActiveWindow();
-        owner = active ? GetAncestor(active, GA_ROOT) : nullptr;
-    }
+    if (!owner)
+        owner = application_main_window();
     owner_ = same_process(owner) ? owner : nullptr;
     title_ = title;
     modal_ = modal;
@@ -173,7 +180,7 @@ void CSCMessageBox::set_title(const std::wstring& title)
 void CSCMessageBox::find_owner()
 {
     // Only windows of this process may own the box.
-    HWND candidates[] = {owner_, GetParent(hwnd_), GetActiveWindow()};
+    HWND candidates[] = {owner_, GetParent(hwnd_), application_main_window(), GetActiveWindow()};
     HWND owner = nullptr;
     for (HWND candidate : candidates) {
         if (candidate && candidate != hwnd_ && same_process(candidate)) {
@@ -198,7 +205,9 @@ void CSCMessageBox::lay_out(const std::wstring& text)
     SetWindowPos(message_->hwnd(), nullptr, 0, 0, scale(800), scale(2000), SWP_NOZORDER | SWP_NOACTIVATE);
     message_->set_alignment(0);
     message_->set_vertical(0);
-    message_->set_text(text);
+    // Through the window text, which the control reads as markup: the text is
+    // then also there for screen readers and UI automation.
+    SetWindowTextW(message_->hwnd(), text.c_str());
     RECT measured = message_->text_rect();
     const int text_w = std::clamp<int>(measured.right - measured.left + scale(2), scale(240), scale(800));
     const int text_h = std::max<int>(measured.bottom - measured.top, icon_size);

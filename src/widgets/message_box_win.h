@@ -18,7 +18,7 @@ public:
     CSCMessageBox(const CSCMessageBox&) = delete;
     CSCMessageBox& operator=(const CSCMessageBox&) = delete;
 
-    // Creates the hidden box. Without an owner the process's active window is taken;
+    // Creates the hidden box. Without an owner the application's main window is taken;
     // `icon_id` names a 16 x 16 caption icon in the executable's resources (0: none).
     bool create(HWND owner, const std::wstring& title, UINT icon_id = 0, bool modal = true);
     // Shows the text with the style's buttons and icon and waits for an answer in

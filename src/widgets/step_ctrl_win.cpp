@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <cwchar>
 
 namespace {
 
@@ -66,10 +67,32 @@ void CSCStepCtrl::make_fonts()
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
         lf = metrics.lfMessageFont;
     }
-    lf.lfWeight = FW_NORMAL;
+    make_fonts_from(lf, FW_NORMAL);
+}
+
+void CSCStepCtrl::make_fonts_from(LOGFONTW lf, int weight)
+{
+    if (font_)
+        DeleteObject(font_);
+    if (bold_font_)
+        DeleteObject(bold_font_);
+    lf.lfWeight = weight;
     font_ = CreateFontIndirectW(&lf);
     lf.lfWeight = FW_BOLD;
     bold_font_ = CreateFontIndirectW(&lf);
+}
+
+void CSCStepCtrl::set_font(const std::wstring& face, int points, int weight)
+{
+    run_on_window_thread([&] {
+        LOGFONTW lf = {};
+        lf.lfHeight = -MulDiv(points, dpi(), 72);
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfQuality = CLEARTYPE_QUALITY;
+        wcsncpy(lf.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+        make_fonts_from(lf, weight);
+        repaint();
+    });
 }
 
 void CSCStepCtrl::repaint()

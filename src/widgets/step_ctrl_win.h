@@ -33,6 +33,11 @@ public:
     // A fixed check-mark colour instead of the contrast search; 0x00FFFFFF turns it off.
     void set_check_mark_colour(uint32_t colour);
     void set_minimum_contrast(double ratio);
+    // The text font instead of the parent's: face, size in points and the weight of
+    // the lines that are not current (the current line is always bold).
+    void set_font(const std::wstring& face, int points, int weight = 400);
+    // The font of lines that are not current.
+    HFONT font() const { return font_; }
 
     // The colours the control paints line `index` with, and the check mark for it.
     uint32_t marker_colour(int index) const;
@@ -51,6 +56,7 @@ private:
     void paint(HDC dc);
     void repaint();
     void make_fonts();
+    void make_fonts_from(LOGFONTW lf, int weight);
 
     CSCStepModel model_;
     int shape_ = 0;

@@ -114,16 +114,8 @@ uint32_t check_mark_colour(uint32_t m, double minimum)
     double vr = r * k + 255 * (1 - k), vg = g * k + 255 * (1 - k), vb = b * k + 255 * (1 - k);
     double brightness = 0.299 * vr + 0.587 * vg + 0.114 * vb;
     bool darker = brightness >= 96.0;
-    // Mid-bright colours such as royal blue (luma 107) cannot reach the minimum
-    // against black; turn to the direction that can rather than settle for less.
-    uint32_t opaque = 0xFF000000u | (m & 0xFFFFFF);
-    double towards_black = contrast_ratio(opaque, 0xFF000000u);
-    double towards_white = contrast_ratio(opaque, 0xFFFFFFFFu);
-    if (darker && towards_black < minimum && towards_white >= minimum)
-        darker = false;
-    else if (!darker && towards_white < minimum && towards_black >= minimum)
-        darker = true;
-
+    // The direction is never switched: a mid-bright marker such as royal blue
+    // (luma 107) that cannot reach the minimum by darkening takes the last step.
     uint32_t candidate = m;
     for (int i = 1; i <= 20; ++i) {
         double t = 0.05 * i;
@@ -136,8 +128,8 @@ uint32_t check_mark_colour(uint32_t m, double minimum)
         if (contrast_ratio(m, candidate) >= minimum)
             break;
     }
-    // The mark is drawn opaque whatever the marker's alpha.
-    return 0xFF000000u | (candidate & 0xFFFFFF);
+    // Every step keeps the marker's alpha: a translucent marker gets a translucent mark.
+    return candidate;
 }
 
 int step_marker_top(int index, int count, int client_height, int marker_size, int margin_top, int margin_bottom)

@@ -198,3 +198,47 @@ TEST(GdiButton, KeepsItsTextAndEnabledState)
     EXPECT_EQ(button.text(), L"진단 중지");
     EXPECT_FALSE(button.enabled());
 }
+
+namespace {
+
+// The themed dialog's own answers to its caption buttons; only close is recorded.
+class CaptionDialog : public CSCThemeDlg {
+public:
+    CaptionDialog() : CSCThemeDlg(500) {}
+    int cancels = 0;
+
+protected:
+    void OnCancel() override { ++cancels; }
+};
+
+} // namespace
+
+TEST(SCThemeDlg, CaptionButtonsToggleTopmostMaximiseAndRestoreAndClose)
+{
+    CaptionDialog dlg;
+    ASSERT_TRUE(dlg.create(nullptr));
+    ShowWindow(dlg.hwnd(), SW_SHOW);
+    dlg.set_system_buttons({kSystemButtonTopmost, SC_MAXIMIZE, SC_CLOSE});
+    ASSERT_EQ(dlg.system_buttons().size(), 3u);
+    auto press = [&](size_t i) { SendMessageW(dlg.system_buttons()[i]->hwnd(), BM_CLICK, 0, 0); };
+    auto topmost = [&] { return (GetWindowLongPtrW(dlg.hwnd(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+
+    ASSERT_FALSE(topmost());
+    press(0);
+    EXPECT_TRUE(topmost());
+    press(0);
+    EXPECT_FALSE(topmost());
+
+    RECT before = dlg.window_rect();
+    press(1);
+    EXPECT_TRUE(IsZoomed(dlg.hwnd()));
+    press(1);
+    EXPECT_FALSE(IsZoomed(dlg.hwnd()));
+    RECT after = dlg.window_rect();
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+
+    press(2);
+    EXPECT_EQ(dlg.cancels, 1);
+    EXPECT_TRUE(IsWindow(dlg.hwnd()));
+}

@@ -65,6 +65,8 @@ TEST(ChannelModeNames, ParseEveryModeAndNothingElse)
         {"bad-session-key", ChannelMode::bad_session_key},
         {"silent", ChannelMode::silent},
         {"plain", ChannelMode::plain},
+        {"silent-after-key", ChannelMode::silent_after_key},
+        {"close-after-exchange", ChannelMode::close_after_exchange},
     };
     for (const auto& [name, expected] : names) {
         ChannelMode mode = ChannelMode::plain == expected ? ChannelMode::ok : ChannelMode::plain;

@@ -323,14 +323,15 @@ TEST_F(HttpRequestTest, DownloadGoesToTheFileAndReplacesAnOldOne)
     EXPECT_FALSE(fs::exists(cut_target));
     EXPECT_EQ(cut.m_bytes_written, 0u);
 
-    // An empty body still gives a file.
+    // An empty body creates no file: the file is made with the first chunk.
     rule("path=empty&body=");
     fs::path empty_target = folder / L"empty.json";
     HttpRequest empty(kLoopback, http_port, L"empty", L"GET", false, {}, L"", empty_target.wstring());
     empty.perform(false);
     EXPECT_EQ(empty.m_status, 200);
-    EXPECT_TRUE(fs::exists(empty_target));
-    EXPECT_EQ(fs::file_size(empty_target), 0u);
+    EXPECT_FALSE(fs::exists(empty_target));
+    EXPECT_EQ(empty.m_bytes_written, 0u);
+    EXPECT_TRUE(empty.m_text.empty());
 }
 
 TEST_F(HttpRequestTest, DownloadFailuresNameTheFileAndTheCall)

@@ -89,6 +89,32 @@ TEST_F(ListCtrlTest, ColumnsAlignmentFontAndRowHeight)
     EXPECT_EQ(row.bottom - row.top, MulDiv(26, window_dpi(list_.hwnd()), 96));
 }
 
+TEST_F(ListCtrlTest, HeaderIsDrawnFlatInTheLibrarysColoursAndHeight)
+{
+    set_up_like_the_log_page();
+    HWND header = ListView_GetHeader(list_.hwnd());
+    ASSERT_NE(header, nullptr);
+    const int dpi = window_dpi(list_.hwnd());
+    RECT header_rect;
+    GetWindowRect(header, &header_rect);
+    EXPECT_EQ(header_rect.bottom - header_rect.top, MulDiv(28, dpi, 96));
+    // Rows start below it.
+    list_.append_row(L"first");
+    RECT row = {};
+    row.left = LVIR_BOUNDS;
+    ASSERT_TRUE(SendMessageW(list_.hwnd(), LVM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&row)));
+    EXPECT_GE(row.top, header_rect.bottom - header_rect.top);
+
+    // Flat: the padding of a title shows the header colour, the bottom edge a line.
+    ClientCapture capture(header);
+    EXPECT_EQ(capture.pixel(2, 3), 0xE4E9F0u);
+    EXPECT_EQ(capture.pixel(2, capture.height() - 1), 0xC8CFD9u);
+    list_.header().set_colours(RGB(255, 0, 0), RGB(0, 0, 0), RGB(0, 0, 255));
+    ClientCapture recoloured(header);
+    EXPECT_EQ(recoloured.pixel(2, 3), 0xFF0000u);
+    save_screenshot(list_.hwnd(), L"list_header");
+}
+
 TEST_F(ListCtrlTest, WorkerThreadWritesRowsAndCellsWhileTheListPaints)
 {
     set_up_like_the_log_page();

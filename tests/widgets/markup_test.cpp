@@ -112,6 +112,15 @@ TEST(MarkupText, TagsHaveNoNestingAndUnknownTagsShowAsText)
     ASSERT_EQ(doc[0].size(), 2u);
     EXPECT_EQ(doc[0][0].text + doc[0][1].text, L"<B>x");
 
+    // An unknown tag is shown as normalised: no "_", "-" or blanks.
+    doc = parse(L"<my_tag - x>a<fontface=Segoe UI>");
+    ASSERT_EQ(doc[0].size(), 3u);
+    EXPECT_EQ(doc[0][0].text, L"<mytagx>");
+    EXPECT_EQ(doc[0][1].text, L"a");
+    EXPECT_EQ(doc[0][2].text, L"<fontface=SegoeUI>");
+    doc = parse(L"<f=Segoe UI_x>");  // face tags keep their blanks; known anyway
+    EXPECT_TRUE(doc.empty());
+
     doc = parse(L"<font-size=20>big</fontsize><sz=abc>zero<i><u><s>all");
     ASSERT_EQ(doc[0].size(), 3u);
     EXPECT_EQ(doc[0][0].style.size, 20.0f);

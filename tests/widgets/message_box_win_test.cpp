@@ -1,5 +1,7 @@
 #include "gui_support_win.h"
 
+#include "framework/app_win.h"
+#include "framework/wnd_win.h"
 #include "widgets/message_box_win.h"
 
 #include <commctrl.h>
@@ -193,4 +195,39 @@ TEST_F(MessageBoxTest, ModelessBoxReportsToItsOwner)
     EXPECT_TRUE(wait_until([&] { return answered == IDOK; }, 5000));
     EXPECT_FALSE(box_visible());
     RemoveWindowSubclass(owner_->hwnd(), &Owner::proc, 1);
+}
+
+TEST(MessageBoxOwner, WithoutAnOwnerTheApplicationsMainWindowIsTaken)
+{
+    // The main window is not the active one: another window of the process is.
+    TestHostWindow main_window(L"main", 400, 300);
+    TestHostWindow other(L"other", 300, 200);
+    SetActiveWindow(other.hwnd());
+    CWinApp app;
+    Wnd main;
+    ASSERT_TRUE(main.attach(main_window.hwnd()));
+    app.m_pMainWnd = &main;
+
+    CSCMessageBox box;
+    ASSERT_TRUE(box.create(nullptr, L"Vantu Check Tool"));
+    EXPECT_EQ(box.owner(), main_window.hwnd());
+    bool main_disabled = false;
+    DuringShow during([&] { return IsWindowVisible(box.hwnd()) != FALSE; }, [&] {
+        main_disabled = !IsWindowEnabled(main_window.hwnd());
+        PostMessageW(box.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
+    });
+    EXPECT_EQ(box.show(L"x", MB_OKCANCEL), IDCANCEL);
+    EXPECT_TRUE(main_disabled);
+    EXPECT_EQ(GetWindow(box.hwnd(), GW_OWNER), main_window.hwnd());
+    main.detach();
+    app.m_pMainWnd = nullptr;
+
+    // Without a main window the active window of the process owns the box.
+    CSCMessageBox second;
+    ASSERT_TRUE(second.create(nullptr, L"Vantu Check Tool"));
+    SetActiveWindow(other.hwnd());
+    DuringShow during_second([&] { return IsWindowVisible(second.hwnd()) != FALSE; },
+                             [&] { PostMessageW(second.hwnd(), WM_KEYDOWN, VK_RETURN, 0); });
+    EXPECT_EQ(second.show(L"x", MB_OK), IDOK);
+    EXPECT_EQ(second.owner(), other.hwnd());
 }

@@ -15,7 +15,7 @@ struct ModeName {
     const char* name;
 };
 
-constexpr std::array<ModeName, 9> mode_names{{
+constexpr std::array<ModeName, 11> mode_names{{
     {ChannelMode::ok, "ok"},
     {ChannelMode::ok_once, "ok-once"},
     {ChannelMode::wrong_command, "wrong-command"},
@@ -25,6 +25,8 @@ constexpr std::array<ModeName, 9> mode_names{{
     {ChannelMode::plain, "plain"},
     {ChannelMode::reset, "reset"},
     {ChannelMode::drop, "drop"},
+    {ChannelMode::silent_after_key, "silent-after-key"},
+    {ChannelMode::close_after_exchange, "close-after-exchange"},
 }};
 
 // How often the threads look at the stop flag while they wait.
@@ -188,6 +190,15 @@ void ChannelServer::serve(Connection& c)
     if (!channel.SetTimeouts(peer_timeout_ms, peer_timeout_ms))
         return;
 
+    if (m_mode == ChannelMode::silent_after_key) {
+        serve_silent_after_key(c);
+        return;
+    }
+    if (m_mode == ChannelMode::close_after_exchange) {
+        serve_close_after_exchange(c);
+        return;
+    }
+
     if (m_mode == ChannelMode::silent) {
         // Read and drop whatever comes until the peer leaves or the server stops.
         std::vector<unsigned char> sink(1024);
@@ -250,4 +261,27 @@ void ChannelServer::serve(Connection& c)
             return;
         }
     }
+}
+
+void ChannelServer::serve_silent_after_key(Connection& c)
+{
+    // The client's NMS_C_START is read and dropped: it waits for an answer until
+    // its receive time-out.
+    if (!await_data(c) || !c.channel.CryptAccept())
+        return;
+    std::vector<unsigned char> sink(1024);
+    while (await_data(c)) {
+        if (socket_api::recv_some(c.channel.handle(), sink.data(), sink.size()) <= 0)
+            return;
+    }
+}
+
+void ChannelServer::serve_close_after_exchange(Connection& c)
+{
+    // A reset right after the session key: the client's first send after the
+    // key exchange fails.
+    if (!await_data(c) || !c.channel.CryptAccept())
+        return;
+    socket_api::set_linger_zero(c.channel.handle());
+    c.channel.Close();
 }

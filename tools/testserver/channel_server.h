@@ -19,12 +19,15 @@ enum class ChannelMode {
     bad_session_key, // sends a session-key message that does not decrypt
     silent,          // accepts and never answers
     plain,           // accepts and closes at once (plain connect test)
-    reset,           // reads the public key, then resets the connection (RST)
-    drop,            // never accepts: the listen queue is full, new connections get no answer
+    reset,                 // reads the public key, then resets the connection (RST)
+    drop,                  // never accepts: the listen queue is full, new connections get no answer
+    silent_after_key,      // completes the key exchange, then never answers
+    close_after_exchange,  // completes the key exchange, then resets the connection
 };
 
-// "ok", "ok-once", "wrong-command", "close-after-key", "bad-session-key", "silent", "reset", "drop",
-// "plain". Returns false and leaves `mode` alone for anything else.
+// "ok", "ok-once", "wrong-command", "close-after-key", "bad-session-key", "silent",
+// "plain", "reset", "drop", "silent-after-key", "close-after-exchange". Returns false
+// and leaves `mode` alone for anything else.
 bool parse_channel_mode(const std::string& text, ChannelMode& mode);
 
 // The command-line spelling of `mode` (the inverse of parse_channel_mode).
@@ -58,6 +61,8 @@ private:
     struct Connection;
     void accept_loop();
     void serve(Connection& connection);
+    void serve_silent_after_key(Connection& connection);
+    void serve_close_after_exchange(Connection& connection);
     // True when data (or the peer's close) is waiting; false on stop or time-out.
     bool await_data(Connection& connection);
     void close_listener();

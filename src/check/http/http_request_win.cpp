@@ -256,14 +256,6 @@ void HttpRequest::perform(bool pre_check)
         // Only a hint: a hostile value must not allocate.
         size_t expected = has_length ? std::min<std::uint64_t>(announced, kHttpMaxBodyInMemory) : 16384;
         received.reserve(expected + 1);
-    } else {
-        // The file is made before the first read, so an empty body gives an empty file.
-        if (const wchar_t* failed = file->create()) {
-            m_text = http_file_error_text(m_download_path, failed);
-            m_status = -1;
-            close_all();
-            return;
-        }
     }
 
     char chunk[kReadChunk];
@@ -288,6 +280,15 @@ void HttpRequest::perform(bool pre_check)
             break;
         total_read += read;
         if (file) {
+            // The file is made with the first chunk: an empty body creates no file.
+            if (!file->is_open()) {
+                if (const wchar_t* failed = file->create()) {
+                    m_text = http_file_error_text(m_download_path, failed);
+                    m_status = -1;
+                    close_all();
+                    return;
+                }
+            }
             if (!file->write(chunk, read)) {
                 file->discard();
                 m_bytes_written -= written_now;

@@ -37,8 +37,11 @@ bool token_in_administrators(HANDLE token)
 
 bool is_administrator_account()
 {
+    // The token the calling thread acts with: its impersonation token when it has
+    // one, else the process's.
     HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token))
+    if (!OpenThreadToken(GetCurrentThread(), TOKEN_QUERY | TOKEN_DUPLICATE, TRUE, &token) &&
+        !OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY | TOKEN_DUPLICATE, &token))
         return false;
     const bool admin = token_is_elevated(token) || token_in_administrators(token);
     CloseHandle(token);

@@ -77,6 +77,16 @@ DWORD remaining(ULONGLONG deadline, bool bounded)
     return left >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(left);
 }
 
+// Lets the processes of a job live on when its handle is closed: a command that
+// finished in time may leave processes of its own behind, and they are not ours
+// to end. Only the time bound ends a command's process tree.
+void release_job(HANDLE job)
+{
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+    if (!SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits)))
+        SCLOG(3, L"job of a finished command could not be released (%d)", static_cast<int>(GetLastError()));
+}
+
 // A job that ends every process in it when it is closed or terminated; children
 // of the command join it by default, so the whole tree can be ended at once.
 HANDLE create_kill_on_close_job()
@@ -245,6 +255,8 @@ CommandResult run_command(const std::wstring& command, std::uint32_t timeout_ms)
         }
         WaitForSingleObject(process_handle.get(), kDrainAfterKillMs);
         SCLOG(3, L"command ran over %u ms and was ended with its child processes: %s", timeout_ms, command.c_str());
+    } else if (job) {
+        release_job(job.get());
     }
 
     DWORD exit_code = 0;

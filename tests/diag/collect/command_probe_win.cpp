@@ -4,6 +4,8 @@
 //   flood <count>      write <count> bytes of 'x' lines in large blocks
 //   hang-with-child    start a child that holds the output open, print both ids, wait forever
 //   exit-leaving-child start such a child, print its id and exit at once
+//   exit-leaving-detached-child  start a sleeping child that holds none of our handles,
+//                      print its id and exit at once
 //   sleep              wait forever
 //   run-command <line> run <line> through the command runner, as the program does, without a bound
 #include "diag/collect/command_runner.h"
@@ -34,6 +36,25 @@ DWORD start_sleeping_child()
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION process = {};
     if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
+                        &startup, &process))
+        return 0;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return process.dwProcessId;
+}
+
+// A sleeping child without standard handles or inherited handles: the pipe ends
+// when this process exits, and the child lives on.
+DWORD start_detached_sleeping_child()
+{
+    wchar_t self[MAX_PATH];
+    GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring line = L"\"" + std::wstring(self) + L"\" sleep";
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
                         &startup, &process))
         return 0;
     CloseHandle(process.hThread);
@@ -90,6 +111,13 @@ int wmain(int argc, wchar_t** argv)
         if (mode == L"exit-leaving-child")
             return 0;
         Sleep(INFINITE);
+    }
+    if (mode == L"exit-leaving-detached-child") {
+        char text[64];
+        std::snprintf(text, sizeof(text), "parent %lu child %lu\r\n", GetCurrentProcessId(),
+                      start_detached_sleeping_child());
+        write_out(out, text);
+        return 0;
     }
     if (mode == L"sleep")
         Sleep(INFINITE);

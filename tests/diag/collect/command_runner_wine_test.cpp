@@ -160,6 +160,26 @@ TEST(RunConsoleCommand, AChildLeftHoldingTheOutputIsEndedToo)
     EXPECT_TRUE(process_ended(child, 10000));
 }
 
+TEST(RunConsoleCommand, ACommandThatFinishedInTimeKeepsItsLeftoverProcesses)
+{
+    // The probe exits at once; its child holds none of the output and lives on.
+    // The bound was not reached, so nothing may be ended, with or without a bound.
+    for (std::uint32_t bound : {30000u, kNoCommandTimeout}) {
+        CommandResult result = run_command(probe() + L" exit-leaving-detached-child", bound);
+        EXPECT_FALSE(result.timed_out);
+        unsigned long parent = 0, child = 0;
+        ASSERT_EQ(std::swscanf(result.output.c_str(), L"parent %lu child %lu", &parent, &child), 2) << result.output;
+        ASSERT_NE(child, 0u);
+        HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, child);
+        ASSERT_NE(process, nullptr) << "the child was ended with the command";
+        EXPECT_EQ(WaitForSingleObject(process, 2000), static_cast<DWORD>(WAIT_TIMEOUT))
+            << "the child was ended after the command had finished";
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 10000);
+        CloseHandle(process);
+    }
+}
+
 TEST(RunConsoleCommand, ACallerThatIsEndedTakesItsCommandsWithIt)
 {
     // The probe runs "probe hang-with-child" through the runner without a bound,

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -259,4 +260,40 @@ TEST(ServiceFailureConfig, NamesThatCouldChangeTheCommandLineAreNotRun)
     service_failure_config_section(L"Vantu Host & Svc", commands.runner());
     EXPECT_EQ(commands.asked, (std::vector<std::wstring>{L"sc qfailure \"Vantu Host & Svc\"",
                                                          L"sc qfailureflag \"Vantu Host & Svc\""}));
+}
+
+TEST(DiagCommands, CommandLinesAreExactlyTheDocumentedOnes)
+{
+    EXPECT_EQ(std::wstring(diag_commands::systeminfo),
+              L"systeminfo");
+    EXPECT_EQ(std::wstring(diag_commands::tasklist),
+              L"tasklist /v");
+    EXPECT_EQ(std::wstring(diag_commands::ipconfig),
+              L"ipconfig /all");
+    EXPECT_EQ(std::wstring(diag_commands::winhttp_proxy),
+              L"netsh winhttp show proxy");
+    EXPECT_EQ(std::wstring(diag_commands::route_print),
+              L"route print -4");
+    EXPECT_EQ(std::wstring(diag_commands::netstat),
+              L"netstat -ano");
+    EXPECT_EQ(std::wstring(diag_commands::firewall_state),
+              L"netsh advfirewall show allprofiles state");
+    EXPECT_EQ(std::wstring(diag_commands::defender_preferences),
+              L"powershell -NoProfile -Command \"Get-MpPreference | Select-Object EnableControlledFolderAccess, DisableRealtimeMonitoring, ControlledFolderAccessAllowedApplications | Format-List\"");
+    EXPECT_EQ(std::wstring(diag_commands::scm_events),
+              L"wevtutil qe System /q:\"*[System[Provider[@Name='Service Control Manager'] and (Level=1 or Level=2 or Level=3) and TimeCreated[timediff(@SystemTime) <= 7776000000]]]\" /c:200 /rd:true /f:text");
+    EXPECT_EQ(std::wstring(diag_commands::system_events),
+              L"wevtutil qe System /q:\"*[System[(Level=1 or Level=2) and TimeCreated[timediff(@SystemTime) <= 7776000000]]]\" /c:500 /rd:true /f:text");
+    EXPECT_EQ(std::wstring(diag_commands::application_events),
+              L"wevtutil qe Application /q:\"*[System[(Provider[@Name='Application Error'] or Provider[@Name='Application Hang'] or Provider[@Name='.NET Runtime'] or Provider[@Name='Windows Error Reporting']) and TimeCreated[timediff(@SystemTime) <= 7776000000]]]\" /c:500 /rd:true /f:text");
+    EXPECT_EQ(std::wstring(diag_commands::security_center_products),
+              L"powershell -NoProfile -Command \"foreach($c in 'AntiVirusProduct','AntiSpywareProduct','FirewallProduct'){ Get-CimInstance -Namespace root/SecurityCenter2 -ClassName $c -EA SilentlyContinue | ForEach-Object { $s=[uint32]$_.productState; '{0,-14} {1,-36} 0x{2:X6}  {3}  {4}' -f $c.Replace('Product',''), $_.displayName, $s, $(if($s -band 0x1000){'사용중'}else{'꺼짐'}), $(if($s -band 0x10){'정의 오래됨'}else{'정의 최신'}) } }\"");
+    EXPECT_EQ(std::wstring(diag_commands::third_party_drivers),
+              L"powershell -NoProfile -Command \"Get-CimInstance Win32_SystemDriver | Where-Object { $_.State -eq 'Running' } | ForEach-Object { $p=$_.PathName; if($p.StartsWith('\\??\\')){$p=$p.Substring(4)} elseif($p.StartsWith('\\SystemRoot\\')){$p=Join-Path $env:SystemRoot $p.Substring(12)} elseif(-not $p.Contains(':')){$p=Join-Path $env:SystemRoot $p}; $c=''; if(Test-Path $p){ $c=(Get-Item $p).VersionInfo.CompanyName }; if($c -notlike '*Microsoft*'){ '{0,-24} {1,-38} {2}' -f $_.Name,$c,$p } } | Sort-Object\"");
+    EXPECT_EQ(std::wstring(diag_commands::minifilters),
+              L"fltmc filters");
+    EXPECT_EQ(std::wstring(diag_commands::third_party_services),
+              L"powershell -NoProfile -Command \"$q=[char]34; Get-CimInstance Win32_Service | Where-Object { $_.State -eq 'Running' } | ForEach-Object { $p=$_.PathName; if($p.StartsWith($q)){ $p=$p.Substring(1); $p=$p.Substring(0,$p.IndexOf($q)) } else { $i=$p.ToLower().IndexOf('.exe'); if($i -gt 0){ $p=$p.Substring(0,$i+4) } }; $c=''; if(Test-Path $p){ $c=(Get-Item $p).VersionInfo.CompanyName }; if($c -notlike '*Microsoft*'){ '{0,-28} {1,-36} {2}' -f $_.Name,$c,$_.DisplayName } } | Sort-Object\"");
+    EXPECT_EQ(std::wstring(diag_commands::third_party_processes),
+              L"powershell -NoProfile -Command \"Get-Process | Where-Object { $_.Company -and $_.Company -notlike '*Microsoft*' } | Select-Object -Property ProcessName,Company -Unique | Sort-Object Company,ProcessName | ForEach-Object { '{0,-30} {1}' -f $_.ProcessName,$_.Company }\"");
 }

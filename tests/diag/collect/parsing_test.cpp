@@ -9,6 +9,9 @@
 
 #include <map>
 #include <set>
+#include <string>
+#include <utility>
+#include <vector>
 
 TEST(FormatSection, TitleNoteBodyAndOneEmptyLine)
 {
@@ -69,29 +72,6 @@ TEST(SortTasklist, WithoutSeparatorTheTextIsKeptAsItIs)
 TEST(SortTasklist, SeparatorAsLastLine)
 {
     EXPECT_EQ(sort_tasklist(L"Name\r\n====="), L"Name\n=====");
-}
-
-TEST(InterferencePatterns, TableHasAllRowsInCategoryOrder)
-{
-    ASSERT_EQ(interference_pattern_count, 111u);
-    std::map<std::wstring, int> per_category;
-    std::vector<std::wstring> order;
-    for (size_t i = 0; i < interference_pattern_count; ++i) {
-        std::wstring category = interference_patterns[i].category;
-        if (order.empty() || order.back() != category)
-            order.push_back(category);
-        ++per_category[category];
-    }
-    EXPECT_EQ(order, (std::vector<std::wstring>{L"원격제어", L"화면캡처", L"키보드보안", L"공인인증", L"백신",
-                                                L"문서보안", L"가상화", L"자산관리"}));
-    EXPECT_EQ(per_category[L"원격제어"], 20);
-    EXPECT_EQ(per_category[L"화면캡처"], 4);
-    EXPECT_EQ(per_category[L"키보드보안"], 12);
-    EXPECT_EQ(per_category[L"공인인증"], 12);
-    EXPECT_EQ(per_category[L"백신"], 39);
-    EXPECT_EQ(per_category[L"문서보안"], 14);
-    EXPECT_EQ(per_category[L"가상화"], 6);
-    EXPECT_EQ(per_category[L"자산관리"], 4);
 }
 
 TEST(MatchInterference, AnyDeskServiceLineGivesOneSummaryLine)
@@ -205,4 +185,126 @@ TEST(BuildEventlogText, NoProductEventsSaysSo)
     std::wstring text = build_eventlog_text(L"Vantu", {L"VantuViewer.exe"}, texts);
     EXPECT_EQ(text.find(L"[Vantu 관련 이벤트]\n  대상 : VantuViewer.exe\n관련 이벤트가 없습니다.\n\n"), 0u);
     EXPECT_NE(text.find(L"[System - Service Control Manager]\n  최근 90일, 경고 포함\n\n\n"), std::wstring::npos);
+}
+
+TEST(InterferencePatterns, RowsAreTheDocumentedOnesInOrder)
+{
+    const std::vector<std::pair<std::wstring, std::wstring>> expected = {
+        {L"원격제어", L"TeamViewer"},
+        {L"원격제어", L"AnyDesk"},
+        {L"원격제어", L"RustDesk"},
+        {L"원격제어", L"VNC"},
+        {L"원격제어", L"Splashtop"},
+        {L"원격제어", L"LogMeIn"},
+        {L"원격제어", L"Radmin"},
+        {L"원격제어", L"DameWare"},
+        {L"원격제어", L"ScreenConnect"},
+        {L"원격제어", L"ConnectWise"},
+        {L"원격제어", L"BeyondTrust"},
+        {L"원격제어", L"NetSupport"},
+        {L"원격제어", L"Zoho Assist"},
+        {L"원격제어", L"Parsec"},
+        {L"원격제어", L"ToDesk"},
+        {L"원격제어", L"Sunlogin"},
+        {L"원격제어", L"RSUPPORT"},
+        {L"원격제어", L"알서포트"},
+        {L"원격제어", L"Ammyy"},
+        {L"원격제어", L"Supremo"},
+        {L"화면캡처", L"dfmirage"},
+        {L"화면캡처", L"DemoForge"},
+        {L"화면캡처", L"mirror"},
+        {L"화면캡처", L"Duplicate"},
+        {L"키보드보안", L"TouchEn"},
+        {L"키보드보안", L"RaonSecure"},
+        {L"키보드보안", L"nProtect"},
+        {L"키보드보안", L"INCA Internet"},
+        {L"키보드보안", L"AhnLab Safe"},
+        {L"키보드보안", L"ASTx"},
+        {L"키보드보안", L"Delfino"},
+        {L"키보드보안", L"XecureWeb"},
+        {L"키보드보안", L"nxKey"},
+        {L"키보드보안", L"KeyCrypt"},
+        {L"키보드보안", L"IPinside"},
+        {L"키보드보안", L"Interezen"},
+        {L"공인인증", L"MagicLine"},
+        {L"공인인증", L"Dreamsecurity"},
+        {L"공인인증", L"AnySign"},
+        {L"공인인증", L"HANCOM WITH"},
+        {L"공인인증", L"INISAFE"},
+        {L"공인인증", L"Initech"},
+        {L"공인인증", L"Veraport"},
+        {L"공인인증", L"WIZVERA"},
+        {L"공인인증", L"CrossEX"},
+        {L"공인인증", L"iniLINE"},
+        {L"공인인증", L"Softforum"},
+        {L"공인인증", L"XecureSSL"},
+        {L"백신", L"AhnLab"},
+        {L"백신", L"V3 "},
+        {L"백신", L"ESTsoft"},
+        {L"백신", L"ALYac"},
+        {L"백신", L"알약"},
+        {L"백신", L"Hauri"},
+        {L"백신", L"ViRobot"},
+        {L"백신", L"Symantec"},
+        {L"백신", L"Norton"},
+        {L"백신", L"McAfee"},
+        {L"백신", L"Trellix"},
+        {L"백신", L"ESET"},
+        {L"백신", L"Kaspersky"},
+        {L"백신", L"Avast"},
+        {L"백신", L"AVG "},
+        {L"백신", L"Avira"},
+        {L"백신", L"Bitdefender"},
+        {L"백신", L"Sophos"},
+        {L"백신", L"Trend Micro"},
+        {L"백신", L"Malwarebytes"},
+        {L"백신", L"CrowdStrike"},
+        {L"백신", L"SentinelOne"},
+        {L"백신", L"Carbon Black"},
+        {L"백신", L"Cylance"},
+        {L"백신", L"Cybereason"},
+        {L"백신", L"Palo Alto"},
+        {L"백신", L"Cortex"},
+        {L"백신", L"Qihoo"},
+        {L"백신", L"Dr.Web"},
+        {L"백신", L"F-Secure"},
+        {L"백신", L"WithSecure"},
+        {L"백신", L"Panda Security"},
+        {L"백신", L"Comodo"},
+        {L"백신", L"G DATA"},
+        {L"백신", L"Emsisoft"},
+        {L"백신", L"Webroot"},
+        {L"백신", L"Seqrite"},
+        {L"백신", L"Quick Heal"},
+        {L"백신", L"Defender"},
+        {L"문서보안", L"Fasoo"},
+        {L"문서보안", L"MarkAny"},
+        {L"문서보안", L"SoftCamp"},
+        {L"문서보안", L"Somansa"},
+        {L"문서보안", L"소만사"},
+        {L"문서보안", L"지란지교"},
+        {L"문서보안", L"Jiran"},
+        {L"문서보안", L"Digital Guardian"},
+        {L"문서보안", L"Forcepoint"},
+        {L"문서보안", L"Netskope"},
+        {L"문서보안", L"Zscaler"},
+        {L"문서보안", L"Seclore"},
+        {L"문서보안", L"Waterwall"},
+        {L"문서보안", L"DRM"},
+        {L"가상화", L"VMware"},
+        {L"가상화", L"VirtualBox"},
+        {L"가상화", L"Parallels"},
+        {L"가상화", L"Sandboxie"},
+        {L"가상화", L"Citrix"},
+        {L"가상화", L"QEMU"},
+        {L"자산관리", L"Ivanti"},
+        {L"자산관리", L"ManageEngine"},
+        {L"자산관리", L"Tanium"},
+        {L"자산관리", L"BigFix"},
+    };
+    ASSERT_EQ(interference_pattern_count, expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(interference_patterns[i].category, expected[i].first) << "row " << i;
+        EXPECT_EQ(interference_patterns[i].pattern, expected[i].second) << "row " << i;
+    }
 }

@@ -1,0 +1,102 @@
+#include "widgets/header_ctrl_win.h"
+
+#include "common/own_paint_win.h"
+
+#include <commctrl.h>
+
+#include <vector>
+
+void CSCHeaderCtrl::set_colours(COLORREF back, COLORREF text, COLORREF line)
+{
+    run_on_window_thread([&] {
+        back_ = back;
+        text_ = text;
+        line_ = line;
+        InvalidateRect(hwnd(), nullptr, TRUE);
+    });
+}
+
+void CSCHeaderCtrl::set_height(int pixels)
+{
+    run_on_window_thread([&] {
+        height_ = pixels;
+        relayout();
+    });
+}
+
+void CSCHeaderCtrl::relayout()
+{
+    // The list view asks its header for its place (HDM_LAYOUT) when it is sized:
+    // nudge it so the new height takes effect at once.
+    HWND list = GetParent(hwnd());
+    RECT rc;
+    if (!list || !GetWindowRect(list, &rc))
+        return;
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    SetWindowPos(list, nullptr, 0, 0, w, h + 1, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(list, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd(), nullptr, TRUE);
+}
+
+void CSCHeaderCtrl::paint(HDC dc)
+{
+    RECT client;
+    GetClientRect(hwnd(), &client);
+    HBRUSH back = CreateSolidBrush(back_);
+    FillRect(dc, &client, back);
+    DeleteObject(back);
+
+    HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
+    HGDIOBJ old_font = font ? SelectObject(dc, font) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, text_);
+    HBRUSH line = CreateSolidBrush(line_);
+    const int count = static_cast<int>(SendMessageW(hwnd(), HDM_GETITEMCOUNT, 0, 0));
+    const int pad = scale(6);
+    for (int i = 0; i < count; ++i) {
+        RECT item{};
+        if (!SendMessageW(hwnd(), HDM_GETITEMRECT, i, reinterpret_cast<LPARAM>(&item)))
+            continue;
+        std::vector<wchar_t> title(256, L'\0');
+        HDITEMW hdi{};
+        hdi.mask = HDI_TEXT | HDI_FORMAT;
+        hdi.pszText = title.data();
+        hdi.cchTextMax = static_cast<int>(title.size());
+        SendMessageW(hwnd(), HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&hdi));
+        UINT align = DT_LEFT;
+        if ((hdi.fmt & HDF_JUSTIFYMASK) == HDF_CENTER)
+            align = DT_CENTER;
+        else if ((hdi.fmt & HDF_JUSTIFYMASK) == HDF_RIGHT)
+            align = DT_RIGHT;
+        RECT text_rc{item.left + pad, item.top, item.right - pad, item.bottom};
+        DrawTextW(dc, title.data(), -1, &text_rc,
+                  align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+        // A short divider at the right edge of each title.
+        RECT divider{item.right - 1, item.top + scale(6), item.right, item.bottom - scale(6)};
+        FillRect(dc, &divider, line);
+    }
+    RECT bottom{client.left, client.bottom - 1, client.right, client.bottom};
+    FillRect(dc, &bottom, line);
+    DeleteObject(line);
+    if (old_font)
+        SelectObject(dc, old_font);
+}
+
+LRESULT CSCHeaderCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
+{
+    LRESULT painted = 0;
+    if (handle_own_paint(hwnd(), msg, wparam, [this](HDC dc) { paint(dc); }, painted))
+        return painted;
+    if (msg == HDM_LAYOUT && lparam) {
+        // The system's height follows the font; ours is fixed.
+        LRESULT result = default_proc(msg, wparam, lparam);
+        auto* layout = reinterpret_cast<HDLAYOUT*>(lparam);
+        if (layout->prc && layout->pwpos) {
+            const int h = scale(height_);
+            layout->pwpos->cy = h;
+            layout->prc->top = layout->pwpos->y + h;
+        }
+        return result;
+    }
+    return default_proc(msg, wparam, lparam);
+}
