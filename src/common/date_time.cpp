@@ -71,3 +71,8 @@ std::wstring now_text(int mode, bool separators, const std::wstring& middle, boo
 {
     return format_date_time(current_local_time(), mode, separators, middle, hour24, with_seconds);
 }
+
+std::wstring sortable_date_time(const local_time& t)
+{
+    return format_text(L"%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+}

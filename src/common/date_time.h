@@ -47,6 +47,10 @@ std::wstring format_date_time(const local_time& t, int mode, bool separators, co
 std::wstring format_date_time(const local_time& t, int mode = date_time_mode_both, bool separators = true,
                               const std::wstring& middle = L" ", bool hour24 = true, bool with_seconds = true);
 
+// "2026-12-09 10:05:03" whatever the user interface's language: for texts that
+// are read across machines (the archive's front page and manifest).
+std::wstring sortable_date_time(const local_time& t);
+
 // format_date_time of the current local time.
 std::wstring now_text(int mode = date_time_mode_both, bool separators = true, const std::wstring& middle = L" ",
                       bool hour24 = true, bool with_seconds = true);

@@ -86,7 +86,7 @@ inline std::wstring run_time_text(const local_time& t)
 {
     if (t.year <= 1970) // never set: the run has not reached that point
         return std::wstring();
-    return format_text(L"%04d-%02d-%02d %02d:%02d:%02d", t.year, t.month, t.day, t.hour, t.minute, t.second);
+    return sortable_date_time(t);
 }
 
 // What the save needs of the run besides the rows: the report's diagnosis

@@ -228,9 +228,7 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
 
     // The front page is written before the archive, from what is about to be
     // packed, so that it can be the archive's first entry.
-    const local_time now = current_local_time();
-    const std::wstring save_time = format_text(L"%04d-%02d-%02d %02d:%02d:%02d", now.year, now.month, now.day,
-                                               now.hour, now.minute, now.second);
+    const std::wstring save_time = sortable_date_time(current_local_time());
     std::vector<PlannedEntry> planned{{kFrontPageName, L""}, {L"check_result.txt", report}};
     for (const std::wstring& path : paths)
         if (file_exists(path))

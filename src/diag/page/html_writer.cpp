@@ -2,56 +2,35 @@
 
 #include <cstring>
 
-namespace {
-
-void append_utf8(std::string& out, char32_t c)
-{
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-} // namespace
+#include "common/text_convert.h"
 
 std::string html_escape(std::wstring_view text)
 {
-    std::string out;
+    std::wstring out;
     out.reserve(text.size() + text.size() / 8);
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t c = static_cast<char32_t>(text[i]);
-        if constexpr (sizeof(wchar_t) == 2) {
-            if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-                c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<char32_t>(text[i + 1]) - 0xDC00);
-                ++i;
-            }
+        const char32_t c = static_cast<char32_t>(text[i]);
+        // A surrogate pair stays as it is; a half of one does not.
+        if (sizeof(wchar_t) == 2 && c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            out += text[i];
+            out += text[++i];
+            continue;
         }
         switch (c) {
-        case '&': out += "&amp;"; continue;
-        case '<': out += "&lt;"; continue;
-        case '>': out += "&gt;"; continue;
-        case '"': out += "&quot;"; continue;
-        case '\'': out += "&#39;"; continue;
+        case '&': out += L"&amp;"; continue;
+        case '<': out += L"&lt;"; continue;
+        case '>': out += L"&gt;"; continue;
+        case '"': out += L"&quot;"; continue;
+        case '\'': out += L"&#39;"; continue;
+        case '\r': continue; // CR LF and LF read the same in a page
         default: break;
         }
         const bool control = (c < 0x20 && c != '\t' && c != '\n') || c == 0x7F || (c >= 0x80 && c < 0xA0);
         const bool broken = (c >= 0xD800 && c <= 0xDFFF) || c > 0x10FFFF;
-        if (control && c == '\r')
-            continue; // CR LF and LF read the same in a page
-        append_utf8(out, control || broken ? char32_t(0xFFFD) : c);
+        out += control || broken ? L'\uFFFD' : text[i];
     }
-    return out;
+    return to_utf8(out);
 }
 
 void HtmlWriter::start_tag(const char* tag, Attributes attributes)
