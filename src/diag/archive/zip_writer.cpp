@@ -234,7 +234,7 @@ struct ReadOutcome
 };
 
 // Reads sources on the calling thread, hands blocks to the pool and writes what
-// is finished in order, keeping at most `m_limit` steps ahead of the file.
+// is finished in order, keeping at most `m_limit` blocks ahead of the file.
 class Packer
 {
 public:
@@ -335,10 +335,14 @@ private:
         m_a->skipped.push_back(SkippedFile{item.source, item.name, reason, bytes});
     }
 
+    // Only blocks count towards the limit: headers and ends are small, and with
+    // many small files they would otherwise keep the workers idle.
     void push(Step step)
     {
+        if (step.kind == Step::block)
+            ++m_blocks;
         m_steps.push_back(std::move(step));
-        while (m_steps.size() > m_limit && !m_error)
+        while ((m_blocks > m_limit || m_steps.size() > 16 * m_limit) && !m_error)
             write_front();
     }
 
@@ -447,6 +451,8 @@ private:
     {
         Step step = std::move(m_steps.front());
         m_steps.pop_front();
+        if (step.kind == Step::block)
+            --m_blocks;
         EntryState& e = *step.entry;
         switch (step.kind) {
         case Step::begin:
@@ -502,7 +508,8 @@ private:
 
     ZipArchive* m_a;
     unsigned m_threads = 1;
-    std::size_t m_limit = 4;
+    std::size_t m_limit = 4; // blocks in flight
+    std::size_t m_blocks = 0;
     std::size_t m_block = kZipBlockBytes;
     std::deque<Step> m_steps;
     std::uint32_t m_error = kZipOk;
