@@ -66,8 +66,8 @@ void CMarloCheckToolDlg::track_result_tip(const MSG* msg)
     HWND list = m_result_page.m_list.hwnd();
     if (!m_tooltip || !list || msg->message != WM_MOUSEMOVE || msg->hwnd != list)
         return;
-    // Another row: hide the tip so that it asks for the new row's text when it
-    // shows again.
-    if (result_row_at(msg->pt) != m_result_tip_row)
+    // The tip shows another row's cause: hide it, so that it asks for the new
+    // row's text when it shows again. (A tip not shown yet asks when it shows.)
+    if (IsWindowVisible(m_tooltip) && result_row_at(msg->pt) != m_result_tip_row)
         SendMessageW(m_tooltip, TTM_POP, 0, 0);
 }

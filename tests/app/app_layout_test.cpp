@@ -120,50 +120,6 @@ TEST_F(AppWindow, MaximiseMinimiseAndRestoreKeepThePagesFillingTheTabArea)
     EXPECT_EQ(visible_pages(dlg), (std::vector<bool>{true, false, false}));
 }
 
-namespace {
-
-// The tool tip window of the program that shows now, if any.
-HWND shown_tooltip(DWORD pid)
-{
-    for (HWND w : visible_top_windows(pid)) {
-        wchar_t cls[64] = {};
-        GetClassNameW(w, cls, 63);
-        if (std::wstring(cls) == TOOLTIPS_CLASSW)
-            return w;
-    }
-    return nullptr;
-}
-
-// The text a tool tip shows, asked across processes.
-std::wstring tooltip_text(HANDLE process, HWND tip)
-{
-    const size_t chars = 512;
-    RemoteBuffer remote(process, sizeof(TTTOOLINFOW) + chars * sizeof(wchar_t));
-    TTTOOLINFOW info{};
-    info.cbSize = sizeof(info);
-    info.lpszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.at()) + sizeof(TTTOOLINFOW));
-    std::vector<wchar_t> text(chars, L'\0');
-    if (!remote.write(&info, sizeof(info)) || !remote.write(text.data(), chars * sizeof(wchar_t), sizeof(TTTOOLINFOW)))
-        return L"<unreadable>";
-    if (!SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote.at())))
-        return L"<no current tool>";
-    SendMessageW(tip, TTM_GETTEXTW, chars, reinterpret_cast<LPARAM>(remote.at()));
-    if (!remote.read(text.data(), chars * sizeof(wchar_t), sizeof(TTTOOLINFOW)))
-        return L"<unreadable>";
-    text.back() = L'\0';
-    return text.data();
-}
-
-// Puts the mouse on the middle of a control, as a user's hand would.
-void hover(HWND control)
-{
-    RECT rc{};
-    GetWindowRect(control, &rc);
-    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-}
-
-} // namespace
-
 TEST_F(AppWindow, HoveringTheButtonsShowsTheirTooltipsAlsoWhileTheSaveButtonIsDisabled)
 {
     serve_small_checklist();

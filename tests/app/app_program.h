@@ -311,4 +311,49 @@ inline HWND completed_run(Program& program, HWND dlg)
 }
 
 
+// The tool tip window of the program that shows now, if any.
+inline HWND shown_tooltip(DWORD pid)
+{
+    for (HWND w : visible_top_windows(pid)) {
+        wchar_t cls[64] = {};
+        GetClassNameW(w, cls, 63);
+        if (std::wstring(cls) == TOOLTIPS_CLASSW)
+            return w;
+    }
+    return nullptr;
+}
+
+// The text a tool tip shows now. Its window text is the text on screen, also
+// for tools whose text the program hands over only when asked (a callback);
+// the tool's stored text is the fallback.
+inline std::wstring tooltip_text(HANDLE process, HWND tip)
+{
+    wchar_t shown[512] = {};
+    if (SendMessageW(tip, WM_GETTEXT, 511, reinterpret_cast<LPARAM>(shown)) > 0)
+        return shown;
+    const size_t chars = 512;
+    RemoteBuffer remote(process, sizeof(TTTOOLINFOW) + chars * sizeof(wchar_t));
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.lpszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote.at()) + sizeof(TTTOOLINFOW));
+    std::vector<wchar_t> text(chars, L'\0');
+    if (!remote.write(&info, sizeof(info)) || !remote.write(text.data(), chars * sizeof(wchar_t), sizeof(TTTOOLINFOW)))
+        return L"<unreadable>";
+    if (!SendMessageW(tip, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(remote.at())))
+        return L"<no current tool>";
+    SendMessageW(tip, TTM_GETTEXTW, chars, reinterpret_cast<LPARAM>(remote.at()));
+    if (!remote.read(text.data(), chars * sizeof(wchar_t), sizeof(TTTOOLINFOW)))
+        return L"<unreadable>";
+    text.back() = L'\0';
+    return text.data();
+}
+
+// Puts the mouse on the middle of a control, as a user's hand would.
+inline void hover(HWND control)
+{
+    RECT rc{};
+    GetWindowRect(control, &rc);
+    SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
+}
+
 } // namespace app_test

@@ -121,6 +121,23 @@ TEST_F(AppWindow, FailedRowsAreColouredAcrossTheRowAndNameTheirFailure)
         left += width;
     }
     save_screen(L"app-result-page");
+
+    // Over the row, a tool tip tells why it failed; the row keeps its own texts.
+    SetCursorPos(rows.left + 40, rows.top + row_height / 2);
+    const std::wstring cause = closed + L"번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 있습니다.";
+    HWND tip = nullptr;
+    EXPECT_TRUE(wait_until(
+        [&] {
+            tip = shown_tooltip(program.pid());
+            return tip && tooltip_text(program.process(), tip) == cause;
+        },
+        kStepLimitMs))
+        << "over the failed row: " << (tip ? to_utf8(tooltip_text(program.process(), tip)) : "no tool tip");
+    save_screen(L"app-result-row-tooltip");
+    // Below the rows there is nothing to explain.
+    SetCursorPos(rows.left + 40, rows.bottom - 4);
+    EXPECT_TRUE(wait_until([&] { return shown_tooltip(program.pid()) == nullptr; }, kStepLimitMs));
+    SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
 
 TEST_F(AppWindow, ARunWithoutFailuresSaysSoOnTheEmptyResultPage)
@@ -160,7 +177,11 @@ TEST_F(AppWindow, AStoppedRunDrawsItsNoticeOnTheResultPage)
     EXPECT_LT(count_screen_pixels(rows_area(lists.result), grey_text), 30);
 
     click(dlg, kStartButton);
-    ASSERT_TRUE(wait_until([&] { return text_of(GetDlgItem(dlg, kStartButton)) == L"진단 중지"; }, kStepLimitMs));
+    // The button is renamed before it is enabled again as the stop button: a
+    // click in between would be lost.
+    ASSERT_TRUE(wait_until(
+        [&] { return text_of(GetDlgItem(dlg, kStartButton)) == L"진단 중지" && enabled(dlg, kStartButton); },
+        kStepLimitMs));
     click(dlg, kStartButton);
     ASSERT_TRUE(wait_until([&] { return program.log_text().find("checking cancelled.") != std::string::npos; }, 60000));
     ASSERT_TRUE(wait_until([&] { return text_of(lists.result) == L"사용자에 의해 진단이 취소되었습니다."; },

@@ -26,6 +26,7 @@ table{border-collapse:collapse;width:100%;font-size:.92em}
 th,td{text-align:left;padding:6px 8px;border-bottom:1px solid #e3e5e8;vertical-align:top}
 th{background:#eef0f3;font-weight:600}
 td.verdict{font-weight:700;white-space:nowrap}
+table.items td:nth-child(1),table.items td:nth-child(3),table.items td:nth-child(5){white-space:nowrap}
 .cause{margin-top:4px;padding:4px 6px;background:#fff4e5;border-left:3px solid #e08a00}
 .hint{color:#555;font-size:.92em}
 pre{white-space:pre-wrap;word-break:break-word;font-family:Consolas,"D2Coding",monospace;font-size:.85em;background:#f7f7f9;padding:8px;margin:6px 0;max-height:40em;overflow:auto}
@@ -38,6 +39,7 @@ footer{color:#777;font-size:.85em;text-align:center;padding:12px}
  table.items tr{display:block;border-bottom:2px solid #ccd}
  table.items td{display:block;border:0;padding:2px 4px}
  table.items td[data-label]::before{content:attr(data-label) " : ";color:#777;font-weight:400}
+ table.items td:empty{display:none}
  header dl{grid-template-columns:1fr}
 }
 @media print{body{background:#fff}section{box-shadow:none;border:1px solid #ccc;break-inside:avoid-page}header{background:#fff;color:#000;border-bottom:2px solid #000}pre{max-height:none}}
