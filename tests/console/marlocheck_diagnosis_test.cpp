@@ -142,7 +142,7 @@ TEST_F(MarlocheckDiagnosisTest, EachFailureIsExplainedInTheConsoleTheJsonAndTheR
 
     // Wine hands a reset that arrives before the first read to the program as an
     // orderly close (no error, none pending); Windows reports WSAECONNRESET, and
-    // the native test of the same server sees "reset".
+    // the native test of the same server sees "reset" (check_server_test).
     const std::string reset_kind = member(item_with_port(doc, reset), "failure", "kind");
     EXPECT_TRUE(reset_kind == "reset" || reset_kind == "closed-by-peer") << reset_kind;
     EXPECT_EQ(member(item_with_port(doc, reset), "failure", "phase"), "key-exchange");

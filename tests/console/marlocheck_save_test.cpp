@@ -145,6 +145,7 @@ TEST(MarlocheckSave, TheArchiveHasTheEntriesOfTheDialogsArchive)
     // What both hold: the report, the listing of the one product folder that
     // exists, the texts, the crash log and both log archives.
     const std::vector<std::string> expected = {
+        "report.html",
         "check_result.txt",
         "fileinfo_agent_app.txt",
         "systeminfo.txt",
@@ -158,6 +159,7 @@ TEST(MarlocheckSave, TheArchiveHasTheEntriesOfTheDialogsArchive)
         "Vantu_log.zip > agent.log",
         "Vantu_log_viewer.zip",
         "Vantu_log_viewer.zip > viewer.log",
+        "manifest.json",
     };
     EXPECT_EQ(console_entries, expected);
 }

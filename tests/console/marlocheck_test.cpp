@@ -89,12 +89,16 @@ TEST_F(MarlocheckTest, OneFailingItemEndsWithOneAndTheJsonHasAnEntryPerItem)
     CreateDirectoryW((scratch / L"결과 폴더").c_str(), nullptr);
     const RunResult r = run_marlocheck(web_host_option() + L" --json \"" + json + L"\"");
     EXPECT_EQ(r.status, 1u) << r.out << r.err;
-    ASSERT_EQ(r.lines.size(), 6u) << r.out;
+    // Each failed item is followed by its cause.
+    ASSERT_EQ(r.lines.size(), 8u) << r.out;
     EXPECT_TRUE(contains(r.lines[3], L"Fail        세션 서버  127****1:")) << r.lines[3];
     EXPECT_TRUE(contains(r.lines[3], L"error 90106  서버 응답이 올바르지 않습니다.")) << r.lines[3];
-    EXPECT_TRUE(contains(r.lines[4], L"Fail        웹 서버  127****1:")) << r.lines[4];
-    EXPECT_TRUE(contains(r.lines[4], L"error 404  Not Found")) << r.lines[4];
-    EXPECT_TRUE(contains(r.lines[5], L"실패 2")) << r.lines[5];
+    EXPECT_EQ(from_utf8(r.lines[4]), L"            원인: 서버가 시작 신호에 다른 응답(명령 0)을 보냈습니다: 이 포트에서 "
+                                     L"다른 서비스가 응답하고 있을 수 있습니다.");
+    EXPECT_TRUE(contains(r.lines[5], L"Fail        웹 서버  127****1:")) << r.lines[5];
+    EXPECT_TRUE(contains(r.lines[5], L"error 404  Not Found")) << r.lines[5];
+    EXPECT_EQ(from_utf8(r.lines[6]), L"            원인: 서버가 HTTP 상태 404(으)로 응답했습니다.");
+    EXPECT_TRUE(contains(r.lines[7], L"실패 2")) << r.lines[7];
 
     rapidjson::Document doc = read_json(json);
     ASSERT_TRUE(doc.IsObject());

@@ -50,8 +50,12 @@ GuardVerdict judge_folder(const std::wstring& real_path, bool network, const Pro
     if (p.empty() || p == L"\\" || is_drive_root(p))
         return GuardVerdict::drive_root;
 
+    // The Windows folder and everything in it, but for the folders below its
+    // Temp: that is the temporary folder of services (the product's agent runs
+    // as one), where their logs can lie.
     const std::wstring windows = normalised(folders.windows);
-    if (within(p, windows))
+    const std::wstring windows_temp = windows.empty() ? std::wstring() : windows + L"\\temp";
+    if (within(p, windows) && !strictly_within(p, windows_temp))
         return GuardVerdict::windows_folder;
 
     const std::wstring product = normalised(product_name);

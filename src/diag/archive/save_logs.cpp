@@ -241,7 +241,9 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     planned.push_back({kManifestName, L""});
     const std::wstring page_path = work + sep + kFrontPageName;
     vantu::zip::delete_file(page_path);
-    write_text(page_path, report_page_html(front_page_input(input, texts, facts, planned, out.not_packed, save_time)));
+    if (input.front_page_and_manifest)
+        write_text(page_path,
+                   report_page_html(front_page_input(input, texts, facts, planned, out.not_packed, save_time)));
 
     out.archive_path = work + sep + input.product_name + L"_" +
                        archive_time_stamp(current_local_time(), current_ui_language()) + L".zip";
@@ -261,7 +263,7 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         return true;
     };
 
-    if (add(kFrontPageName, page_path))
+    if (input.front_page_and_manifest && add(kFrontPageName, page_path))
         packed_work_files.push_back(page_path);
     if (add(L"check_result.txt", report))
         packed_work_files.push_back(report);
@@ -291,7 +293,7 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         out.not_packed.push_back(s);
     }
     // The manifest comes last: it lists every entry before it.
-    if (archive) {
+    if (archive && input.front_page_and_manifest) {
         const ManifestInput manifest =
             manifest_input(input, texts, facts, out, vantu::zip::zip_entry_records(archive.get()), save_time);
         const std::wstring manifest_path = work + sep + kManifestName;

@@ -59,6 +59,8 @@ struct SaveLogsInput
     std::wstring run_started;
     std::wstring run_ended;
     bool administrator = false;
+    // Off only for the benchmark that measures what the page and the manifest cost.
+    bool front_page_and_manifest = true;
     // Empty: the local application data folder followed by "\Temp".
     std::wstring work_folder;
 };

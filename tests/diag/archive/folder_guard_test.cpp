@@ -29,6 +29,8 @@ TEST(FolderGuard, DecisionsOnATableOfPaths)
         {L"M:\\Vantu\\Logs", true, GuardVerdict::network_path},
         {L"c:\\windows", false, GuardVerdict::windows_folder},
         {L"C:\\Windows\\System32\\config\\", false, GuardVerdict::windows_folder},
+        {L"C:\\Windows\\Temp", false, GuardVerdict::windows_folder},
+        {L"C:\\Windows\\Temp\\VantuAgent\\Logs", false, GuardVerdict::allowed},
         {L"C:\\WindowsApps", false, GuardVerdict::allowed},
         {L"C:\\Program Files", false, GuardVerdict::program_files},
         {L"C:\\Program Files (x86)\\", false, GuardVerdict::program_files},

@@ -164,9 +164,10 @@ TEST(SaveLogsOnWindows, FullSaveWithTheMachinesFigures)
     const ZipView view = read_zip(out.archive_path);
     ASSERT_TRUE(view.ok);
     EXPECT_THAT(view.names(),
-                ElementsAre("check_result.txt", "fileinfo_agent_app.txt", "fileinfo_agent_web.txt",
+                ElementsAre("report.html", "check_result.txt", "fileinfo_agent_app.txt", "fileinfo_agent_web.txt",
                             "fileinfo_customer.txt", "systeminfo.txt", "tasklist.txt", "network_info.txt",
-                            "eventlog.txt", "CrashHandler_CrashHandler_1.log", "Vantu_log.zip", "Vantu_log_viewer.zip"));
+                            "eventlog.txt", "CrashHandler_CrashHandler_1.log", "Vantu_log.zip", "Vantu_log_viewer.zip",
+                            "manifest.json"));
     for (const auto& e : view.entries)
         EXPECT_TRUE(e.crc_ok) << e.name;
 
