@@ -49,7 +49,7 @@ protected:
     }
 };
 
-// Wine hands a reset that arrives before the first read to the program as an
+// Wine may hand a reset that arrives before the first read to the program as an
 // orderly close (no error, none pending); Windows and Linux report the reset.
 bool under_wine()
 {
@@ -71,8 +71,11 @@ std::string kind(const ItemDiagnosis& d)
 TEST_F(CheckServerDiagnosisTest, EachMisbehaviourHasItsKind)
 {
     EXPECT_EQ(kind(diagnose(L"127.0.0.1", port("VANTU_TS_CLOSED_PORT"))), "refused/connect");
-    EXPECT_EQ(kind(diagnose(L"127.0.0.1", port("VANTU_TS_TQS_RESET_PORT"))),
-              under_wine() ? "closed-by-peer/key-exchange" : "reset/key-exchange");
+    const std::string reset = kind(diagnose(L"127.0.0.1", port("VANTU_TS_TQS_RESET_PORT")));
+    if (under_wine())
+        EXPECT_TRUE(reset == "reset/key-exchange" || reset == "closed-by-peer/key-exchange") << reset;
+    else
+        EXPECT_EQ(reset, "reset/key-exchange");
     EXPECT_EQ(kind(diagnose(L"127.0.0.1", port("VANTU_TS_TQS_CLOSE_AFTER_KEY_PORT"))), "closed-by-peer/key-exchange");
     EXPECT_EQ(kind(diagnose(L"127.0.0.1", port("VANTU_TS_TQS_BAD_SESSION_KEY_PORT"))),
               "key-exchange-failed/key-exchange");
