@@ -1,5 +1,5 @@
 // One short Korean line that tells why an item failed or was unstable, built
-// from its diagnosis. It is shown beside the specified result texts, never
+// from its diagnosis. It is shown beside the result code's own texts, never
 // instead of them.
 #pragma once
 

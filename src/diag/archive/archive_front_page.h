@@ -1,4 +1,4 @@
-// The archive's first and last entries beyond the specified ones: report.html,
+// The archive's first and last entries besides the report, listings and logs: report.html,
 // the page an engineer opens first, and manifest.json, which proves what the
 // archive holds. Built from what the save gathered.
 #pragma once

@@ -206,8 +206,8 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         out.refused.insert(out.refused.end(), r.refused.begin(), r.refused.end());
     };
     pack_logs(log_paths[0], agent_zip);
-    // Whether a viewer archive is formed depends on the check list's text, as
-    // specified; a refused folder is then simply not there.
+    // Whether a viewer archive is formed depends on the check list's text; a
+    // refused folder is then simply not there.
     bool viewer_formed = false;
     if (!input.log_paths[1].empty() && lower(input.log_paths[1]) != lower(input.log_paths[0])) {
         viewer_formed = true;

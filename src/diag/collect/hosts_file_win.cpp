@@ -1,14 +1,14 @@
 #include "diag/collect/hosts_file.h"
 
-#include "common/file_utils.h"
-#include "common/system_figures_win.h"
-#include "common/text_file.h"
+#include "check/diagnosis/run_diagnosis.h"
 
-#include <shlobj.h>
+#include "common/file_utils.h"
+#include "common/text_file.h"
 
 std::wstring hosts_file_path()
 {
-    return special_folder_path(CSIDL_SYSTEM) + L"\\drivers\\etc\\hosts";
+    // The same file the diagnosis of the server checks reads.
+    return system_hosts_file_path();
 }
 
 std::wstring read_hosts_file()

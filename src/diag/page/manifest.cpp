@@ -1,6 +1,7 @@
 #include "diag/page/manifest.h"
 
 #include <cstdio>
+#include <type_traits>
 
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
@@ -24,21 +25,30 @@ void put(Writer& w, const char* key, const std::string& value)
     w.String(value.data(), static_cast<rapidjson::SizeType>(value.size()));
 }
 
+template <typename Number>
+void put_number(Writer& w, const char* key, Number value)
+{
+    w.Key(key);
+    if constexpr (std::is_same_v<Number, bool>)
+        w.Bool(value);
+    else if constexpr (std::is_same_v<Number, std::int64_t>)
+        w.Int64(value);
+    else
+        w.Uint64(value);
+}
+
 void put_entries(Writer& w, const std::vector<ManifestEntry>& entries)
 {
     w.StartArray();
     for (const ManifestEntry& e : entries) {
         w.StartObject();
         put(w, "name", e.name);
-        w.Key("size");
-        w.Uint64(e.size);
+        put_number(w, "size", e.size);
         put(w, "crc32", crc32_hex(e.crc32));
         put(w, "sha256", e.sha256);
         put(w, "source", e.source);
-        w.Key("folder");
-        w.Bool(e.folder);
-        w.Key("from_copy");
-        w.Bool(e.from_copy);
+        put_number(w, "folder", e.folder);
+        put_number(w, "from_copy", e.from_copy);
         w.EndObject();
     }
     w.EndArray();
@@ -119,14 +129,10 @@ std::string manifest_json(const ManifestInput& in)
     for (const ManifestCollector& c : in.collectors) {
         w.StartObject();
         put(w, "command", c.command);
-        w.Key("duration_ms");
-        w.Uint(c.duration_ms);
-        w.Key("exit_code");
-        w.Int64(c.exit_code);
-        w.Key("started");
-        w.Bool(c.started);
-        w.Key("timed_out");
-        w.Bool(c.timed_out);
+        put_number(w, "duration_ms", std::uint64_t{c.duration_ms});
+        put_number(w, "exit_code", c.exit_code);
+        put_number(w, "started", c.started);
+        put_number(w, "timed_out", c.timed_out);
         w.EndObject();
     }
     w.EndArray();
@@ -134,14 +140,10 @@ std::string manifest_json(const ManifestInput& in)
     const ManifestSummary s = manifest_summary(in);
     w.Key("summary");
     w.StartObject();
-    w.Key("entries");
-    w.Int(s.entries);
-    w.Key("inner_entries");
-    w.Int(s.inner_entries);
-    w.Key("not_packed");
-    w.Int(s.not_packed);
-    w.Key("refused_folders");
-    w.Int(s.refused);
+    put_number(w, "entries", std::int64_t{s.entries});
+    put_number(w, "inner_entries", std::int64_t{s.inner_entries});
+    put_number(w, "not_packed", std::int64_t{s.not_packed});
+    put_number(w, "refused_folders", std::int64_t{s.refused});
     w.EndObject();
 
     w.EndObject();
