@@ -291,7 +291,7 @@ std::wstring documents_folder()
 } // namespace
 
 // Off until its cause is found: alone it passes in under a second, but in the
-// whole Windows run beside other tests it twice ran into ctest's 600-second bound
+// whole Windows run beside other tests it ran into ctest's 600-second bound
 // (the walk of the looping Unix link kept one core busy), and the run then fails.
 TEST(SaveLogsOnWindows, DISABLED_HeldLogsALinkLoopAndAGuardedFolderDoNotStopTheSave)
 {
