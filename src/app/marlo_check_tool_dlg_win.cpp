@@ -126,8 +126,6 @@ BOOL CMarloCheckToolDlg::OnInitDialog()
     m_run.m_server_kinds = default_server_kinds();
     CenterWindow();
 
-    m_diag_future = std::async(std::launch::async, [this] { collect_diagnostics(m_diag_texts); });
-
     m_product_name = kProductName;
     CSCTheme theme = default_theme();
     theme.font_size = 10;
@@ -138,7 +136,34 @@ BOOL CMarloCheckToolDlg::OnInitDialog()
     init_controls();
     m_start_button.enable(false);
     SetTimer(TIMER_START_DOWNLOAD, 1);
+    PostMessageW(m_hwnd, WM_FINISH_START_UP, 0, 0);
     return TRUE;
+}
+
+void CMarloCheckToolDlg::finish_start_up()
+{
+    if (m_start_up_finished)
+        return;
+    m_start_up_finished = true;
+    // The posted message comes before the first WM_PAINT, which waits for an
+    // empty queue: paint now so that the user sees the window, not its frame.
+    RedrawWindow(m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    create_later_pages();
+    m_diag_future = std::async(std::launch::async, [this] { collect_diagnostics(m_diag_texts); });
+}
+
+void CMarloCheckToolDlg::create_later_pages()
+{
+    if (m_result_page.exists())
+        return;
+    const CSCTheme& t = theme();
+    for (CDiagPage* page : {static_cast<CDiagPage*>(&m_result_page), static_cast<CDiagPage*>(&m_error_code_page)}) {
+        page->set_colours(t.back, RGB(64, 64, 64));
+        page->create(m_tab.hwnd());
+    }
+    layout_pages();
+    show_page(m_tab.get_cur_sel());
+    add_result_tip();
 }
 
 void CMarloCheckToolDlg::add_tooltip(HWND control, const std::wstring& text)
@@ -175,11 +200,9 @@ void CMarloCheckToolDlg::init_controls()
     m_tab.set_back_colour(t.back);
     m_tab.set_colours(t.tab_back, t.tab_hot, t.accent, t.text, 0xFFFFFF);
 
-    for (CDiagPage* page : {static_cast<CDiagPage*>(&m_log_page), static_cast<CDiagPage*>(&m_result_page),
-                            static_cast<CDiagPage*>(&m_error_code_page)}) {
-        page->set_colours(t.back, RGB(64, 64, 64));
-        page->create(m_tab.hwnd());
-    }
+    // The two hidden pages come once the window is shown (finish_start_up).
+    m_log_page.set_colours(t.back, RGB(64, 64, 64));
+    m_log_page.create(m_tab.hwnd());
     layout_pages();
     show_page(0);
 
@@ -201,7 +224,6 @@ void CMarloCheckToolDlg::init_controls()
     add_tooltip(m_save_button.hwnd(),
                 L"검사 완료 후 검사 결과 및 원격제어 관련 파일정보 등을 압축파일로 저장합니다.\n저장이 완료되면 윈도우 "
                 L"탐색기로 표시됩니다.");
-    add_result_tip();
 
     if (m_animation.load(L"GIF", IDR_GIF_CHECKING, t.back) && m_animation.is_running())
         m_animation.pause();
@@ -232,7 +254,7 @@ void CMarloCheckToolDlg::init_controls()
 
 void CMarloCheckToolDlg::layout_pages()
 {
-    if (!m_tab.exists() || !m_log_page.exists() || !m_result_page.exists() || !m_error_code_page.exists())
+    if (!m_tab.exists())
         return;
     RECT client = m_tab.client_rect();
     RECT tab0 = m_tab.item_rect(0);
@@ -241,11 +263,14 @@ void CMarloCheckToolDlg::layout_pages()
     RECT rc{x, y, client.right, client.bottom};
     for (CDialogEx* page : {static_cast<CDialogEx*>(&m_log_page), static_cast<CDialogEx*>(&m_result_page),
                             static_cast<CDialogEx*>(&m_error_code_page)})
-        page->move(rc, true);
+        if (page->exists())
+            page->move(rc, true);
 }
 
 void CMarloCheckToolDlg::show_page(int index)
 {
+    if (index != 0)
+        create_later_pages();
     if (m_tab.get_cur_sel() != index)
         m_tab.set_cur_sel(index);
     m_log_page.show(index == 0);
@@ -315,6 +340,7 @@ void CMarloCheckToolDlg::download_checklist()
 
 bool CMarloCheckToolDlg::init_check_list()
 {
+    finish_start_up();
     // Both lists are emptied before the document is read, so a rejected list
     // leaves no rows of an earlier one behind its message.
     m_result_page.m_list.clear();
@@ -549,6 +575,10 @@ bool CMarloCheckToolDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
         return true;
     case WM_CHECK_FINISHED:
         on_check_finished(wp, lp);
+        result = 0;
+        return true;
+    case WM_FINISH_START_UP:
+        finish_start_up();
         result = 0;
         return true;
     case WM_CHECKLIST_READY:

@@ -27,6 +27,9 @@
 
 constexpr UINT WM_CHECK_FINISHED = WM_USER + 10;
 constexpr UINT WM_CHECKLIST_READY = WM_USER + 11;
+// Posted at the end of the dialog's initialisation: what can wait until the
+// window is on screen (the two hidden pages, the background diagnostics).
+constexpr UINT WM_FINISH_START_UP = WM_USER + 12;
 constexpr UINT_PTR TIMER_START_DOWNLOAD = 9998;
 
 class CMarloCheckToolDlg : public CSCThemeDlg, public CSessionEventListener, private CheckRunView {
@@ -72,6 +75,11 @@ public:
     CCheckRun m_run;
 
     void download_checklist();
+    // Paints the window first, then creates the result and error-code pages and
+    // starts the background diagnostics; once only, from whichever needs it first.
+    void finish_start_up();
+    void create_later_pages();
+    bool m_start_up_finished = false;
     bool init_check_list();
     void thread_check();
 
