@@ -30,8 +30,6 @@ void CMarloCheckToolDlg::set_progress_range(int lower, int upper)
 void CMarloCheckToolDlg::set_progress_position(int position)
 {
     m_progress.set_pos(position);
-    if (m_progress.hwnd())
-        RedrawWindow(m_progress.hwnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
 }
 
 void CMarloCheckToolDlg::set_progress_busy(bool busy)
@@ -81,9 +79,17 @@ int CMarloCheckToolDlg::add_log_row(const std::wstring& columns)
     return m_log_page.m_list.add_row_from_text(-1, columns);
 }
 
+void CMarloCheckToolDlg::begin_log_rows()
+{
+    m_log_page.m_list.begin_fill();
+}
+
 void CMarloCheckToolDlg::refresh_log_rows()
 {
-    if (m_log_page.m_list.hwnd())
+    // Ends the batch begun by begin_log_rows: the row count once, one repaint.
+    if (m_log_page.m_list.filling())
+        m_log_page.m_list.end_fill();
+    else if (m_log_page.m_list.hwnd())
         InvalidateRect(m_log_page.m_list.hwnd(), nullptr, FALSE);
 }
 
@@ -114,8 +120,7 @@ void CMarloCheckToolDlg::set_log_row_text_colour(int row, std::uint32_t colour)
 
 void CMarloCheckToolDlg::ensure_log_row_visible(int row)
 {
-    if (m_log_page.m_list.hwnd())
-        SendMessageW(m_log_page.m_list.hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    m_log_page.m_list.ensure_visible(row);
 }
 
 void CMarloCheckToolDlg::post_check_finished(bool completed, int failed_items)

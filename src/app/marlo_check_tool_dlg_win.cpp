@@ -507,6 +507,9 @@ void CMarloCheckToolDlg::on_check_finished(WPARAM completed, LPARAM failed_items
         m_check_thread.join();
     if (m_closing)
         return;
+    // The run's last changes are on screen before any notice about it.
+    m_log_page.m_list.flush_repaint();
+    m_steps.flush_repaint();
     if (!completed) {
         m_result_page.m_list.set_no_rows_text(kCancelledText, kNoRowsFormat, kGrey);
         // The list's name carries the notice too, for screen readers and UI automation.

@@ -148,6 +148,7 @@ private:
     void pause_animation() override;
     void clear_log_rows() override;
     int add_log_row(const std::wstring& columns) override;
+    void begin_log_rows() override;
     void refresh_log_rows() override;
     int log_row_count() override;
     std::wstring log_cell(int row, int column) override;

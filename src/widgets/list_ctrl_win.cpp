@@ -306,8 +306,7 @@ int CSCListCtrl::add_row_from_text(int index, const std::wstring& text, wchar_t 
     run_on_window_thread([&] {
         row = model_.add_row_from_text(index, text, separator);
         publish_rows();
-        if (!filling_)
-            InvalidateRect(hwnd(), nullptr, FALSE);  // rows after an insert move down
+        invalidate_row(-1); // rows after an insert move down
     });
     return row;
 }
@@ -316,10 +315,42 @@ void CSCListCtrl::invalidate_row(int row)
 {
     if (filling_)
         return;
-    RECT rect = {};
-    rect.left = LVIR_BOUNDS;
-    if (SendMessageW(hwnd(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect)))
-        InvalidateRect(hwnd(), &rect, FALSE);
+    if (row < 0) {
+        dirty_all_ = true;
+    } else {
+        dirty_first_ = dirty_first_ < 0 ? row : std::min(dirty_first_, row);
+        dirty_last_ = std::max(dirty_last_, row);
+    }
+    repaint_soon();
+}
+
+void CSCListCtrl::ensure_visible(int row)
+{
+    run_on_window_thread([&] {
+        wanted_visible_ = row;
+        repaint_soon();
+    });
+}
+
+void CSCListCtrl::on_repaint_tick()
+{
+    // Scroll first, then take the rows' places: a row marked before the scroll
+    // is invalidated where it is now.
+    if (wanted_visible_ >= 0)
+        SendMessageW(hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(wanted_visible_), FALSE);
+    wanted_visible_ = -1;
+    RECT first = {LVIR_BOUNDS}, last = {LVIR_BOUNDS};
+    if (dirty_all_) {
+        InvalidateRect(hwnd(), nullptr, FALSE);
+    } else if (dirty_first_ >= 0 &&
+               SendMessageW(hwnd(), LVM_GETITEMRECT, dirty_first_, reinterpret_cast<LPARAM>(&first)) &&
+               SendMessageW(hwnd(), LVM_GETITEMRECT, dirty_last_, reinterpret_cast<LPARAM>(&last))) {
+        RECT both;
+        UnionRect(&both, &first, &last);
+        InvalidateRect(hwnd(), &both, FALSE);
+    }
+    dirty_all_ = false;
+    dirty_first_ = dirty_last_ = -1;
 }
 
 void CSCListCtrl::set_cell_text(int row, int column, const std::wstring& text, bool repaint)
@@ -333,8 +364,8 @@ void CSCListCtrl::set_cell_text(int row, int column, const std::wstring& text, b
 void CSCListCtrl::set_cell_colour(int row, int column, uint32_t colour)
 {
     run_on_window_thread([&] {
-        if (model_.set_cell_colour(row, column, colour) && !filling_)
-            InvalidateRect(hwnd(), nullptr, FALSE);
+        if (model_.set_cell_colour(row, column, colour))
+            invalidate_row(row);
     });
 }
 
@@ -426,6 +457,19 @@ uint32_t CSCListCtrl::cell_colour(int row, int column) const
     return colour;
 }
 
+const std::vector<std::pair<int, int>>& CSCListCtrl::display_columns()
+{
+    if (painting_ && !paint_columns_.empty())
+        return paint_columns_;
+    std::vector<int> order(columns_.size());
+    if (!order.empty())
+        ListView_GetColumnOrderArray(hwnd(), static_cast<int>(order.size()), order.data());
+    paint_columns_.clear();
+    for (int column : order)
+        paint_columns_.emplace_back(column, ListView_GetColumnWidth(hwnd(), column));
+    return paint_columns_;
+}
+
 void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
 {
     HDC dc = item.hDC;
@@ -446,13 +490,10 @@ void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
     SetBkMode(dc, TRANSPARENT);
 
     // Columns in their display order, from the row's left edge (which follows scrolling).
-    std::vector<int> order(columns_.size());
-    if (!order.empty())
-        ListView_GetColumnOrderArray(hwnd(), static_cast<int>(order.size()), order.data());
+    const std::vector<std::pair<int, int>>& order = display_columns();
     const int padding = scale(6);
     int x = item.rcItem.left;
-    for (int column : order) {
-        int width = ListView_GetColumnWidth(hwnd(), column);
+    for (const auto& [column, width] : order) {
         RECT cell = {x + padding, item.rcItem.top, x + width - padding, item.rcItem.bottom};
         x += width;
         if (cell.right <= cell.left)
@@ -503,6 +544,15 @@ LRESULT CSCListCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
     }
     if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS)
         InvalidateRect(hwnd(), nullptr, FALSE);  // selection colours follow the focus
+    if (msg == WM_PAINT) {
+        // The columns cannot change while the rows are drawn: read their order
+        // and widths once per paint (each read costs about 0.2 ms under Wine).
+        painting_ = true;
+        paint_columns_.clear();
+        const LRESULT result = default_proc(msg, wparam, lparam);
+        painting_ = false;
+        return result;
+    }
     return default_proc(msg, wparam, lparam);
 }
 

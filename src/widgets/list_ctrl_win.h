@@ -47,6 +47,8 @@ public:
     // Text shown while the list has no rows. `format` holds DrawText flags
     // (DT_CENTER, DT_RIGHT, DT_VCENTER, DT_BOTTOM) for a band two rows high under the header.
     void set_no_rows_text(const std::wstring& text, UINT format, uint32_t colour);
+    // Scrolls the row into view with the next repaint (see repaint_soon).
+    void ensure_visible(int row);
     // LVM_SETITEMCOUNT with the given flags (LVSICF_NOSCROLL, …).
     void publish_count(int count, DWORD flags = 0);
 
@@ -74,12 +76,16 @@ protected:
     LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) override;
     bool parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
     bool watches_parent() const override { return true; }
+    void on_repaint_tick() override;
 
 private:
     CSCHeaderCtrl header_;
     void rebuild_font();
     void draw_row(const DRAWITEMSTRUCT& item);
+    // (column, width) in display order; read once per paint.
+    const std::vector<std::pair<int, int>>& display_columns();
     void draw_no_rows_text(HDC dc);
+    // Marks the row (-1: every row) for the next repaint.
     void invalidate_row(int row);
     void publish_rows();
 
@@ -98,4 +104,12 @@ private:
     UINT no_rows_format_ = DT_CENTER;
     uint32_t no_rows_colour_ = 0xFF696969u;
     bool filling_ = false;
+    // What the next repaint covers: rows first..last, or all; and the row to
+    // scroll into view first (-1: none).
+    int dirty_first_ = -1;
+    int dirty_last_ = -1;
+    bool dirty_all_ = false;
+    int wanted_visible_ = -1;
+    bool painting_ = false;
+    std::vector<std::pair<int, int>> paint_columns_;
 };

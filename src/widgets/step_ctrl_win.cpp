@@ -97,7 +97,7 @@ void CSCStepCtrl::set_font(const std::wstring& face, int points, int weight)
 
 void CSCStepCtrl::repaint()
 {
-    InvalidateRect(hwnd(), nullptr, FALSE);
+    repaint_soon();
 }
 
 void CSCStepCtrl::set_count(int count)

@@ -7,6 +7,7 @@
 namespace {
 
 const UINT_PTR k_subclass_id = 0x53435749;  // one subclass per control window
+const UINT_PTR k_repaint_timer = 0x5C17;    // the repaint pacer's wait
 
 UINT invoke_message()
 {
@@ -126,12 +127,48 @@ void CSCWidget::run_on_window_thread(const std::function<void()>& fn)
     SendMessageW(hwnd_, invoke_message(), 0, reinterpret_cast<LPARAM>(&fn));
 }
 
+void CSCWidget::repaint_soon()
+{
+    if (!hwnd_)
+        return;
+    const std::optional<std::uint32_t> wait = repaint_pacer_.on_change(GetTickCount());
+    if (!wait)
+        return;
+    if (*wait == 0 || !SetTimer(hwnd_, k_repaint_timer, *wait, nullptr))
+        repaint_tick();
+}
+
+void CSCWidget::flush_repaint()
+{
+    run_on_window_thread([&] {
+        if (repaint_pacer_.waiting())
+            repaint_tick();
+    });
+}
+
+void CSCWidget::repaint_tick()
+{
+    if (repaint_pacer_.waiting())
+        KillTimer(hwnd_, k_repaint_timer);
+    repaint_pacer_.on_repaint(GetTickCount());
+    on_repaint_tick();
+}
+
+void CSCWidget::on_repaint_tick()
+{
+    InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
 LRESULT CALLBACK CSCWidget::subclass_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR,
                                           DWORD_PTR data)
 {
     CSCWidget* self = reinterpret_cast<CSCWidget*>(data);
     if (msg == invoke_message() && lparam) {
         (*reinterpret_cast<const std::function<void()>*>(lparam))();
+        return 0;
+    }
+    if (msg == WM_TIMER && wparam == k_repaint_timer) {
+        self->repaint_tick();
         return 0;
     }
     if (msg == WM_NCDESTROY) {

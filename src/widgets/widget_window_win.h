@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/gdiplus_startup_win.h"  // ensure_gdiplus, for the controls
+#include "widgets/repaint_pacer.h"
 
 #include <windows.h>
 
@@ -28,6 +29,8 @@ public:
     int dpi() const;
     // Pixels at 96 DPI scaled to the window's DPI.
     int scale(int pixels) const;
+    // Makes a repaint that waits for its period happen now (window's thread).
+    void flush_repaint();
 
 protected:
     // The window class and styles used by create().
@@ -49,15 +52,23 @@ protected:
     // Runs `fn` on the window's thread (directly when already there). Does
     // nothing when there is no window.
     void run_on_window_thread(const std::function<void()>& fn);
+    // Asks for on_repaint_tick, now or once the pacer's period is over, from
+    // the window's thread: changes that come faster than that share one repaint.
+    void repaint_soon();
+    // Invalidates what the changes since the last tick touched; by default the
+    // whole control.
+    virtual void on_repaint_tick();
 
 private:
     static LRESULT CALLBACK subclass_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     static LRESULT CALLBACK parent_subclass_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void release_window();
+    void repaint_tick();
 
     HWND hwnd_ = nullptr;
     HWND parent_ = nullptr;
     bool owns_window_ = false;
+    RepaintPacer repaint_pacer_;
 };
 
 // DPI of a window: GetDpiForWindow where the system has it, else 96.

@@ -218,3 +218,37 @@ TEST_F(ListCtrlTest, BulkFillingPublishesTheCountOnce)
     EXPECT_EQ(list_.row_count(), 0);
     EXPECT_EQ(ListView_GetItemCount(list_.hwnd()), 0);
 }
+
+// A worker's quick succession of changes is painted together: the scroll it
+// asked for and the rows it changed come with the next repaint, which the
+// window's own timer brings without anyone flushing.
+TEST_F(ListCtrlTest, ScrollAndRowChangesFromAWorkerArriveWithTheNextRepaint)
+{
+    set_up_like_the_log_page();
+    list_.begin_fill();
+    for (int i = 0; i < 200; ++i)
+        list_.add_row_from_text(-1, L"세션|relay" + std::to_wstring(i) + L".vantu.example|7002", L'|');
+    list_.end_fill();
+    ASSERT_TRUE(wait_until([&] { return IsWindowVisible(list_.hwnd()) != FALSE; }));
+    EXPECT_EQ(0, ListView_GetTopIndex(list_.hwnd()));
+
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int i = 0; i < 200; ++i) {
+            list_.ensure_visible(i);
+            list_.set_cell_text(i, 5, L"Ok");
+        }
+        done = true;
+    });
+    // The worker's calls run on this thread: it dispatches while it waits.
+    const bool finished = wait_until([&] { return done.load(); }, 30000);
+    worker.join();
+    ASSERT_TRUE(finished);
+    const auto last_row_shown = [&] {
+        const int top = ListView_GetTopIndex(list_.hwnd());
+        return top + ListView_GetCountPerPage(list_.hwnd()) >= 200;
+    };
+    EXPECT_TRUE(wait_until(last_row_shown, 5000)) << "top row " << ListView_GetTopIndex(list_.hwnd());
+    EXPECT_EQ(L"Ok", list_.cell_text(199, 5));
+    save_screenshot(host_->hwnd(), L"list_scrolled_by_worker");
+}

@@ -92,6 +92,7 @@ InitCheckListResult CCheckRun::init_check_list(std::string_view body_utf8, const
 void CCheckRun::reset_check_list_view()
 {
     m_view->clear_log_rows();
+    m_view->begin_log_rows();
     for (size_t g = 0; g < m_check_groups.size(); ++g) {
         for (CCheckItem& item : m_check_groups[g]) {
             const std::wstring word = first_word(item.title);

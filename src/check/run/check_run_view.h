@@ -63,6 +63,9 @@ public:
     // Log page list. A row is added from "|"-separated texts of its first columns
     // and its index returned.
     virtual void clear_log_rows() = 0;
+    // Rows added from here up to refresh_log_rows come as one batch: a view may
+    // hold its repaints and its row count until then.
+    virtual void begin_log_rows() {}
     virtual int add_log_row(const std::wstring& columns) = 0;
     virtual void refresh_log_rows() = 0;
     virtual int log_row_count() = 0;

@@ -147,6 +147,10 @@ private:
 // is inherited, so that a command started on another thread at the same moment
 // cannot keep this one's output open. False when the job could not take it
 // (the caller then ends the interpreter alone).
+// The commands collect in the background while the user works with the window
+// and the checks run: they yield the processor to both.
+const DWORD kBackgroundPriority = BELOW_NORMAL_PRIORITY_CLASS;
+
 bool start_child(std::vector<wchar_t>& command_line, HANDLE output, HANDLE job, PROCESS_INFORMATION& process,
                  bool& started)
 {
@@ -165,7 +169,7 @@ bool start_child(std::vector<wchar_t>& command_line, HANDLE output, HANDLE job, 
         if (attributes.any() && attributes.starts_in_job()) {
             startup.lpAttributeList = attributes.list();
             started = CreateProcessW(nullptr, command_line.data(), nullptr, nullptr, TRUE,
-                                     CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
+                                     CREATE_NO_WINDOW | kBackgroundPriority | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
                                      &startup.StartupInfo, &process) != 0;
             if (started)
                 return true;
@@ -173,7 +177,7 @@ bool start_child(std::vector<wchar_t>& command_line, HANDLE output, HANDLE job, 
     }
     // The job list is not offered (or the job may not be nested here): join afterwards.
     CreationAttributes attributes(&inherited, nullptr);
-    DWORD flags = CREATE_NO_WINDOW | CREATE_SUSPENDED;
+    DWORD flags = CREATE_NO_WINDOW | kBackgroundPriority | CREATE_SUSPENDED;
     startup.lpAttributeList = nullptr;
     if (attributes.any()) {
         startup.lpAttributeList = attributes.list();
