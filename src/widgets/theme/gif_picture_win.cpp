@@ -29,6 +29,7 @@ CGifPicture::~CGifPicture()
 {
     if (m_hwnd)
         ::KillTimer(m_hwnd, kFrameTimer);
+    drop_frame_bitmaps();
     m_image.reset();
     if (m_stream)
         static_cast<IStream*>(m_stream)->Release();
@@ -57,6 +58,7 @@ bool CGifPicture::load_bytes(const void* data, size_t size, std::uint32_t back_c
     if (m_hwnd)
         ::KillTimer(m_hwnd, kFrameTimer);
     m_running = false;
+    drop_frame_bitmaps();
     m_image.reset();
     if (m_stream) {
         static_cast<IStream*>(m_stream)->Release();
@@ -139,14 +141,58 @@ void CGifPicture::show_frame(int frame)
     if (!m_image)
         return;
     m_frame = frame;
+    if (m_hwnd)
+        InvalidateRect(m_hwnd, nullptr, FALSE);
+}
+
+void CGifPicture::drop_frame_bitmaps()
+{
+    for (HBITMAP bitmap : m_frame_bitmaps)
+        if (bitmap)
+            DeleteObject(bitmap);
+    m_frame_bitmaps.clear();
+    m_frame_bitmap_size = SIZE{0, 0};
+}
+
+HBITMAP CGifPicture::frame_bitmap(HDC like, int width, int height)
+{
+    if (m_frame_bitmap_size.cx != width || m_frame_bitmap_size.cy != height)
+        drop_frame_bitmaps();
+    m_frame_bitmap_size = SIZE{width, height};
+    m_frame_bitmaps.resize(static_cast<size_t>(std::max(m_timing.frame_count(), 1)), nullptr);
+    const size_t index = static_cast<size_t>(m_frame) < m_frame_bitmaps.size() ? static_cast<size_t>(m_frame) : 0;
+    if (m_frame_bitmaps[index])
+        return m_frame_bitmaps[index];
+
     UINT dims = m_image->GetFrameDimensionsCount();
     if (dims > 0) {
         std::vector<GUID> ids(dims);
         m_image->GetFrameDimensionsList(ids.data(), dims);
-        m_image->SelectActiveFrame(&ids[0], static_cast<UINT>(frame));
+        m_image->SelectActiveFrame(&ids[0], static_cast<UINT>(index));
     }
-    if (m_hwnd)
-        InvalidateRect(m_hwnd, nullptr, FALSE);
+    HDC dc = CreateCompatibleDC(like);
+    HBITMAP bitmap = dc ? CreateCompatibleBitmap(like, width, height) : nullptr;
+    if (!bitmap) {
+        if (dc)
+            DeleteDC(dc);
+        return nullptr;
+    }
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    const RECT rc{0, 0, width, height};
+    fill_rect(dc, rc, m_back);
+    const double iw = m_image->GetWidth(), ih = m_image->GetHeight();
+    // Fit inside the control, keeping the aspect ratio; never enlarged beyond the DPI's scale.
+    const double s = std::min(std::min(width / iw, height / ih), dpi() / 96.0);
+    const int w = static_cast<int>(iw * s), h = static_cast<int>(ih * s);
+    {
+        Gdiplus::Graphics g(dc);
+        g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
+        g.DrawImage(m_image.get(), (width - w) / 2, (height - h) / 2, w, h);
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    m_frame_bitmaps[index] = bitmap;
+    return bitmap;
 }
 
 void CGifPicture::arm_timer()
@@ -208,16 +254,17 @@ void CGifPicture::paint(HDC target)
     fill_rect(dc, rc, m_back);
     if (!m_image)
         return;
-    int cw = rc.right - rc.left, ch = rc.bottom - rc.top;
-    double iw = m_image->GetWidth(), ih = m_image->GetHeight();
-    if (cw <= 0 || ch <= 0 || iw <= 0 || ih <= 0)
+    const int cw = rc.right - rc.left, ch = rc.bottom - rc.top;
+    if (cw <= 0 || ch <= 0 || m_image->GetWidth() == 0 || m_image->GetHeight() == 0)
         return;
-    // Fit inside the control, keeping the aspect ratio; never enlarged beyond the DPI's scale.
-    double fit = std::min(cw / iw, ch / ih);
-    double dpi_scale = dpi() / 96.0;
-    double s = std::min(fit, dpi_scale);
-    int w = static_cast<int>(iw * s), h = static_cast<int>(ih * s);
-    Gdiplus::Graphics g(dc);
-    g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
-    g.DrawImage(m_image.get(), rc.left + (cw - w) / 2, rc.top + (ch - h) / 2, w, h);
+    HBITMAP bitmap = frame_bitmap(dc, cw, ch);
+    if (!bitmap)
+        return;
+    HDC source = CreateCompatibleDC(dc);
+    if (!source)
+        return;
+    HGDIOBJ old = SelectObject(source, bitmap);
+    BitBlt(dc, rc.left, rc.top, cw, ch, source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
 }

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace Gdiplus {
 class Image;
@@ -42,6 +43,10 @@ private:
     void paint(HDC dc);
     void show_frame(int frame);
     void arm_timer();
+    // The frame drawn at the control's size, made once: decoding and scaling a
+    // frame with GDI+ costs milliseconds, and the animation runs during the check.
+    HBITMAP frame_bitmap(HDC like, int width, int height);
+    void drop_frame_bitmaps();
 
     std::unique_ptr<Gdiplus::Image> m_image;
     void* m_stream = nullptr; // IStream kept alive for the image
@@ -49,4 +54,6 @@ private:
     std::uint32_t m_back = 0xFFFFFF;
     int m_frame = 0;
     bool m_running = false;
+    std::vector<HBITMAP> m_frame_bitmaps;
+    SIZE m_frame_bitmap_size{0, 0};
 };
