@@ -49,13 +49,14 @@ Wnd::~Wnd()
 {
     if (m_hwnd) {
         HWND h = m_hwnd;
+        // Windows of our own class are always ours; a control is ours when we made it.
+        const bool ours = !m_subclassed || m_owns_window;
         if (m_subclassed)
             detach();
-        else {
+        else
             unbind();
-            if (IsWindow(h))
-                DestroyWindow(h);
-        }
+        if (ours && IsWindow(h))
+            DestroyWindow(h);
     }
 }
 
@@ -75,6 +76,7 @@ void Wnd::unbind()
     if (m_hwnd)
         RemovePropW(m_hwnd, kWndProp);
     m_hwnd = nullptr;
+    m_owns_window = false;
 }
 
 bool Wnd::create(const CreateArgs& args)
@@ -96,6 +98,7 @@ bool Wnd::create(const CreateArgs& args)
         DestroyWindow(h);
         return false;
     }
+    m_owns_window = true;
     return true;
 }
 

@@ -37,6 +37,8 @@ public:
     operator HWND() const { return m_hwnd; }
     bool exists() const { return m_hwnd != nullptr && IsWindow(m_hwnd); }
 
+    // One ownership rule: the object destroys, when it goes, every window it
+    // created, and only lets go of windows it attached.
     // Creates a window of args.class_name (or the framework's class) owned by this object.
     bool create(const CreateArgs& args);
     // Takes over an existing window: its messages reach WndProc first.
@@ -69,11 +71,26 @@ protected:
     LRESULT default_proc(UINT msg, WPARAM wp, LPARAM lp);
     // Called after the window is gone (WM_NCDESTROY); m_hwnd is already null.
     virtual void on_final_destroy() {}
+    // For a control's own create(): takes the window it just made through its
+    // own attach, destroys it when that fails, and otherwise owns it.
+    template <typename Attach>
+    bool adopt_created(HWND created, Attach attach)
+    {
+        if (!created)
+            return false;
+        if (!attach(created)) {
+            DestroyWindow(created);
+            return false;
+        }
+        m_owns_window = true;
+        return true;
+    }
 
     HWND m_hwnd = nullptr;
 
 private:
     bool m_subclassed = false;
+    bool m_owns_window = false;
     static LRESULT CALLBACK class_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK subclass_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                           UINT_PTR id, DWORD_PTR data);

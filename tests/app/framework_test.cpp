@@ -153,3 +153,31 @@ TEST(MessagePump, WaitingForAWorkerThatSendsToOurWindowDoesNotDeadlock)
     EXPECT_EQ(counter.seen, 5);
     DestroyWindow(owner);
 }
+
+TEST(Wnd, AWindowItCreatedGoesWithTheObjectAnAttachedOneStays)
+{
+    HWND owner = make_owner();
+    HWND created = nullptr;
+    {
+        Counter maker;
+        CreateArgs args;
+        args.parent = owner;
+        args.class_name = L"BUTTON";
+        args.style = WS_CHILD | WS_VISIBLE;
+        args.rect = RECT{0, 0, 50, 20};
+        ASSERT_TRUE(maker.create(args));
+        created = maker.hwnd();
+        ASSERT_TRUE(IsWindow(created));
+    }
+    EXPECT_FALSE(IsWindow(created)) << "a control made by create() is destroyed with its object";
+
+    HWND attached = CreateWindowExW(0, L"BUTTON", L"b", WS_CHILD | WS_VISIBLE, 0, 0, 50, 20, owner, nullptr,
+                                    GetModuleHandleW(nullptr), nullptr);
+    {
+        Counter taker;
+        ASSERT_TRUE(taker.attach(attached));
+    }
+    EXPECT_TRUE(IsWindow(attached)) << "an attached control is only let go";
+    EXPECT_EQ(Wnd::from_handle(attached), nullptr);
+    DestroyWindow(owner);
+}

@@ -182,6 +182,13 @@ TEST(SCThemeDlg, CaptionButtonsReportTheirCommandsAndTheCaptionMovesTheWindow)
     (void)client;
     dlg.set_text(L"제목");
     EXPECT_EQ(dlg.text(), L"제목");
+
+    // Buttons set again replace the earlier ones on screen, none left behind.
+    dlg.set_system_buttons({SC_CLOSE});
+    int caption_buttons = 0;
+    for (HWND child = GetWindow(dlg.hwnd(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        caption_buttons += GetDlgCtrlID(child) >= 0xE100 && GetDlgCtrlID(child) < 0xE110;
+    EXPECT_EQ(1, caption_buttons);
 }
 
 TEST(GdiButton, KeepsItsTextAndEnabledState)

@@ -24,7 +24,7 @@ bool CGdiButton::create(HWND parent, const RECT& rc, int id, const std::wstring&
     HWND h = CreateWindowExW(0, L"BUTTON", text.c_str(), args.style, rc.left, rc.top, rc.right - rc.left,
                              rc.bottom - rc.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleW(nullptr), nullptr);
-    return h && attach(h);
+    return adopt_created(h, [this](HWND w) { return attach(w); });
 }
 
 bool CGdiButton::attach(HWND hwnd)

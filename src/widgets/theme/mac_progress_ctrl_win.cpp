@@ -22,7 +22,7 @@ bool CMacProgressCtrl::create(HWND parent, const RECT& rc, int id)
     HWND h = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | PBS_SMOOTH, rc.left, rc.top, rc.right - rc.left,
                              rc.bottom - rc.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              GetModuleHandleW(nullptr), nullptr);
-    return h && attach(h);
+    return adopt_created(h, [this](HWND w) { return attach(w); });
 }
 
 void CMacProgressCtrl::set_range(int lower, int upper)
