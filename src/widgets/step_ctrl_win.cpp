@@ -117,8 +117,11 @@ int CSCStepCtrl::count() const
 
 void CSCStepCtrl::set_current(int index)
 {
+    if ((index < -1 ? -1 : index) == current_set_.load())
+        return;
     run_on_window_thread([&] {
         model_.set_current(index);
+        current_set_ = model_.current();
         repaint();
     });
 }

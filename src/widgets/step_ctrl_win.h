@@ -8,6 +8,8 @@
 #include "widgets/step_model.h"
 #include "widgets/widget_window_win.h"
 
+#include <atomic>
+
 class CSCStepCtrl : public CSCWidget {
 public:
     CSCStepCtrl();
@@ -59,6 +61,9 @@ private:
     void make_fonts_from(LOGFONTW lf, int weight);
 
     CSCStepModel model_;
+    // The current line as last set, readable from any thread: setting the same
+    // line again (the run does so for every item of a group) sends nothing.
+    std::atomic<int> current_set_{-1};
     int shape_ = 0;
     int marker_size_ = 18;
     int margin_top_ = 8, margin_left_ = 8, margin_bottom_ = 8, margin_right_ = 8, text_gap_ = 8;
