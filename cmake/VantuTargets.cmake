@@ -1,7 +1,8 @@
 # Helpers that keep every folder's CMakeLists.txt to a list of files.
 #
-#   vantu_library(<name> PORTABLE a.cpp ... WINDOWS a_win.cpp ... DEPS ... WIN_DEPS ...)
-#     -> static library vantu_<name>; WINDOWS sources only in the win64 tree.
+#   vantu_library(<name> PORTABLE a.cpp ... WINDOWS a_win.cpp ... POSIX a_posix.cpp ... DEPS ... WIN_DEPS ...)
+#     -> static library vantu_<name>; WINDOWS sources only in the win64 tree, POSIX
+#        sources only in the native tree (no portable file carries #ifdef _WIN32).
 #   vantu_test(<name> SOURCES ... [WIN_SOURCES ...] DEPS ... [NATIVE_ONLY|WINDOWS_ONLY]
 #              [TESTSERVER] [ENGLISH] [PROPERTIES ...])
 #     -> one GoogleTest executable registered as one ctest test; in the win64
@@ -27,10 +28,12 @@ elseif(VANTU_SANITIZE)
 endif()
 
 function(vantu_library name)
-    cmake_parse_arguments(A "" "" "PORTABLE;WINDOWS;DEPS;WIN_DEPS" ${ARGN})
+    cmake_parse_arguments(A "" "" "PORTABLE;WINDOWS;POSIX;DEPS;WIN_DEPS" ${ARGN})
     set(srcs ${A_PORTABLE})
     if(WIN32)
         list(APPEND srcs ${A_WINDOWS})
+    else()
+        list(APPEND srcs ${A_POSIX})
     endif()
     if(srcs)
         add_library(vantu_${name} STATIC ${srcs})

@@ -11,11 +11,6 @@
 #include <cstdarg>
 #include <exception>
 
-#ifdef _WIN32
-#include "common/system_figures_win.h"
-#else
-#include <unistd.h>
-#endif
 
 CSCLog* g_log = nullptr;
 
@@ -25,18 +20,6 @@ namespace {
 // every executable referring to g_log (every SCLOG does) links it in.
 CSCLog the_log;
 
-std::wstring device_name()
-{
-#ifdef _WIN32
-    return computer_name();
-#else
-    char name[256] = {};
-    if (gethostname(name, sizeof(name) - 1) != 0) {
-        return std::wstring();
-    }
-    return from_utf8(name);
-#endif
-}
 
 std::wstring file_title(const std::wstring& path)
 {
@@ -176,7 +159,7 @@ void CSCLog::write_start_log()
 {
     static const wchar_t* const function = L"CSCLog::write_start_log";
     write(0, function, 150, L"\n==================== Program Start ====================");
-    write(0, function, 152, L"device name = %s", device_name().c_str());
+    write(0, function, 152, L"device name = %s", log_platform::device_name().c_str());
     write(0, function, 154, L"file version = %s", get_version_string(std::wstring(), L"FileVersion").c_str());
 
     local_time built;

@@ -23,6 +23,9 @@ FILE* open_append(const std::wstring& path);
 // Writes the text as UTF-8 with every "\n" as CR LF.
 void write_text(FILE* file, const std::wstring& text);
 
+// The computer's name, for the log's start banner.
+std::wstring device_name();
+
 // A relative path made full, or the path as it was when that fails.
 std::wstring full_path(const std::wstring& path);
 

@@ -7,6 +7,7 @@
 #include "common/text_convert.h"
 
 #include <filesystem>
+#include <unistd.h>
 #include <mutex>
 #include <thread>
 
@@ -63,6 +64,14 @@ std::wstring full_path(const std::wstring& path)
         return path;
     }
     return from_utf8(p.lexically_normal().string());
+}
+
+std::wstring device_name()
+{
+    char name[256] = {};
+    if (gethostname(name, sizeof(name) - 1) != 0)
+        return std::wstring();
+    return from_utf8(name);
 }
 
 }  // namespace log_platform

@@ -2,6 +2,8 @@
 // the C runtime's UTF-8 text mode.
 #include "common/log_platform.h"
 
+#include "common/system_figures_win.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -60,6 +62,11 @@ std::wstring full_path(const std::wstring& path)
         return path;
     }
     return std::wstring(buffer, n);
+}
+
+std::wstring device_name()
+{
+    return computer_name();
 }
 
 }  // namespace log_platform

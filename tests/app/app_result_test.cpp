@@ -173,8 +173,11 @@ TEST_F(AppWindow, AStoppedRunDrawsItsNoticeOnTheResultPage)
     ASSERT_NE(lists.result, nullptr);
     click_tab(dlg, 1);
     ASSERT_TRUE(wait_until([&] { return IsWindowVisible(lists.result) != 0; }, kStepLimitMs));
-    // Before any run the empty page draws nothing.
-    EXPECT_LT(count_screen_pixels(rows_area(lists.result), grey_text), 30);
+    // Before any run the empty page draws nothing. Visible is not yet painted:
+    // until it is, the screen still shows the log page's grey rows.
+    EXPECT_TRUE(wait_until([&] { return count_screen_pixels(rows_area(lists.result), grey_text) < 30; },
+                           kStepLimitMs))
+        << "the empty page draws something";
 
     click(dlg, kStartButton);
     // The button is renamed before it is enabled again as the stop button: a

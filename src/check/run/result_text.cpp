@@ -28,10 +28,3 @@ std::wstring result_hint(std::int32_t code)
     return L"사내 방화벽이나 백신이 이 주소의 연결을 막고 있을 수 있습니다. 네트워크 담당자에게 문의해주세요.";
 }
 
-#ifndef _WIN32
-std::wstring system_error_text(std::int32_t)
-{
-    // The codes are Windows error codes; this tree has no message table for them.
-    return {};
-}
-#endif

@@ -3,7 +3,6 @@
 // place of the shared documents folder).
 #include "diag/archive/check_report_facts.h"
 
-#ifndef _WIN32
 
 #include "common/file_utils.h"
 #include "common/text_convert.h"
@@ -40,4 +39,3 @@ CheckReportFacts gather_check_report_facts(const std::wstring& service_name)
     return f;
 }
 
-#endif

@@ -2,7 +2,6 @@
 // user folders stand for the profile and its known folders.
 #include "diag/archive/folder_guard.h"
 
-#ifndef _WIN32
 
 #include "common/text_convert.h"
 
@@ -38,4 +37,3 @@ bool on_network_volume(const std::wstring&)
 
 } // namespace vantu::zip
 
-#endif

@@ -1,7 +1,6 @@
 // Where the log saving works in the native tree: the user's cache folder.
 #include "diag/archive/save_logs.h"
 
-#ifndef _WIN32
 
 #include "common/text_convert.h"
 
@@ -16,4 +15,3 @@ std::wstring default_work_folder()
     return L"/tmp/Temp";
 }
 
-#endif

@@ -1,6 +1,5 @@
 #include "checklist/documents_folder.h"
 
-#ifndef _WIN32
 #include <cstdlib>
 
 #include "common/text_convert.h"
@@ -12,4 +11,3 @@ std::wstring user_documents_folder()
         return {};
     return from_utf8(home) + L"/Documents";
 }
-#endif

@@ -1,7 +1,6 @@
 // POSIX side of the ZIP writer's file operations (the native tree).
 #include "diag/archive/zip_platform.h"
 
-#ifndef _WIN32
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -196,4 +195,3 @@ std::int64_t now_unix()
 
 } // namespace vantu::zip
 
-#endif

@@ -1,6 +1,5 @@
 #include "check/run/check_run.h"
 
-#ifndef _WIN32
 #include "common/format.h"
 #include "common/log.h"
 
@@ -18,4 +17,3 @@ bool CCheckRun::run_http_attempt(const CCheckItem& item, CCheckParam& param, int
     }
     return true;
 }
-#endif
