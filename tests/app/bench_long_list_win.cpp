@@ -17,6 +17,7 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <psapi.h>
 
 #include <algorithm>
 #include <atomic>
@@ -208,6 +209,9 @@ DialogFigures time_dialog(const fs::path& program, int items, int web_port)
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, kStartButton)));
         if (poll([&] { return notice(process.dwProcessId) != nullptr; }, 1800, 25))
             out.run = seconds_since(pressed);
+        PROCESS_MEMORY_COUNTERS memory{};
+        if (GetProcessMemoryInfo(process.hProcess, &memory, sizeof memory))
+            out.peak_memory = memory.PeakWorkingSetSize;
     }
     end_process(process);
     return out;
@@ -265,26 +269,27 @@ int wmain(int argc, wchar_t** argv)
     const fs::path list_file = folder / L"checklist.json";
 
     std::printf("plain-TCP items against a loopback listener that accepts at once; median of %d run(s)\n", runs);
-    std::printf("%6s  %10s  %10s  %10s  %9s  %14s\n", "items", "ready", "dialog run", "console", "run/cons",
-                "overhead/item");
+    std::printf("%6s  %10s  %10s  %10s  %9s  %14s  %9s\n", "items", "ready", "dialog run", "console", "run/cons",
+                "overhead/item", "peak MB");
     double ready_one = -1;
     for (int items : sizes) {
         body_ready = false;
         body = check_list(items, accepting.port());
         body_ready = true;
         std::ofstream(list_file, std::ios::binary) << body;
-        std::vector<double> ready, run, console_run;
+        std::vector<double> ready, run, console_run, peak;
         for (int r = 0; r < runs; ++r) {
             const DialogFigures d = time_dialog(program, items, web.port());
             ready.push_back(d.ready);
             run.push_back(d.run);
+            peak.push_back(d.peak_memory / 1048576.0);
             console_run.push_back(time_console(console, list_file));
         }
         const double rd = median(ready), rn = median(run), cn = median(console_run);
         if (items == 1)
             ready_one = rd;
-        std::printf("%6d  %9.2fs  %9.2fs  %9.2fs  %9.2f  %11.2f ms", items, rd, rn, cn, cn > 0 ? rn / cn : 0.0,
-                    (rn - cn) * 1000.0 / items);
+        std::printf("%6d  %9.2fs  %9.2fs  %9.2fs  %9.2f  %11.2f ms  %9.1f", items, rd, rn, cn, cn > 0 ? rn / cn : 0.0,
+                    (rn - cn) * 1000.0 / items, median(peak));
         if (ready_one > 0 && items != 1)
             std::printf("   ready - ready(1 item) %.2f s", rd - ready_one);
         std::printf("\n");
