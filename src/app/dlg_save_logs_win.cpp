@@ -56,7 +56,6 @@ void CMarloCheckToolDlg::save_logs()
     m_progress_dlg.set_range(0, kSaveLogsSteps);
     m_progress_dlg.set_pos(0);
     m_progress_dlg.set_hide_at_end(true);
-    finish_start_up(); // the diagnostics the archive waits for
     DialogSaveHost host(m_hwnd, m_progress_dlg, m_message_box, m_diag_future, m_diag_texts);
     ::save_logs(input, host);
     if (SUCCEEDED(com))

@@ -152,17 +152,23 @@ void CMarloCheckToolDlg::finish_start_up()
     m_diag_future = std::async(std::launch::async, [this] { collect_diagnostics(m_diag_texts); });
 }
 
+void CMarloCheckToolDlg::create_page(CDiagPage& page)
+{
+    page.set_colours(theme().back, RGB(64, 64, 64));
+    page.create(m_tab.hwnd());
+}
+
 void CMarloCheckToolDlg::create_later_pages()
 {
     if (m_result_page.exists())
         return;
-    const CSCTheme& t = theme();
+    // Hidden: until they exist only the log page can have been chosen, and
+    // show_page shows the one that is chosen next.
     for (CDiagPage* page : {static_cast<CDiagPage*>(&m_result_page), static_cast<CDiagPage*>(&m_error_code_page)}) {
-        page->set_colours(t.back, RGB(64, 64, 64));
-        page->create(m_tab.hwnd());
+        create_page(*page);
+        page->show(false);
     }
     layout_pages();
-    show_page(m_tab.get_cur_sel());
     add_result_tip();
 }
 
@@ -201,8 +207,7 @@ void CMarloCheckToolDlg::init_controls()
     m_tab.set_colours(t.tab_back, t.tab_hot, t.accent, t.text, 0xFFFFFF);
 
     // The two hidden pages come once the window is shown (finish_start_up).
-    m_log_page.set_colours(t.back, RGB(64, 64, 64));
-    m_log_page.create(m_tab.hwnd());
+    create_page(m_log_page);
     layout_pages();
     show_page(0);
 

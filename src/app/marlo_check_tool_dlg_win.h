@@ -79,6 +79,7 @@ public:
     // starts the background diagnostics; once only, from whichever needs it first.
     void finish_start_up();
     void create_later_pages();
+    void create_page(CDiagPage& page);
     bool m_start_up_finished = false;
     bool init_check_list();
     void thread_check();

@@ -16,6 +16,8 @@
 #include "support/win/processes.h"
 #include "support/win/screenshot.h"
 
+#include "bench_timing_win.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -30,25 +32,13 @@
 #include <vector>
 
 using namespace test_support;
+using bench::median;
+using bench::seconds_since;
 namespace fs = std::filesystem;
 
 namespace {
 
 const int kStartButton = 1009;
-
-double seconds_between(const LARGE_INTEGER& from, const LARGE_INTEGER& to)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(to.QuadPart - from.QuadPart) / frequency.QuadPart;
-}
-
-double seconds_since(const LARGE_INTEGER& start)
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return seconds_between(start, now);
-}
 
 // A loopback listener on a free port whose thread hands each connection to `serve`.
 class Listener
@@ -142,6 +132,7 @@ HWND notice(DWORD pid)
     return window_titled(pid, [](const std::wstring& t) { return t == L"Vantu Check Tool"; });
 }
 
+// The log page's list: the one with seven columns.
 HWND log_list(HWND dialog)
 {
     HWND found = nullptr;
@@ -164,22 +155,8 @@ HWND log_list(HWND dialog)
 
 int log_rows(HWND dialog)
 {
-    int rows = -1;
-    EnumChildWindows(
-        dialog,
-        [](HWND w, LPARAM out) -> BOOL {
-            wchar_t cls[32] = {};
-            GetClassNameW(w, cls, 31);
-            HWND header = reinterpret_cast<HWND>(SendMessageW(w, LVM_GETHEADER, 0, 0));
-            if (std::wstring(cls) == L"SysListView32" && header &&
-                SendMessageW(header, HDM_GETITEMCOUNT, 0, 0) == 7) {
-                *reinterpret_cast<int*>(out) = static_cast<int>(SendMessageW(w, LVM_GETITEMCOUNT, 0, 0));
-                return FALSE;
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&rows));
-    return rows;
+    HWND list = log_list(dialog);
+    return list ? static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0)) : -1;
 }
 
 // Polls `done` every `step_ms` for at most `limit` seconds (a benchmark's step,
@@ -266,12 +243,6 @@ double time_console(const fs::path& console, const fs::path& list)
     const double seconds = seconds_since(start);
     end_process(process);
     return ended ? seconds : -1;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
 }
 
 } // namespace

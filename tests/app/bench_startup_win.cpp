@@ -10,6 +10,8 @@
 #include "support/win/process_windows.h"
 #include "support/win/processes.h"
 
+#include "bench_timing_win.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -22,17 +24,11 @@
 #include <vector>
 
 using namespace test_support;
+using bench::median;
+using bench::seconds_since;
 namespace fs = std::filesystem;
 
 namespace {
-
-double seconds_since(const LARGE_INTEGER& start)
-{
-    LARGE_INTEGER now, frequency;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
-}
 
 // Local time of the last "Program Start" banner in the program's log beside it,
 // as a FILETIME count; 0 when there is none.
@@ -93,12 +89,6 @@ double time_to_window(const std::wstring& exe, const std::wstring& arguments, co
         *banner = logged > start ? (logged - start) / 1e7 : -1;
     }
     return seconds;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? -1 : v[v.size() / 2];
 }
 
 } // namespace
