@@ -86,9 +86,11 @@ public:
         // search): the start time makes the folder new.
         m_folder = std::wstring(tmp) + L"vantu-app-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
                    std::to_wstring(GetTickCount64()) + L"-" + std::to_wstring(++s_count);
-        CreateDirectoryW(m_folder.c_str(), nullptr);
+        if (!CreateDirectoryW(m_folder.c_str(), nullptr))
+            m_setup_error = "creating the folder failed, error " + std::to_string(GetLastError());
         m_exe = m_folder + L"\\MarloCheckTool.exe";
-        CopyFileW(wine_path(VANTU_APP_EXE).c_str(), m_exe.c_str(), FALSE);
+        if (m_setup_error.empty() && !CopyFileW(wine_path(VANTU_APP_EXE).c_str(), m_exe.c_str(), FALSE))
+            m_setup_error = "copying the program failed, error " + std::to_string(GetLastError());
     }
     ~Program() { end_process(m_process); }
     const std::wstring& exe() const { return m_exe; }
@@ -97,7 +99,12 @@ public:
     {
         std::wstring exe = exe_path.empty() ? m_exe : exe_path;
         std::wstring cmd = L"\"" + exe + L"\" --web-host 127.0.0.1:" + std::to_wstring(http_port());
-        return start_apart_from_output(exe, cmd, m_folder, m_process);
+        if (start_apart_from_output(exe, cmd, m_folder, m_process))
+            return true;
+        ADD_FAILURE() << "the program did not start: "
+                      << (m_setup_error.empty() ? "CreateProcess failed, error " + std::to_string(GetLastError())
+                                                : m_setup_error);
+        return false;
     }
     DWORD pid() const { return m_process.dwProcessId; }
     HANDLE process() const { return m_process.hProcess; }
@@ -145,6 +152,7 @@ private:
     static inline int s_count = 0;
     std::wstring m_folder;
     std::wstring m_exe;
+    std::string m_setup_error;
     PROCESS_INFORMATION m_process{};
 };
 

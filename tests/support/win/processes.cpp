@@ -16,8 +16,10 @@ bool start_apart_from_output(const std::wstring& exe, std::wstring command_line,
     si.hStdInput = si.hStdOutput = si.hStdError = nul;
     bool ok = CreateProcessW(exe.c_str(), command_line.data(), nullptr, nullptr, TRUE, 0, nullptr,
                              folder.empty() ? nullptr : folder.c_str(), &si, &process) != 0;
+    DWORD error = GetLastError();
     if (nul != INVALID_HANDLE_VALUE)
         CloseHandle(nul);
+    SetLastError(error);  // the caller reports why CreateProcess failed
     return ok;
 }
 
