@@ -29,7 +29,7 @@ void CMarloCheckToolDlg::set_progress_range(int lower, int upper)
 
 void CMarloCheckToolDlg::set_progress_position(int position)
 {
-    m_progress.set_pos(position);
+    m_progress.set_pos_no_wait(position);  // one per item: the worker goes on at once
 }
 
 void CMarloCheckToolDlg::set_progress_busy(bool busy)

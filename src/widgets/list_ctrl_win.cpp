@@ -326,7 +326,7 @@ void CSCListCtrl::invalidate_row(int row)
 
 void CSCListCtrl::ensure_visible(int row)
 {
-    run_on_window_thread([&] {
+    queue_on_window_thread([this, row] {
         wanted_visible_ = row;
         repaint_soon();
     });
@@ -334,11 +334,9 @@ void CSCListCtrl::ensure_visible(int row)
 
 void CSCListCtrl::on_repaint_tick()
 {
-    // Scroll first, then take the rows' places: a row marked before the scroll
-    // is invalidated where it is now.
-    if (wanted_visible_ >= 0)
-        SendMessageW(hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(wanted_visible_), FALSE);
-    wanted_visible_ = -1;
+    // Mark the changed rows where they are, then scroll: the scroll carries the
+    // marked area along and paints once what it exposed and what changed. The
+    // other order painted a long run's rows twice per tick.
     RECT first = {LVIR_BOUNDS}, last = {LVIR_BOUNDS};
     if (dirty_all_) {
         InvalidateRect(hwnd(), nullptr, FALSE);
@@ -351,11 +349,14 @@ void CSCListCtrl::on_repaint_tick()
     }
     dirty_all_ = false;
     dirty_first_ = dirty_last_ = -1;
+    if (wanted_visible_ >= 0)
+        SendMessageW(hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(wanted_visible_), FALSE);
+    wanted_visible_ = -1;
 }
 
 void CSCListCtrl::set_cell_text(int row, int column, const std::wstring& text, bool repaint)
 {
-    run_on_window_thread([&] {
+    queue_on_window_thread([this, row, column, text, repaint] {
         if (model_.set_cell_text(row, column, text) && repaint)
             invalidate_row(row);
     });
@@ -363,7 +364,7 @@ void CSCListCtrl::set_cell_text(int row, int column, const std::wstring& text, b
 
 void CSCListCtrl::set_cell_colour(int row, int column, uint32_t colour)
 {
-    run_on_window_thread([&] {
+    queue_on_window_thread([this, row, column, colour] {
         if (model_.set_cell_colour(row, column, colour))
             invalidate_row(row);
     });
@@ -371,7 +372,7 @@ void CSCListCtrl::set_cell_colour(int row, int column, uint32_t colour)
 
 void CSCListCtrl::set_row_colour(int row, uint32_t colour)
 {
-    run_on_window_thread([&] {
+    queue_on_window_thread([this, row, colour] {
         if (row >= 0 && model_.set_row_colour(row, colour))
             invalidate_row(row);
     });

@@ -119,7 +119,7 @@ void CSCStepCtrl::set_current(int index)
 {
     if ((index < -1 ? -1 : index) == current_set_.load())
         return;
-    run_on_window_thread([&] {
+    queue_on_window_thread([this, index] {
         model_.set_current(index);
         current_set_ = model_.current();
         repaint();
@@ -135,7 +135,7 @@ int CSCStepCtrl::current() const
 
 void CSCStepCtrl::set_line_text(int index, const std::wstring& text, uint32_t text_colour)
 {
-    run_on_window_thread([&] {
+    queue_on_window_thread([this, index, text, text_colour] {
         model_.set_text(index, text, text_colour);
         repaint();
     });
@@ -143,7 +143,7 @@ void CSCStepCtrl::set_line_text(int index, const std::wstring& text, uint32_t te
 
 void CSCStepCtrl::set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour)
 {
-    run_on_window_thread([&] {
+    queue_on_window_thread([this, index, marker_colour, text_colour] {
         model_.set_line_colour(index, marker_colour, text_colour);
         repaint();
     });

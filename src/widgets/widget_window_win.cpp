@@ -9,9 +9,18 @@ namespace {
 const UINT_PTR k_subclass_id = 0x53435749;  // one subclass per control window
 const UINT_PTR k_repaint_timer = 0x5C17;    // the repaint pacer's wait
 
+// Calls queued ahead of the window's thread before their caller waits for it.
+const size_t k_queue_limit = 256;
+
 UINT invoke_message()
 {
     static const UINT message = RegisterWindowMessageW(L"CSCWidget_Invoke");
+    return message;
+}
+
+UINT run_queued_message()
+{
+    static const UINT message = RegisterWindowMessageW(L"CSCWidget_RunQueued");
     return message;
 }
 
@@ -87,6 +96,11 @@ void CSCWidget::release_window()
     }
     if (hwnd_) {
         HWND hwnd = hwnd_;
+        {
+            std::lock_guard<std::mutex> lock(queue_mutex_);
+            queued_.clear();  // calls for a window that is going away
+            run_queued_sent_ = false;
+        }
         RemoveWindowSubclass(hwnd, subclass_proc, k_subclass_id);
         hwnd_ = nullptr;
         if (owns_window_ && IsWindow(hwnd))
@@ -120,11 +134,59 @@ void CSCWidget::run_on_window_thread(const std::function<void()>& fn)
     if (!hwnd_)
         return;
     if (!off_thread()) {
+        run_queued();  // what other threads asked for earlier comes first
         fn();
         return;
     }
-    // The window's thread runs the call while this thread waits in SendMessage.
+    // The window's thread runs the call while this thread waits in SendMessage;
+    // a message sent earlier to run the queue is handled before it.
     SendMessageW(hwnd_, invoke_message(), 0, reinterpret_cast<LPARAM>(&fn));
+}
+
+void CSCWidget::queue_on_window_thread(std::function<void()> fn)
+{
+    if (!hwnd_)
+        return;
+    if (!off_thread()) {
+        run_queued();
+        fn();
+        return;
+    }
+    bool send = false;
+    size_t queued = 0;
+    {
+        std::lock_guard<std::mutex> lock(queue_mutex_);
+        queued_.push_back(std::move(fn));
+        queued = queued_.size();
+        send = !run_queued_sent_;
+        run_queued_sent_ = true;
+    }
+    // Messages sent from one thread reach the window's thread in order, so the
+    // queue runs before any later SendMessage of this thread.
+    if (send)
+        SendNotifyMessageW(hwnd_, run_queued_message(), 0, 0);
+    if (queued >= k_queue_limit)
+        SendMessageW(hwnd_, run_queued_message(), 0, 0);
+}
+
+void CSCWidget::run_queued()
+{
+    if (running_queued_)
+        return;  // a queued call that reaches the widget again; the loop below goes on
+    running_queued_ = true;
+    for (;;) {
+        std::vector<std::function<void()>> calls;
+        {
+            std::lock_guard<std::mutex> lock(queue_mutex_);
+            calls.swap(queued_);
+            run_queued_sent_ = false;
+        }
+        if (calls.empty())
+            break;
+        for (const std::function<void()>& call : calls)
+            call();
+    }
+    running_queued_ = false;
 }
 
 void CSCWidget::repaint_soon()
@@ -165,6 +227,10 @@ LRESULT CALLBACK CSCWidget::subclass_proc(HWND hwnd, UINT msg, WPARAM wparam, LP
     CSCWidget* self = reinterpret_cast<CSCWidget*>(data);
     if (msg == invoke_message() && lparam) {
         (*reinterpret_cast<const std::function<void()>*>(lparam))();
+        return 0;
+    }
+    if (msg == run_queued_message()) {
+        self->run_queued();
         return 0;
     }
     if (msg == WM_TIMER && wparam == k_repaint_timer) {

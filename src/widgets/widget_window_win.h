@@ -1,15 +1,18 @@
 // Common ground of the library's controls: a control is either created on a
 // parent or attached to a control from a dialog template (subclassed by HWND),
 // may watch its parent's messages for it (owner drawing, notifications), and
-// runs calls from other threads on its own thread with SendMessage.
+// runs calls from other threads on its own thread: by SendMessage when the
+// caller needs an answer, queued behind SendNotifyMessage when it does not.
 #pragma once
 
 #include "common/gdiplus_startup_win.h"  // ensure_gdiplus, for the controls
-#include "widgets/repaint_pacer.h"
+#include "common/repaint_pacer.h"
 
 #include <windows.h>
 
 #include <functional>
+#include <mutex>
+#include <vector>
 
 class CSCWidget {
 public:
@@ -52,6 +55,11 @@ protected:
     // Runs `fn` on the window's thread (directly when already there). Does
     // nothing when there is no window.
     void run_on_window_thread(const std::function<void()>& fn);
+    // Runs `fn` on the window's thread without waiting for it: a caller on
+    // another thread goes on at once. Calls run in the order they were made,
+    // also among run_on_window_thread calls; a caller that gets far ahead of
+    // the window's thread waits for it, so the queue stays short.
+    void queue_on_window_thread(std::function<void()> fn);
     // Asks for on_repaint_tick, now or once the pacer's period is over, from
     // the window's thread: changes that come faster than that share one repaint.
     void repaint_soon();
@@ -64,11 +72,16 @@ private:
     static LRESULT CALLBACK parent_subclass_proc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     void release_window();
     void repaint_tick();
+    void run_queued();
 
     HWND hwnd_ = nullptr;
     HWND parent_ = nullptr;
     bool owns_window_ = false;
     RepaintPacer repaint_pacer_;
+    std::mutex queue_mutex_;
+    std::vector<std::function<void()>> queued_;
+    bool run_queued_sent_ = false;  // a message to run the queue is on its way
+    bool running_queued_ = false;   // window's thread only
 };
 
 // DPI of a window: GetDpiForWindow where the system has it, else 96.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 TEST(ProgressModel, StepsOneAtATimeAndStopsAtTheEnd)
 {
     ProgressModel bar;
@@ -41,6 +43,21 @@ TEST(ProgressModel, PositionsAreClampedAndOddRangesAreSafe)
     EXPECT_EQ(bar.upper(), 5);
     EXPECT_DOUBLE_EQ(bar.fraction(), 1.0);
     EXPECT_TRUE(bar.at_end());
+}
+
+TEST(ProgressModel, FilledWidthGrowsByWholePixelsOnALongRange)
+{
+    ProgressModel bar;
+    bar.set_range(0, 2000);
+    std::vector<int> widths;
+    for (int position : {0, 1, 2, 3, 6, 1999, 2000}) {
+        bar.set_position(position);
+        widths.push_back(bar.filled_width(500));
+    }
+    EXPECT_EQ(widths, (std::vector<int>{0, 0, 1, 1, 2, 500, 500}));
+    EXPECT_EQ(bar.filled_width(0), 0);
+    bar.set_range(3, 3);  // empty: always full
+    EXPECT_EQ(bar.filled_width(120), 120);
 }
 
 TEST(GifTiming, DelaysInHundredthsBecomeMillisecondsWithTinyOnesSlowedDown)

@@ -252,3 +252,32 @@ TEST_F(ListCtrlTest, ScrollAndRowChangesFromAWorkerArriveWithTheNextRepaint)
     EXPECT_EQ(L"Ok", list_.cell_text(199, 5));
     save_screenshot(host_->hwnd(), L"list_scrolled_by_worker");
 }
+
+TEST_F(ListCtrlTest, AWorkersChangesKeepTheirOrderAndItWaitsWhenFarAhead)
+{
+    set_up_like_the_log_page();
+    list_.add_row_from_text(-1, L"세션|relay.vantu.example|7002", L'|');
+    std::atomic<int> made{0};
+    std::atomic<bool> done{false};
+    std::wstring read_back;
+    std::thread worker([&] {
+        for (int i = 0; i < 1000; ++i) {
+            list_.set_cell_text(0, 5, std::to_wstring(i));
+            ++made;
+        }
+        read_back = list_.cell_text(0, 5); // answered after every change made before it
+        done = true;
+    });
+    // This thread runs none of its messages for half a second: the worker does
+    // not go on queueing without end, it waits for this thread.
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 500 && made.load() < 1000)
+        std::this_thread::yield();
+    EXPECT_LT(made.load(), 1000);
+
+    EXPECT_TRUE(wait_until([&] { return done.load(); }, 30000));
+    worker.join();
+    EXPECT_EQ(read_back, L"999");
+    EXPECT_EQ(list_.cell_text(0, 5), L"999");
+    EXPECT_EQ(list_.cell_text(0, 1), L"relay.vantu.example");
+}

@@ -1,6 +1,7 @@
 // What the check run does to the screen. The main dialog implements it on its
-// controls (every call comes from the check worker or the UI thread and must be
-// synchronous); a console front end or a test implements it otherwise.
+// controls (calls come from the check worker or the UI thread; they take effect
+// in the order they are made, and a call that answers sees every earlier
+// change); a console front end or a test implements it otherwise.
 #pragma once
 
 #include <cstdint>

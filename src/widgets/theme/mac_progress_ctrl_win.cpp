@@ -9,6 +9,7 @@ namespace {
 const UINT kMsgHideAtEnd = WM_USER + 0x300;
 const UINT kMsgGetBusy = WM_USER + 0x301;
 const UINT_PTR kBusyTimer = 1;
+const UINT_PTR kRepaintTimer = 2;  // the repaint pacer's wait
 const UINT kBusyIntervalMs = 30;
 } // namespace
 
@@ -35,6 +36,12 @@ void CMacProgressCtrl::set_pos(int position)
 {
     if (m_hwnd)
         SendMessageW(m_hwnd, PBM_SETPOS, static_cast<WPARAM>(position), 0);
+}
+
+void CMacProgressCtrl::set_pos_no_wait(int position)
+{
+    if (m_hwnd)
+        SendNotifyMessageW(m_hwnd, PBM_SETPOS, static_cast<WPARAM>(position), 0);
 }
 
 int CMacProgressCtrl::get_pos() const
@@ -79,11 +86,25 @@ void CMacProgressCtrl::set_colours(std::uint32_t back, std::uint32_t bar)
     }
 }
 
-void CMacProgressCtrl::after_position_change()
+void CMacProgressCtrl::after_position_change(int filled_before)
 {
-    InvalidateRect(m_hwnd, nullptr, FALSE);
+    // A long run moves the bar by less than a pixel per item: repaint only
+    // when the filled part grows or shrinks, and at most ten times a second.
+    if (m_busy || m_model.filled_width(client_rect().right) != filled_before) {
+        const std::optional<std::uint32_t> wait = m_repaint_pacer.on_change(GetTickCount());
+        if (wait && (*wait == 0 || !::SetTimer(m_hwnd, kRepaintTimer, *wait, nullptr)))
+            repaint_now();
+    }
     if (m_model.should_hide() && IsWindowVisible(m_hwnd))
         ShowWindow(m_hwnd, SW_HIDE);
+}
+
+void CMacProgressCtrl::repaint_now()
+{
+    if (m_repaint_pacer.waiting())
+        ::KillTimer(m_hwnd, kRepaintTimer);
+    m_repaint_pacer.on_repaint(GetTickCount());
+    InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
 LRESULT CMacProgressCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp)
@@ -114,20 +135,23 @@ LRESULT CMacProgressCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp)
     }
     case PBM_SETPOS: {
         int old = m_model.position();
+        const int filled = m_model.filled_width(client_rect().right);
         m_model.set_position(static_cast<int>(wp));
-        after_position_change();
+        after_position_change(filled);
         return old;
     }
     case PBM_DELTAPOS: {
         int old = m_model.position();
+        const int filled = m_model.filled_width(client_rect().right);
         m_model.set_position(old + static_cast<int>(wp));
-        after_position_change();
+        after_position_change(filled);
         return old;
     }
     case PBM_STEPIT: {
         int old = m_model.position();
+        const int filled = m_model.filled_width(client_rect().right);
         m_model.step();
-        after_position_change();
+        after_position_change(filled);
         return old;
     }
     case PBM_GETPOS:
@@ -146,6 +170,10 @@ LRESULT CMacProgressCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp)
         m_model.hide_at_end = wp != 0;
         return 0;
     case WM_TIMER:
+        if (wp == kRepaintTimer) {
+            repaint_now();
+            return 0;
+        }
         if (wp == kBusyTimer) {
             m_busy_offset += scale(4);
             InvalidateRect(m_hwnd, nullptr, FALSE);
@@ -181,7 +209,7 @@ void CMacProgressCtrl::paint(HDC target)
         return;
     }
     RECT bar = rc;
-    bar.right = rc.left + static_cast<int>(width * m_model.fraction() + 0.5);
+    bar.right = rc.left + m_model.filled_width(width);
     if (bar.right > bar.left)
         fill_rect(dc, bar, m_bar);
 }

@@ -3,6 +3,7 @@
 // may call them.
 #pragma once
 
+#include "common/repaint_pacer.h"
 #include "framework/wnd_win.h"
 #include "widgets/theme/progress_model.h"
 
@@ -15,6 +16,10 @@ public:
 
     void set_range(int lower, int upper);
     void set_pos(int position);
+    // set_pos for a caller on another thread that need not wait until the bar
+    // has taken the position (it is taken in order with the caller's other
+    // messages to the bar).
+    void set_pos_no_wait(int position);
     int get_pos() const;
     // Advances one step; returns the new position.
     int step();
@@ -31,9 +36,12 @@ protected:
 
 private:
     void paint(HDC dc);
-    void after_position_change();
+    void after_position_change(int filled_before);
+
+    void repaint_now();
 
     ProgressModel m_model;
+    RepaintPacer m_repaint_pacer{100};
     bool m_busy = false;
     int m_busy_offset = 0;
     std::uint32_t m_back = 0xFFFFFF;

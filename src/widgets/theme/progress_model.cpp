@@ -28,3 +28,8 @@ double ProgressModel::fraction() const
         return 1.0;
     return static_cast<double>(m_position - m_lower) / static_cast<double>(m_upper - m_lower);
 }
+
+int ProgressModel::filled_width(int width) const
+{
+    return width <= 0 ? 0 : static_cast<int>(width * fraction() + 0.5);
+}

@@ -17,6 +17,9 @@ public:
     bool at_end() const { return m_position >= m_upper; }
     // Fraction filled, 0..1.
     double fraction() const;
+    // Pixels filled of a bar `width` pixels wide: a change of position that
+    // leaves this alone needs no repaint.
+    int filled_width(int width) const;
 
     bool hide_at_end = false;
     // Whether a bar set to hide at its end should now be hidden.

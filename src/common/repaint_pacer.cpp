@@ -1,4 +1,4 @@
-#include "widgets/repaint_pacer.h"
+#include "common/repaint_pacer.h"
 
 std::optional<std::uint32_t> RepaintPacer::on_change(std::uint32_t now_ms)
 {
@@ -6,10 +6,10 @@ std::optional<std::uint32_t> RepaintPacer::on_change(std::uint32_t now_ms)
         return std::nullopt;
     // Unsigned difference: right across the tick's wrap after 49.7 days.
     const std::uint32_t since = now_ms - m_last_repaint;
-    if (!m_repainted_once || since >= kPeriodMs)
+    if (!m_repainted_once || since >= m_period_ms)
         return 0u;
     m_waiting = true;
-    return kPeriodMs - since;
+    return m_period_ms - since;
 }
 
 void RepaintPacer::on_repaint(std::uint32_t now_ms)
