@@ -140,6 +140,63 @@ TEST_F(AppWindow, FailedRowsAreColouredAcrossTheRowAndNameTheirFailure)
     SetCursorPos(GetSystemMetrics(SM_CXSCREEN) - 1, GetSystemMetrics(SM_CYSCREEN) - 1);
 }
 
+TEST_F(AppWindow, ALongListsResultsArriveInOrderWithTheirColours)
+{
+    // 60 session servers, every other one on a closed port: the worker runs
+    // ahead of the window, which takes its changes in order.
+    const std::string open_port = to_utf8(env(L"VANTU_TS_PLAIN_PORT"));
+    const std::string closed_port = to_utf8(env(L"VANTU_TS_CLOSED_PORT"));
+    std::string servers;
+    for (int i = 0; i < 60; ++i)
+        servers += std::string(i ? ", " : "") + "\"127.0.0.1:" + (i % 2 ? closed_port : open_port) + "\"";
+    serve_checklist("{\n"
+                    " \"product path agent\": \"C:\\\\Program Files\\\\Vantu\\\\Agent\",\n"
+                    " \"product path agent web\": \"C:\\\\Program Files\\\\Vantu\\\\AgentWeb\",\n"
+                    " \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
+                    " \"agent log path\": \"C:\\\\VantuLogs\\\\Agent\",\n"
+                    " \"viewer log path\": \"C:\\\\VantuLogs\\\\Viewer\",\n"
+                    " \"session\": [" + servers + "]\n"
+                    "}\n");
+    Program program;
+    HWND dlg = ready_dialog(program);
+    ASSERT_NE(dlg, nullptr);
+    HWND notice = completed_run(program, dlg);
+    ASSERT_NE(notice, nullptr) << "no completion notice";
+    ASSERT_TRUE(dismiss_notice(notice, dlg));
+    HWND log = page_lists(dlg).log;
+    ASSERT_NE(log, nullptr);
+    ASSERT_EQ(SendMessageW(log, LVM_GETITEMCOUNT, 0, 0), 61) << "the administrator row and 60 servers";
+
+    for (int i = 0; i < 60; ++i) {
+        const int row = i + 1;
+        const bool closed = i % 2 == 1;
+        EXPECT_EQ(cell_text(program.process(), log, row, 2), from_utf8(closed ? closed_port : open_port)) << row;
+        EXPECT_EQ(cell_text(program.process(), log, row, 5), closed ? L"Fail" : L"Ok") << row;
+        EXPECT_FALSE(cell_text(program.process(), log, row, 3).empty()) << "row " << row << " has no time";
+        EXPECT_EQ(cell_text(program.process(), log, row, 6).empty(), !closed) << row;
+    }
+
+    // The list ends at its last row; the failed rows there are firebrick, the others are not.
+    const int top = static_cast<int>(SendMessageW(log, LVM_GETTOPINDEX, 0, 0));
+    const int page = static_cast<int>(SendMessageW(log, LVM_GETCOUNTPERPAGE, 0, 0));
+    EXPECT_GE(top + page, 61) << "the last row is not shown";
+    for (int row = top; row < std::min(top + page, 61); ++row) {
+        RECT cell{LVIR_BOUNDS};  // asked in the program's own memory
+        RemoteBuffer remote(program.process(), sizeof cell);
+        ASSERT_TRUE(remote.write(&cell, sizeof cell));
+        ASSERT_TRUE(SendMessageW(log, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote.at())));
+        ASSERT_TRUE(remote.read(&cell, sizeof cell));
+        MapWindowPoints(log, nullptr, reinterpret_cast<POINT*>(&cell), 2);
+        cell.right = std::min(cell.right, rows_area(log).right);
+        const int red = count_screen_pixels(cell, reddish);
+        if (row % 2 == 0) // a closed port
+            EXPECT_GE(red, 10) << "row " << row << " is not firebrick";
+        else
+            EXPECT_EQ(red, 0) << "row " << row;
+    }
+    save_screen(L"app-long-list-finished");
+}
+
 TEST_F(AppWindow, ARunWithoutFailuresSaysSoOnTheEmptyResultPage)
 {
     serve_small_checklist(false);
