@@ -9,9 +9,9 @@
 void CSCHeaderCtrl::set_colours(COLORREF back, COLORREF text, COLORREF line)
 {
     run_on_window_thread([&] {
-        back_ = back;
-        text_ = text;
-        line_ = line;
+        m_back = back;
+        m_text = text;
+        m_line = line;
         InvalidateRect(hwnd(), nullptr, TRUE);
     });
 }
@@ -19,7 +19,7 @@ void CSCHeaderCtrl::set_colours(COLORREF back, COLORREF text, COLORREF line)
 void CSCHeaderCtrl::set_height(int pixels)
 {
     run_on_window_thread([&] {
-        height_ = pixels;
+        m_height = pixels;
         relayout();
     });
 }
@@ -42,15 +42,15 @@ void CSCHeaderCtrl::paint(HDC dc)
 {
     RECT client;
     GetClientRect(hwnd(), &client);
-    HBRUSH back = CreateSolidBrush(back_);
+    HBRUSH back = CreateSolidBrush(m_back);
     FillRect(dc, &client, back);
     DeleteObject(back);
 
     HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
     HGDIOBJ old_font = font ? SelectObject(dc, font) : nullptr;
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, text_);
-    HBRUSH line = CreateSolidBrush(line_);
+    SetTextColor(dc, m_text);
+    HBRUSH line = CreateSolidBrush(m_line);
     const int count = static_cast<int>(SendMessageW(hwnd(), HDM_GETITEMCOUNT, 0, 0));
     const int pad = scale(6);
     for (int i = 0; i < count; ++i) {
@@ -92,7 +92,7 @@ LRESULT CSCHeaderCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
         LRESULT result = default_proc(msg, wparam, lparam);
         auto* layout = reinterpret_cast<HDLAYOUT*>(lparam);
         if (layout->prc && layout->pwpos) {
-            const int h = scale(height_);
+            const int h = scale(m_height);
             layout->pwpos->cy = h;
             layout->prc->top = layout->pwpos->y + h;
         }

@@ -11,8 +11,8 @@ public:
     void set_colours(COLORREF back, COLORREF text, COLORREF line);
     // Height in pixels at 96 DPI; the list view lays its rows out below it.
     void set_height(int pixels);
-    int height() const { return scale(height_); }
-    COLORREF back_colour() const { return back_; }
+    int height() const { return scale(m_height); }
+    COLORREF back_colour() const { return m_back; }
 
 protected:
     const wchar_t* class_name() const override { return L"SysHeader32"; }
@@ -22,8 +22,8 @@ private:
     void paint(HDC dc);
     void relayout();
 
-    COLORREF back_ = RGB(228, 233, 240);
-    COLORREF text_ = RGB(64, 64, 64);
-    COLORREF line_ = RGB(200, 207, 217);
-    int height_ = 28;
+    COLORREF m_back = RGB(228, 233, 240);
+    COLORREF m_text = RGB(64, 64, 64);
+    COLORREF m_line = RGB(200, 207, 217);
+    int m_height = 28;
 };

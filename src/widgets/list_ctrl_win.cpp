@@ -40,10 +40,10 @@ CSCListCtrl::CSCListCtrl() = default;
 CSCListCtrl::~CSCListCtrl()
 {
     detach();
-    if (font_)
-        DeleteObject(font_);
-    if (row_images_)
-        ImageList_Destroy(row_images_);
+    if (m_font)
+        DeleteObject(m_font);
+    if (m_row_images)
+        ImageList_Destroy(m_row_images);
 }
 
 const wchar_t* CSCListCtrl::class_name() const
@@ -66,20 +66,20 @@ void CSCListCtrl::on_attached()
     SetWindowLongPtrW(hwnd(), GWL_STYLE, style);
     ListView_SetExtendedListViewStyle(hwnd(), LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_FLATSB |
                                                   LVS_EX_DOUBLEBUFFER);
-    background_ = ListView_GetBkColor(hwnd());
-    if (background_ == CLR_NONE)
-        background_ = GetSysColor(COLOR_WINDOW);
-    row_height_ = scale(26);
+    m_background = ListView_GetBkColor(hwnd());
+    if (m_background == CLR_NONE)
+        m_background = GetSysColor(COLOR_WINDOW);
+    m_row_height = scale(26);
     if (HWND header = ListView_GetHeader(hwnd()))
-        header_.attach(header);
-    if (font_name_.empty()) {
+        m_header.attach(header);
+    if (m_font_name.empty()) {
         // Start from the template's font face.
         HFONT current = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
         LOGFONTW lf = {};
         if (current && GetObjectW(current, sizeof(lf), &lf))
-            font_name_ = lf.lfFaceName;
+            m_font_name = lf.lfFaceName;
         else
-            font_name_ = L"맑은 고딕";
+            m_font_name = L"맑은 고딕";
     }
     set_row_height();
 }
@@ -91,7 +91,7 @@ int CSCListCtrl::set_columns(const std::wstring& text)
         HWND header = ListView_GetHeader(hwnd());
         while (header && Header_GetItemCount(header) > 0)
             ListView_DeleteColumn(hwnd(), 0);
-        columns_.clear();
+        m_columns.clear();
         for (const ListColumn& parsed : parse_list_columns(text)) {
             ListColumn column = parsed;
             LVCOLUMNW lvc = {};
@@ -99,17 +99,17 @@ int CSCListCtrl::set_columns(const std::wstring& text)
             lvc.fmt = LVCFMT_LEFT;
             lvc.cx = column.width;
             lvc.pszText = const_cast<wchar_t*>(column.title.c_str());
-            lvc.iSubItem = static_cast<int>(columns_.size());
-            if (ListView_InsertColumn(hwnd(), static_cast<int>(columns_.size()), &lvc) < 0) {
+            lvc.iSubItem = static_cast<int>(m_columns.size());
+            if (ListView_InsertColumn(hwnd(), static_cast<int>(m_columns.size()), &lvc) < 0) {
                 // A column that cannot be inserted ends the list.
-                SCLOG(3, L"column %d (%s) could not be inserted", static_cast<int>(columns_.size()),
+                SCLOG(3, L"column %d (%s) could not be inserted", static_cast<int>(m_columns.size()),
                       column.title.c_str());
                 break;
             }
-            columns_.push_back(column);
+            m_columns.push_back(column);
         }
-        model_.set_column_count(columns_.size());
-        count = static_cast<int>(columns_.size());
+        m_model.set_column_count(m_columns.size());
+        count = static_cast<int>(m_columns.size());
         InvalidateRect(hwnd(), nullptr, TRUE);
     });
     return count;
@@ -121,13 +121,13 @@ void CSCListCtrl::set_column_alignment(int column, int alignment)
         int first = column, last = column;
         if (column == -1) {
             first = 0;
-            last = static_cast<int>(columns_.size()) - 1;
-        } else if (column < 0 || column >= static_cast<int>(columns_.size())) {
+            last = static_cast<int>(m_columns.size()) - 1;
+        } else if (column < 0 || column >= static_cast<int>(m_columns.size())) {
             return;
         }
         HWND header = ListView_GetHeader(hwnd());
         for (int i = first; i <= last; ++i) {
-            columns_[i].alignment = alignment;
+            m_columns[i].alignment = alignment;
             LVCOLUMNW lvc = {};
             lvc.mask = LVCF_FMT;
             lvc.fmt = list_format(alignment);
@@ -149,20 +149,20 @@ void CSCListCtrl::set_column_alignment(int column, int alignment)
 void CSCListCtrl::rebuild_font()
 {
     LOGFONTW lf = {};
-    lf.lfHeight = -MulDiv(font_size_, dpi(), 72);
+    lf.lfHeight = -MulDiv(m_font_size, dpi(), 72);
     lf.lfWeight = FW_NORMAL;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, font_name_.c_str(), LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, m_font_name.c_str(), LF_FACESIZE);
     HFONT font = CreateFontIndirectW(&lf);
     if (!font)
         return;
     SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     if (HWND header = ListView_GetHeader(hwnd()))
         SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (font_)
-        DeleteObject(font_);
-    font_ = font;
+    if (m_font)
+        DeleteObject(m_font);
+    m_font = font;
     // A new font makes the list measure its rows again: keep them at our height.
     set_row_height();
 }
@@ -172,7 +172,7 @@ void CSCListCtrl::set_font_size(int points)
     run_on_window_thread([&] {
         if (points <= 0)
             return;
-        font_size_ = points;
+        m_font_size = points;
         rebuild_font();
     });
 }
@@ -182,7 +182,7 @@ void CSCListCtrl::set_font_name(const std::wstring& face)
     run_on_window_thread([&] {
         if (face.empty())
             return;
-        font_name_ = face.substr(0, LF_FACESIZE - 1);
+        m_font_name = face.substr(0, LF_FACESIZE - 1);
         rebuild_font();
     });
 }
@@ -190,15 +190,15 @@ void CSCListCtrl::set_font_name(const std::wstring& face)
 void CSCListCtrl::set_row_height()
 {
     run_on_window_thread([&] {
-        row_height_ = scale(26);
+        m_row_height = scale(26);
         // The list view takes its row height from the small images: one pixel wide, a row high.
-        HIMAGELIST images = ImageList_Create(1, row_height_, ILC_COLOR32, 1, 1);
+        HIMAGELIST images = ImageList_Create(1, m_row_height, ILC_COLOR32, 1, 1);
         HIMAGELIST previous = ListView_SetImageList(hwnd(), images, LVSIL_SMALL);
-        if (previous && previous != row_images_)
+        if (previous && previous != m_row_images)
             ListView_SetImageList(hwnd(), previous, LVSIL_SMALL);  // a caller's images stay attached
-        if (row_images_)
-            ImageList_Destroy(row_images_);
-        row_images_ = images;
+        if (m_row_images)
+            ImageList_Destroy(m_row_images);
+        m_row_images = images;
         // Owner-drawn lists measure their rows again when their size changes.
         RECT rect;
         GetWindowRect(hwnd(), &rect);
@@ -211,7 +211,7 @@ void CSCListCtrl::set_row_height()
 void CSCListCtrl::set_text_colour(COLORREF colour)
 {
     run_on_window_thread([&] {
-        text_colour_ = colour;
+        m_text_colour = colour;
         ListView_SetTextColor(hwnd(), colour);
         InvalidateRect(hwnd(), nullptr, TRUE);
     });
@@ -220,7 +220,7 @@ void CSCListCtrl::set_text_colour(COLORREF colour)
 void CSCListCtrl::set_background_colour(COLORREF colour)
 {
     run_on_window_thread([&] {
-        background_ = colour;
+        m_background = colour;
         ListView_SetBkColor(hwnd(), colour);
         InvalidateRect(hwnd(), nullptr, TRUE);
     });
@@ -229,8 +229,8 @@ void CSCListCtrl::set_background_colour(COLORREF colour)
 void CSCListCtrl::set_second_row_colour(COLORREF colour, bool use)
 {
     run_on_window_thread([&] {
-        second_row_colour_ = colour;
-        use_second_row_colour_ = use;
+        m_second_row_colour = colour;
+        m_use_second_row_colour = use;
         InvalidateRect(hwnd(), nullptr, TRUE);
     });
 }
@@ -238,10 +238,10 @@ void CSCListCtrl::set_second_row_colour(COLORREF colour, bool use)
 void CSCListCtrl::use_lowered_second_row_colour()
 {
     run_on_window_thread([&] {
-        uint32_t colour = second_row_colour_;
-        if (list_second_row_colour(background_, colour))
-            second_row_colour_ = colour;
-        use_second_row_colour_ = true;
+        uint32_t colour = m_second_row_colour;
+        if (list_second_row_colour(m_background, colour))
+            m_second_row_colour = colour;
+        m_use_second_row_colour = true;
         InvalidateRect(hwnd(), nullptr, TRUE);
     });
 }
@@ -250,10 +250,10 @@ void CSCListCtrl::load_column_widths(const std::wstring& section, bool repaint)
 {
     run_on_window_thread([&] {
         const std::wstring key = section + L"\\column width";
-        for (size_t i = 0; i < columns_.size(); ++i) {
+        for (size_t i = 0; i < m_columns.size(); ++i) {
             int width = settings_get_int(key, std::to_wstring(i), 0);
             if (width > 0) {
-                columns_[i].width = width;
+                m_columns[i].width = width;
                 ListView_SetColumnWidth(hwnd(), static_cast<int>(i), width);
             }
         }
@@ -266,22 +266,22 @@ void CSCListCtrl::save_column_widths(const std::wstring& section)
 {
     run_on_window_thread([&] {
         const std::wstring key = section + L"\\column width";
-        for (size_t i = 0; i < columns_.size(); ++i)
+        for (size_t i = 0; i < m_columns.size(); ++i)
             settings_set_int(key, std::to_wstring(i), ListView_GetColumnWidth(hwnd(), static_cast<int>(i)));
     });
 }
 
 void CSCListCtrl::publish_rows()
 {
-    if (!filling_)
-        ListView_SetItemCountEx(hwnd(), static_cast<int>(model_.row_count()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
+    if (!m_filling)
+        ListView_SetItemCountEx(hwnd(), static_cast<int>(m_model.row_count()), LVSICF_NOSCROLL | LVSICF_NOINVALIDATEALL);
 }
 
 void CSCListCtrl::clear()
 {
     run_on_window_thread([&] {
         SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
-        model_.clear();
+        m_model.clear();
         ListView_SetItemCountEx(hwnd(), 0, 0);
         SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
         InvalidateRect(hwnd(), nullptr, TRUE);
@@ -292,9 +292,9 @@ int CSCListCtrl::append_row(const std::wstring& first_cell)
 {
     int row = -1;
     run_on_window_thread([&] {
-        row = model_.append_row(first_cell);
+        row = m_model.append_row(first_cell);
         publish_rows();
-        if (!filling_)
+        if (!m_filling)
             invalidate_row(row);
     });
     return row;
@@ -304,7 +304,7 @@ int CSCListCtrl::add_row_from_text(int index, const std::wstring& text, wchar_t 
 {
     int row = -1;
     run_on_window_thread([&] {
-        row = model_.add_row_from_text(index, text, separator);
+        row = m_model.add_row_from_text(index, text, separator);
         publish_rows();
         invalidate_row(-1); // rows after an insert move down
     });
@@ -313,13 +313,13 @@ int CSCListCtrl::add_row_from_text(int index, const std::wstring& text, wchar_t 
 
 void CSCListCtrl::invalidate_row(int row)
 {
-    if (filling_)
+    if (m_filling)
         return;
     if (row < 0) {
-        dirty_all_ = true;
+        m_dirty_all = true;
     } else {
-        dirty_first_ = dirty_first_ < 0 ? row : std::min(dirty_first_, row);
-        dirty_last_ = std::max(dirty_last_, row);
+        m_dirty_first = m_dirty_first < 0 ? row : std::min(m_dirty_first, row);
+        m_dirty_last = std::max(m_dirty_last, row);
     }
     repaint_soon();
 }
@@ -327,7 +327,7 @@ void CSCListCtrl::invalidate_row(int row)
 void CSCListCtrl::ensure_visible(int row)
 {
     queue_on_window_thread([this, row] {
-        wanted_visible_ = row;
+        m_wanted_visible = row;
         repaint_soon();
     });
 }
@@ -338,26 +338,26 @@ void CSCListCtrl::on_repaint_tick()
     // marked area along and paints once what it exposed and what changed. The
     // other order painted a long run's rows twice per tick.
     RECT first = {LVIR_BOUNDS}, last = {LVIR_BOUNDS};
-    if (dirty_all_) {
+    if (m_dirty_all) {
         InvalidateRect(hwnd(), nullptr, FALSE);
-    } else if (dirty_first_ >= 0 &&
-               SendMessageW(hwnd(), LVM_GETITEMRECT, dirty_first_, reinterpret_cast<LPARAM>(&first)) &&
-               SendMessageW(hwnd(), LVM_GETITEMRECT, dirty_last_, reinterpret_cast<LPARAM>(&last))) {
+    } else if (m_dirty_first >= 0 &&
+               SendMessageW(hwnd(), LVM_GETITEMRECT, m_dirty_first, reinterpret_cast<LPARAM>(&first)) &&
+               SendMessageW(hwnd(), LVM_GETITEMRECT, m_dirty_last, reinterpret_cast<LPARAM>(&last))) {
         RECT both;
         UnionRect(&both, &first, &last);
         InvalidateRect(hwnd(), &both, FALSE);
     }
-    dirty_all_ = false;
-    dirty_first_ = dirty_last_ = -1;
-    if (wanted_visible_ >= 0)
-        SendMessageW(hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(wanted_visible_), FALSE);
-    wanted_visible_ = -1;
+    m_dirty_all = false;
+    m_dirty_first = m_dirty_last = -1;
+    if (m_wanted_visible >= 0)
+        SendMessageW(hwnd(), LVM_ENSUREVISIBLE, static_cast<WPARAM>(m_wanted_visible), FALSE);
+    m_wanted_visible = -1;
 }
 
 void CSCListCtrl::set_cell_text(int row, int column, const std::wstring& text, bool repaint)
 {
     queue_on_window_thread([this, row, column, text, repaint] {
-        if (model_.set_cell_text(row, column, text) && repaint)
+        if (m_model.set_cell_text(row, column, text) && repaint)
             invalidate_row(row);
     });
 }
@@ -365,7 +365,7 @@ void CSCListCtrl::set_cell_text(int row, int column, const std::wstring& text, b
 void CSCListCtrl::set_cell_colour(int row, int column, uint32_t colour)
 {
     queue_on_window_thread([this, row, column, colour] {
-        if (model_.set_cell_colour(row, column, colour))
+        if (m_model.set_cell_colour(row, column, colour))
             invalidate_row(row);
     });
 }
@@ -373,7 +373,7 @@ void CSCListCtrl::set_cell_colour(int row, int column, uint32_t colour)
 void CSCListCtrl::set_row_colour(int row, uint32_t colour)
 {
     queue_on_window_thread([this, row, colour] {
-        if (row >= 0 && model_.set_row_colour(row, colour))
+        if (row >= 0 && m_model.set_row_colour(row, colour))
             invalidate_row(row);
     });
 }
@@ -381,10 +381,10 @@ void CSCListCtrl::set_row_colour(int row, uint32_t colour)
 void CSCListCtrl::set_no_rows_text(const std::wstring& text, UINT format, uint32_t colour)
 {
     run_on_window_thread([&] {
-        no_rows_text_ = text;
-        no_rows_format_ = format;
-        no_rows_colour_ = colour;
-        if (model_.row_count() == 0)
+        m_no_rows_text = text;
+        m_no_rows_format = format;
+        m_no_rows_colour = colour;
+        if (m_model.row_count() == 0)
             InvalidateRect(hwnd(), nullptr, TRUE);
     });
 }
@@ -398,15 +398,15 @@ void CSCListCtrl::begin_fill()
 {
     run_on_window_thread([&] {
         SendMessageW(hwnd(), WM_SETREDRAW, FALSE, 0);
-        filling_ = true;
+        m_filling = true;
     });
 }
 
 void CSCListCtrl::end_fill()
 {
     run_on_window_thread([&] {
-        filling_ = false;
-        ListView_SetItemCountEx(hwnd(), static_cast<int>(model_.row_count()), LVSICF_NOSCROLL);
+        m_filling = false;
+        ListView_SetItemCountEx(hwnd(), static_cast<int>(m_model.row_count()), LVSICF_NOSCROLL);
         SendMessageW(hwnd(), WM_SETREDRAW, TRUE, 0);
         ListView_Arrange(hwnd(), LVA_DEFAULT);
         InvalidateRect(hwnd(), nullptr, TRUE);
@@ -416,7 +416,7 @@ void CSCListCtrl::end_fill()
 int CSCListCtrl::column_count() const
 {
     int count = 0;
-    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(columns_.size()); });
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(m_columns.size()); });
     return count;
 }
 
@@ -431,8 +431,8 @@ int CSCListCtrl::column_alignment(int column) const
 {
     int alignment = 0;
     const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] {
-        if (column >= 0 && column < static_cast<int>(columns_.size()))
-            alignment = columns_[column].alignment;
+        if (column >= 0 && column < static_cast<int>(m_columns.size()))
+            alignment = m_columns[column].alignment;
     });
     return alignment;
 }
@@ -440,35 +440,35 @@ int CSCListCtrl::column_alignment(int column) const
 int CSCListCtrl::row_count() const
 {
     int count = 0;
-    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(model_.row_count()); });
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(m_model.row_count()); });
     return count;
 }
 
 std::wstring CSCListCtrl::cell_text(int row, int column) const
 {
     std::wstring text;
-    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { text = model_.cell_text(row, column); });
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { text = m_model.cell_text(row, column); });
     return text;
 }
 
 uint32_t CSCListCtrl::cell_colour(int row, int column) const
 {
     uint32_t colour = list_no_colour;
-    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { colour = model_.cell_colour(row, column); });
+    const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { colour = m_model.cell_colour(row, column); });
     return colour;
 }
 
 const std::vector<std::pair<int, int>>& CSCListCtrl::display_columns()
 {
-    if (painting_ && !paint_columns_.empty())
-        return paint_columns_;
-    std::vector<int> order(columns_.size());
+    if (m_painting && !m_paint_columns.empty())
+        return m_paint_columns;
+    std::vector<int> order(m_columns.size());
     if (!order.empty())
         ListView_GetColumnOrderArray(hwnd(), static_cast<int>(order.size()), order.data());
-    paint_columns_.clear();
+    m_paint_columns.clear();
     for (int column : order)
-        paint_columns_.emplace_back(column, ListView_GetColumnWidth(hwnd(), column));
-    return paint_columns_;
+        m_paint_columns.emplace_back(column, ListView_GetColumnWidth(hwnd(), column));
+    return m_paint_columns;
 }
 
 void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
@@ -478,16 +478,16 @@ void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
     const bool selected = (item.itemState & ODS_SELECTED) != 0;
     const bool focused = GetFocus() == hwnd();
 
-    COLORREF fill = background_;
+    COLORREF fill = m_background;
     if (selected)
         fill = focused ? GetSysColor(COLOR_HIGHLIGHT) : RGB(0xD9, 0xE4, 0xF1);
-    else if (use_second_row_colour_ && (row % 2) == 1)
-        fill = second_row_colour_;
+    else if (m_use_second_row_colour && (row % 2) == 1)
+        fill = m_second_row_colour;
     HBRUSH brush = CreateSolidBrush(fill);
     FillRect(dc, &item.rcItem, brush);
     DeleteObject(brush);
 
-    HGDIOBJ old_font = SelectObject(dc, font_ ? font_ : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    HGDIOBJ old_font = SelectObject(dc, m_font ? m_font : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
 
     // Columns in their display order, from the row's left edge (which follows scrolling).
@@ -499,14 +499,14 @@ void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
         x += width;
         if (cell.right <= cell.left)
             continue;
-        uint32_t own = model_.cell_colour(row, column);
-        COLORREF colour = own != list_no_colour ? to_colorref(own) : text_colour_;
+        uint32_t own = m_model.cell_colour(row, column);
+        COLORREF colour = own != list_no_colour ? to_colorref(own) : m_text_colour;
         if (selected && focused && own == list_no_colour)
             colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
         SetTextColor(dc, colour);
-        std::wstring text = model_.cell_text(row, column);
+        std::wstring text = m_model.cell_text(row, column);
         DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &cell,
-                  draw_alignment(columns_[column].alignment) | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
+                  draw_alignment(m_columns[column].alignment) | DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX |
                       DT_END_ELLIPSIS);
     }
     if ((item.itemState & ODS_FOCUS) && focused)
@@ -524,19 +524,19 @@ void CSCListCtrl::draw_no_rows_text(HDC dc)
             client.top += header_rect.bottom - header_rect.top;
     }
     RECT band = client;
-    band.bottom = std::min<LONG>(client.bottom, client.top + 2 * row_height_);
-    HGDIOBJ old_font = SelectObject(dc, font_ ? font_ : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    band.bottom = std::min<LONG>(client.bottom, client.top + 2 * m_row_height);
+    HGDIOBJ old_font = SelectObject(dc, m_font ? m_font : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, to_colorref(no_rows_colour_));
-    UINT format = no_rows_format_ & (DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM);
-    DrawTextW(dc, no_rows_text_.c_str(), static_cast<int>(no_rows_text_.size()), &band,
+    SetTextColor(dc, to_colorref(m_no_rows_colour));
+    UINT format = m_no_rows_format & (DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM);
+    DrawTextW(dc, m_no_rows_text.c_str(), static_cast<int>(m_no_rows_text.size()), &band,
               format | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old_font);
 }
 
 LRESULT CSCListCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    if (msg == WM_PAINT && model_.row_count() == 0 && !no_rows_text_.empty()) {
+    if (msg == WM_PAINT && m_model.row_count() == 0 && !m_no_rows_text.empty()) {
         LRESULT result = default_proc(msg, wparam, lparam);
         HDC dc = GetDC(hwnd());
         draw_no_rows_text(dc);
@@ -548,10 +548,10 @@ LRESULT CSCListCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
     if (msg == WM_PAINT) {
         // The columns cannot change while the rows are drawn: read their order
         // and widths once per paint (each read costs about 0.2 ms under Wine).
-        painting_ = true;
-        paint_columns_.clear();
+        m_painting = true;
+        m_paint_columns.clear();
         const LRESULT result = default_proc(msg, wparam, lparam);
-        painting_ = false;
+        m_painting = false;
         return result;
     }
     return default_proc(msg, wparam, lparam);
@@ -565,7 +565,7 @@ bool CSCListCtrl::parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
         auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
         if (item->hwndItem != hwnd())
             return false;
-        if (item->itemID < model_.row_count())
+        if (item->itemID < m_model.row_count())
             draw_row(*item);
         result = TRUE;
         return true;
@@ -574,7 +574,7 @@ bool CSCListCtrl::parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
         if (measure->CtlType != ODT_LISTVIEW || measure->CtlID != id)
             return false;
-        measure->itemHeight = row_height_;
+        measure->itemHeight = m_row_height;
         result = TRUE;
         return true;
     }
@@ -586,7 +586,7 @@ bool CSCListCtrl::parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& r
             // Text for tool tips, keyboard search and accessibility.
             auto* info = reinterpret_cast<NMLVDISPINFOW*>(lparam);
             if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {
-                std::wstring text = model_.cell_text(info->item.iItem, info->item.iSubItem);
+                std::wstring text = m_model.cell_text(info->item.iItem, info->item.iSubItem);
                 lstrcpynW(info->item.pszText, text.c_str(), info->item.cchTextMax);
             }
             result = 0;

@@ -55,7 +55,7 @@ public:
     // Bulk filling: painting stops, rows added in between publish their count once at the end.
     void begin_fill();
     void end_fill();
-    bool filling() const { return filling_; }
+    bool filling() const { return m_filling; }
 
     int column_count() const;
     int column_width(int column) const;
@@ -63,11 +63,11 @@ public:
     int row_count() const;
     std::wstring cell_text(int row, int column) const;
     uint32_t cell_colour(int row, int column) const;
-    int row_height() const { return row_height_; }
-    std::wstring font_name() const { return font_name_; }
+    int row_height() const { return m_row_height; }
+    std::wstring font_name() const { return m_font_name; }
     // The header, drawn by the library (colours, height).
-    CSCHeaderCtrl& header() { return header_; }
-    int font_size() const { return font_size_; }
+    CSCHeaderCtrl& header() { return m_header; }
+    int font_size() const { return m_font_size; }
 
 protected:
     const wchar_t* class_name() const override;
@@ -79,7 +79,7 @@ protected:
     void on_repaint_tick() override;
 
 private:
-    CSCHeaderCtrl header_;
+    CSCHeaderCtrl m_header;
     void rebuild_font();
     void draw_row(const DRAWITEMSTRUCT& item);
     // (column, width) in display order; read once per paint.
@@ -89,27 +89,27 @@ private:
     void invalidate_row(int row);
     void publish_rows();
 
-    CSCListModel model_;
-    std::vector<ListColumn> columns_;
-    HFONT font_ = nullptr;
-    std::wstring font_name_;
-    int font_size_ = 9;
-    int row_height_ = 26;
-    HIMAGELIST row_images_ = nullptr;
-    COLORREF text_colour_ = RGB(64, 64, 64);
-    COLORREF background_ = RGB(255, 255, 255);
-    COLORREF second_row_colour_ = RGB(245, 245, 245);
-    bool use_second_row_colour_ = false;
-    std::wstring no_rows_text_;
-    UINT no_rows_format_ = DT_CENTER;
-    uint32_t no_rows_colour_ = 0xFF696969u;
-    bool filling_ = false;
+    CSCListModel m_model;
+    std::vector<ListColumn> m_columns;
+    HFONT m_font = nullptr;
+    std::wstring m_font_name;
+    int m_font_size = 9;
+    int m_row_height = 26;
+    HIMAGELIST m_row_images = nullptr;
+    COLORREF m_text_colour = RGB(64, 64, 64);
+    COLORREF m_background = RGB(255, 255, 255);
+    COLORREF m_second_row_colour = RGB(245, 245, 245);
+    bool m_use_second_row_colour = false;
+    std::wstring m_no_rows_text;
+    UINT m_no_rows_format = DT_CENTER;
+    uint32_t m_no_rows_colour = 0xFF696969u;
+    bool m_filling = false;
     // What the next repaint covers: rows first..last, or all; and the row to
     // scroll into view first (-1: none).
-    int dirty_first_ = -1;
-    int dirty_last_ = -1;
-    bool dirty_all_ = false;
-    int wanted_visible_ = -1;
-    bool painting_ = false;
-    std::vector<std::pair<int, int>> paint_columns_;
+    int m_dirty_first = -1;
+    int m_dirty_last = -1;
+    bool m_dirty_all = false;
+    int m_wanted_visible = -1;
+    bool m_painting = false;
+    std::vector<std::pair<int, int>> m_paint_columns;
 };

@@ -57,8 +57,8 @@ bool list_second_row_colour(uint32_t background, uint32_t& result)
 
 void CSCListModel::set_column_count(size_t count)
 {
-    column_count_ = count;
-    for (Row& row : rows_) {
+    m_column_count = count;
+    for (Row& row : m_rows) {
         row.texts.resize(count);
         row.colours.resize(count, list_no_colour);
     }
@@ -67,7 +67,7 @@ void CSCListModel::set_column_count(size_t count)
 CSCListModel::Row CSCListModel::new_row() const
 {
     Row row;
-    row.texts.resize(std::max<size_t>(column_count_, 1));
+    row.texts.resize(std::max<size_t>(m_column_count, 1));
     row.colours.resize(row.texts.size(), list_no_colour);
     return row;
 }
@@ -76,8 +76,8 @@ int CSCListModel::append_row(const std::wstring& first_cell)
 {
     Row row = new_row();
     row.texts[0] = first_cell;
-    rows_.push_back(std::move(row));
-    return static_cast<int>(rows_.size() - 1);
+    m_rows.push_back(std::move(row));
+    return static_cast<int>(m_rows.size() - 1);
 }
 
 int CSCListModel::add_row_from_text(int index, const std::wstring& text, wchar_t separator)
@@ -99,11 +99,11 @@ int CSCListModel::add_row_from_text(int index, const std::wstring& text, wchar_t
             break;
         start = end + 1;
     }
-    if (index < 0 || static_cast<size_t>(index) >= rows_.size()) {
-        rows_.push_back(std::move(row));
-        return static_cast<int>(rows_.size() - 1);
+    if (index < 0 || static_cast<size_t>(index) >= m_rows.size()) {
+        m_rows.push_back(std::move(row));
+        return static_cast<int>(m_rows.size() - 1);
     }
-    rows_.insert(rows_.begin() + index, std::move(row));
+    m_rows.insert(m_rows.begin() + index, std::move(row));
     return index;
 }
 
@@ -111,7 +111,7 @@ bool CSCListModel::set_cell_text(int row, int column, const std::wstring& text)
 {
     if (!valid_row(row) || !valid_column(column))
         return false;
-    rows_[row].texts[column] = text;
+    m_rows[row].texts[column] = text;
     return true;
 }
 
@@ -122,10 +122,10 @@ bool CSCListModel::set_cell_colour(int row, int column, uint32_t colour)
     if (row != -1 && !valid_row(row))
         return false;
     size_t first_row = row == -1 ? 0 : row;
-    size_t last_row = row == -1 ? rows_.size() : row + 1;
+    size_t last_row = row == -1 ? m_rows.size() : row + 1;
     bool changed = false;
     for (size_t r = first_row; r < last_row; ++r) {
-        std::vector<uint32_t>& colours = rows_[r].colours;
+        std::vector<uint32_t>& colours = m_rows[r].colours;
         if (column == -1) {
             std::fill(colours.begin(), colours.end(), colour);
             changed = changed || !colours.empty();
@@ -139,14 +139,14 @@ bool CSCListModel::set_cell_colour(int row, int column, uint32_t colour)
 
 std::wstring CSCListModel::cell_text(int row, int column) const
 {
-    if (!valid_row(row) || column < 0 || static_cast<size_t>(column) >= rows_[row].texts.size())
+    if (!valid_row(row) || column < 0 || static_cast<size_t>(column) >= m_rows[row].texts.size())
         return std::wstring();
-    return rows_[row].texts[column];
+    return m_rows[row].texts[column];
 }
 
 uint32_t CSCListModel::cell_colour(int row, int column) const
 {
-    if (!valid_row(row) || column < 0 || static_cast<size_t>(column) >= rows_[row].colours.size())
+    if (!valid_row(row) || column < 0 || static_cast<size_t>(column) >= m_rows[row].colours.size())
         return list_no_colour;
-    return rows_[row].colours[column];
+    return m_rows[row].colours[column];
 }

@@ -35,10 +35,10 @@ bool list_second_row_colour(uint32_t background_colorref, uint32_t& result);
 class CSCListModel {
 public:
     void set_column_count(size_t count);
-    size_t column_count() const { return column_count_; }
+    size_t column_count() const { return m_column_count; }
 
-    size_t row_count() const { return rows_.size(); }
-    void clear() { rows_.clear(); }
+    size_t row_count() const { return m_rows.size(); }
+    void clear() { m_rows.clear(); }
 
     // Adds a row at the end with its first cell; returns its index.
     int append_row(const std::wstring& first_cell);
@@ -60,10 +60,10 @@ private:
         std::vector<std::wstring> texts;
         std::vector<uint32_t> colours;
     };
-    bool valid_row(int row) const { return row >= 0 && static_cast<size_t>(row) < rows_.size(); }
-    bool valid_column(int column) const { return column >= 0 && static_cast<size_t>(column) < column_count_; }
+    bool valid_row(int row) const { return row >= 0 && static_cast<size_t>(row) < m_rows.size(); }
+    bool valid_column(int column) const { return column >= 0 && static_cast<size_t>(column) < m_column_count; }
     Row new_row() const;
 
-    size_t column_count_ = 0;
-    std::vector<Row> rows_;
+    size_t m_column_count = 0;
+    std::vector<Row> m_rows;
 };

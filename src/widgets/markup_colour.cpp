@@ -12,7 +12,7 @@ struct NamedColour {
 
 // The CSS Color Module Level 3 names, without the "grey" spellings; the lookup
 // walks this order and takes the first match.
-const NamedColour k_css_colours[] = {
+const NamedColour kCssColours[] = {
     {L"AliceBlue", 0xF0F8FF}, {L"AntiqueWhite", 0xFAEBD7}, {L"Aqua", 0x00FFFF},
     {L"Aquamarine", 0x7FFFD4}, {L"Azure", 0xF0FFFF}, {L"Beige", 0xF5F5DC},
     {L"Bisque", 0xFFE4C4}, {L"Black", 0x000000}, {L"BlanchedAlmond", 0xFFEBCD},
@@ -62,7 +62,7 @@ const NamedColour k_css_colours[] = {
     {L"Yellow", 0xFFFF00}, {L"YellowGreen", 0x9ACD32},
 };
 
-const uint32_t k_opaque_black = 0xFF000000u;
+const uint32_t kOpaqueBlack = 0xFF000000u;
 
 bool equal_ignoring_case(const std::wstring& a, const wchar_t* b)
 {
@@ -136,7 +136,7 @@ int read_decimal_int(const std::wstring& text)
 
 bool find_css_colour(const std::wstring& name, uint32_t& argb)
 {
-    for (const NamedColour& colour : k_css_colours) {
+    for (const NamedColour& colour : kCssColours) {
         if (equal_ignoring_case(name, colour.name)) {
             argb = 0xFF000000u | colour.rgb;
             return true;
@@ -148,11 +148,11 @@ bool find_css_colour(const std::wstring& name, uint32_t& argb)
 uint32_t read_markup_colour(const std::wstring& value)
 {
     if (value.empty())
-        return k_opaque_black;
+        return kOpaqueBlack;
 
     if (value[0] == L'#') {
         if (value.size() <= 5)
-            return k_opaque_black;
+            return kOpaqueBlack;
         return read_hex_colour(value.substr(1));
     }
 
@@ -174,7 +174,7 @@ uint32_t read_markup_colour(const std::wstring& value)
             return 0xFF000000u | (parts[0] << 16) | (parts[1] << 8) | parts[2];
         if (parts.size() == 4)
             return (parts[0] << 24) | (parts[1] << 16) | (parts[2] << 8) | parts[3];
-        return k_opaque_black;
+        return kOpaqueBlack;
     }
 
     if ((value.size() == 6 || value.size() == 8) && all_hex_digits(value))
@@ -184,5 +184,5 @@ uint32_t read_markup_colour(const std::wstring& value)
     uint32_t argb = 0;
     if (find_css_colour(value, argb))
         return argb;
-    return k_opaque_black;
+    return kOpaqueBlack;
 }

@@ -6,8 +6,8 @@
 
 namespace {
 
-const float k_epsilon = 1.1920929e-7f;
-const double k_max_shift = 1000000.0;  // pixels; far beyond any window
+const float kEpsilon = 1.1920929e-7f;
+const double kMaxShift = 1000000.0;  // pixels; far beyond any window
 
 bool same_face(const std::wstring& a, const wchar_t* b)
 {
@@ -76,7 +76,7 @@ MarkupRect layout_markup(MarkupDocument& document, const MarkupLayoutOptions& op
         int tallest = 0;
         for (MarkupRun& run : line) {
             MarkupSize size = measure(run);
-            if (size.width <= k_epsilon || size.height <= k_epsilon) {
+            if (size.width <= kEpsilon || size.height <= kEpsilon) {
                 size.width = 1;
                 size.height = 40;
             }
@@ -108,8 +108,8 @@ MarkupRect layout_markup(MarkupDocument& document, const MarkupLayoutOptions& op
         float factor = own != options.line_spacings.end() ? own->second : options.line_spacing;
         // Factors come from text ("<ls=1e30>", "<ls=nan>"): keep the shift finite and bounded.
         double extra = std::isfinite(factor) ? (static_cast<double>(factor) - 1.0) * line_height(document[i - 1]) : 0.0;
-        extra = std::clamp(extra, -k_max_shift, k_max_shift);
-        sum = static_cast<int>(std::clamp(static_cast<double>(sum) + static_cast<int>(extra), -k_max_shift, k_max_shift));
+        extra = std::clamp(extra, -kMaxShift, kMaxShift);
+        sum = static_cast<int>(std::clamp(static_cast<double>(sum) + static_cast<int>(extra), -kMaxShift, kMaxShift));
         move_line(document[i], 0, sum);
     }
 

@@ -10,7 +10,7 @@
 
 namespace {
 
-const UINT_PTR k_animation_timer = 0x5C1;
+const UINT_PTR kAnimationTimer = 0x5C1;
 
 Gdiplus::Color gdip_colour(uint32_t argb)
 {
@@ -65,8 +65,8 @@ CSCStatic::~CSCStatic()
 {
     detach();
     release_animation();
-    if (font_)
-        DeleteObject(font_);
+    if (m_font)
+        DeleteObject(m_font);
 }
 
 void CSCStatic::on_attached()
@@ -77,11 +77,11 @@ void CSCStatic::on_attached()
     LOGFONTW lf = {};
     if (font && GetObjectW(font, sizeof(lf), &lf)) {
         if (lf.lfFaceName[0])
-            default_style_.face = std::wstring(lf.lfFaceName).substr(0, markup_face_max);
+            m_default_style.face = std::wstring(lf.lfFaceName).substr(0, markup_face_max);
         if (lf.lfHeight != 0) {
             int points = MulDiv(std::abs(lf.lfHeight), 72, dpi());
             if (points > 0)
-                default_style_.size = static_cast<float>(points);
+                m_default_style.size = static_cast<float>(points);
         }
     }
     wchar_t text[1024] = {};
@@ -92,36 +92,36 @@ void CSCStatic::on_attached()
 
 void CSCStatic::parse_and_layout()
 {
-    document_ = plain_ ? MarkupDocument() : parse_markup(text_, default_style_);
+    m_document = m_plain ? MarkupDocument() : parse_markup(m_text, m_default_style);
     layout();
 }
 
 void CSCStatic::layout()
 {
-    if (!hwnd() || plain_ || document_.empty()) {
-        text_rect_ = MarkupRect();
+    if (!hwnd() || m_plain || m_document.empty()) {
+        m_text_rect = MarkupRect();
         return;
     }
     RECT client;
     GetClientRect(hwnd(), &client);
     MarkupLayoutOptions options;
     options.client = to_markup_rect(client);
-    options.left_indent = left_indent_;
-    options.line_spacing = line_spacing_;
+    options.left_indent = m_left_indent;
+    options.line_spacing = m_line_spacing;
     // Factors given by "<ls=…>" apply to lines that have none set by the caller.
-    options.line_spacings = own_spacings_;
-    for (const auto& entry : markup_line_spacings(document_))
+    options.line_spacings = m_own_spacings;
+    for (const auto& entry : markup_line_spacings(m_document))
         options.line_spacings.insert(entry);
-    options.line_alignments = line_alignments_;
-    options.alignment = alignment_;
-    options.vertical = vertical_;
+    options.line_alignments = m_line_alignments;
+    options.alignment = m_alignment;
+    options.vertical = m_vertical;
 
     HDC dc = GetDC(hwnd());
     {
         Gdiplus::Graphics graphics(dc);
         const int window_dpi = dpi();
         const Gdiplus::StringFormat* format = Gdiplus::StringFormat::GenericTypographic();
-        text_rect_ = layout_markup(document_, options, [&](const MarkupRun& run) {
+        m_text_rect = layout_markup(m_document, options, [&](const MarkupRun& run) {
             std::unique_ptr<Gdiplus::Font> font = make_font(run.style, window_dpi);
             if (!font)
                 return MarkupSize{};
@@ -139,8 +139,8 @@ void CSCStatic::layout()
 void CSCStatic::set_text(const std::wstring& markup)
 {
     run_on_window_thread([&] {
-        text_ = markup;
-        plain_ = false;
+        m_text = markup;
+        m_plain = false;
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -149,10 +149,10 @@ void CSCStatic::set_text(const std::wstring& markup)
 void CSCStatic::set_plain_text(const std::wstring& text, uint32_t colour)
 {
     run_on_window_thread([&] {
-        text_ = text;
-        plain_ = true;
+        m_text = text;
+        m_plain = true;
         if (colour != markup_no_background)
-            plain_colour_ = colour;
+            m_plain_colour = colour;
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -161,17 +161,17 @@ void CSCStatic::set_plain_text(const std::wstring& text, uint32_t colour)
 void CSCStatic::set_font_size(int points)
 {
     run_on_window_thread([&] {
-        default_style_.size = static_cast<float>(points);
+        m_default_style.size = static_cast<float>(points);
         LOGFONTW lf = {};
         lf.lfHeight = -MulDiv(points, dpi(), 72);
         lf.lfCharSet = DEFAULT_CHARSET;
-        lstrcpynW(lf.lfFaceName, default_style_.face.c_str(), LF_FACESIZE);
+        lstrcpynW(lf.lfFaceName, m_default_style.face.c_str(), LF_FACESIZE);
         HFONT font = CreateFontIndirectW(&lf);
         if (font) {
             SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-            if (font_)
-                DeleteObject(font_);
-            font_ = font;
+            if (m_font)
+                DeleteObject(m_font);
+            m_font = font;
         }
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
@@ -181,7 +181,7 @@ void CSCStatic::set_font_size(int points)
 void CSCStatic::set_font_name(const std::wstring& face)
 {
     run_on_window_thread([&] {
-        default_style_.face = face.substr(0, markup_face_max);
+        m_default_style.face = face.substr(0, markup_face_max);
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -190,8 +190,8 @@ void CSCStatic::set_font_name(const std::wstring& face)
 void CSCStatic::set_text_colour(uint32_t argb)
 {
     run_on_window_thread([&] {
-        default_style_.text_colour = argb;
-        plain_colour_ = argb;
+        m_default_style.text_colour = argb;
+        m_plain_colour = argb;
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -200,7 +200,7 @@ void CSCStatic::set_text_colour(uint32_t argb)
 void CSCStatic::set_line_spacing(float factor)
 {
     run_on_window_thread([&] {
-        line_spacing_ = factor;
+        m_line_spacing = factor;
         layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -209,7 +209,7 @@ void CSCStatic::set_line_spacing(float factor)
 void CSCStatic::set_line_spacing(int line, float factor)
 {
     run_on_window_thread([&] {
-        own_spacings_[line] = factor;
+        m_own_spacings[line] = factor;
         layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -218,7 +218,7 @@ void CSCStatic::set_line_spacing(int line, float factor)
 void CSCStatic::set_alignment(int alignment)
 {
     run_on_window_thread([&] {
-        alignment_ = alignment;
+        m_alignment = alignment;
         layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -227,7 +227,7 @@ void CSCStatic::set_alignment(int alignment)
 void CSCStatic::set_line_alignment(int line, int alignment)
 {
     run_on_window_thread([&] {
-        line_alignments_[line] = alignment;
+        m_line_alignments[line] = alignment;
         layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -236,7 +236,7 @@ void CSCStatic::set_line_alignment(int line, int alignment)
 void CSCStatic::set_vertical(int vertical)
 {
     run_on_window_thread([&] {
-        vertical_ = vertical;
+        m_vertical = vertical;
         layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -245,7 +245,7 @@ void CSCStatic::set_vertical(int vertical)
 void CSCStatic::set_left_indent(int pixels)
 {
     run_on_window_thread([&] {
-        left_indent_ = pixels;
+        m_left_indent = pixels;
         layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -254,7 +254,7 @@ void CSCStatic::set_left_indent(int pixels)
 void CSCStatic::set_hinting_threshold(float points)
 {
     run_on_window_thread([&] {
-        hinting_threshold_ = points;
+        m_hinting_threshold = points;
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
 }
@@ -262,8 +262,8 @@ void CSCStatic::set_hinting_threshold(float points)
 void CSCStatic::set_background(uint32_t argb)
 {
     run_on_window_thread([&] {
-        own_background_ = true;
-        background_ = argb;
+        m_own_background = true;
+        m_background = argb;
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
 }
@@ -272,14 +272,14 @@ RECT CSCStatic::text_rect() const
 {
     RECT r = {};
     const_cast<CSCStatic*>(this)->run_on_window_thread(
-        [&] { r = RECT{text_rect_.left, text_rect_.top, text_rect_.right, text_rect_.bottom}; });
+        [&] { r = RECT{m_text_rect.left, m_text_rect.top, m_text_rect.right, m_text_rect.bottom}; });
     return r;
 }
 
 MarkupDocument CSCStatic::document() const
 {
     MarkupDocument copy;
-    const_cast<CSCStatic*>(this)->run_on_window_thread([&] { copy = document_; });
+    const_cast<CSCStatic*>(this)->run_on_window_thread([&] { copy = m_document; });
     return copy;
 }
 
@@ -288,7 +288,7 @@ void CSCStatic::paint_runs(void* graphics_pointer)
     auto& graphics = *static_cast<Gdiplus::Graphics*>(graphics_pointer);
     const Gdiplus::StringFormat* format = Gdiplus::StringFormat::GenericTypographic();
     const int window_dpi = dpi();
-    for (const MarkupLine& line : document_) {
+    for (const MarkupLine& line : m_document) {
         for (auto run = line.rbegin(); run != line.rend(); ++run) {
             const MarkupRect& r = run->rect;
             if (run->style.background != markup_no_background && (run->style.background >> 24) != 0) {
@@ -300,8 +300,8 @@ void CSCStatic::paint_runs(void* graphics_pointer)
             std::unique_ptr<Gdiplus::Font> font = make_font(run->style, window_dpi);
             if (!font)
                 continue;
-            if (hinting_threshold_ > 0.0f) {
-                bool large = run->style.size >= markup_hinting_threshold(run->style.face, hinting_threshold_);
+            if (m_hinting_threshold > 0.0f) {
+                bool large = run->style.size >= markup_hinting_threshold(run->style.face, m_hinting_threshold);
                 graphics.SetTextRenderingHint(large ? Gdiplus::TextRenderingHintAntiAliasGridFit
                                                     : Gdiplus::TextRenderingHintClearTypeGridFit);
             }
@@ -316,22 +316,22 @@ void CSCStatic::paint_runs(void* graphics_pointer)
 void CSCStatic::paint_plain(void* graphics_pointer, const RECT& client)
 {
     auto& graphics = *static_cast<Gdiplus::Graphics*>(graphics_pointer);
-    std::unique_ptr<Gdiplus::Font> font = make_font(default_style_, dpi());
-    if (!font || text_.empty())
+    std::unique_ptr<Gdiplus::Font> font = make_font(m_default_style, dpi());
+    if (!font || m_text.empty())
         return;
     Gdiplus::StringFormat format;
-    format.SetAlignment(alignment_ == 1 ? Gdiplus::StringAlignmentCenter
-                        : alignment_ == 2 ? Gdiplus::StringAlignmentFar
+    format.SetAlignment(m_alignment == 1 ? Gdiplus::StringAlignmentCenter
+                        : m_alignment == 2 ? Gdiplus::StringAlignmentFar
                                           : Gdiplus::StringAlignmentNear);
-    format.SetLineAlignment(vertical_ == 4 ? Gdiplus::StringAlignmentCenter
-                            : vertical_ == 8 ? Gdiplus::StringAlignmentFar
+    format.SetLineAlignment(m_vertical == 4 ? Gdiplus::StringAlignmentCenter
+                            : m_vertical == 8 ? Gdiplus::StringAlignmentFar
                                              : Gdiplus::StringAlignmentNear);
-    Gdiplus::RectF area(static_cast<float>(client.left + left_indent_), static_cast<float>(client.top),
-                        static_cast<float>(client.right - client.left - left_indent_),
+    Gdiplus::RectF area(static_cast<float>(client.left + m_left_indent), static_cast<float>(client.top),
+                        static_cast<float>(client.right - client.left - m_left_indent),
                         static_cast<float>(client.bottom - client.top));
-    Gdiplus::SolidBrush brush(gdip_colour(plain_colour_));
+    Gdiplus::SolidBrush brush(gdip_colour(m_plain_colour));
     graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
-    graphics.DrawString(text_.c_str(), static_cast<INT>(text_.size()), font.get(), area, &format, &brush);
+    graphics.DrawString(m_text.c_str(), static_cast<INT>(m_text.size()), font.get(), area, &format, &brush);
 }
 
 void CSCStatic::paint(HDC target)
@@ -345,8 +345,8 @@ void CSCStatic::paint(HDC target)
     HDC dc = buffer.dc();
 
     // The parent decides the background unless the control has its own.
-    if (own_background_) {
-        HBRUSH brush = CreateSolidBrush(RGB((background_ >> 16) & 0xFF, (background_ >> 8) & 0xFF, background_ & 0xFF));
+    if (m_own_background) {
+        HBRUSH brush = CreateSolidBrush(RGB((m_background >> 16) & 0xFF, (m_background >> 8) & 0xFF, m_background & 0xFF));
         FillRect(dc, &client, brush);
         DeleteObject(brush);
     } else {
@@ -360,12 +360,12 @@ void CSCStatic::paint(HDC target)
     {
         Gdiplus::Graphics graphics(dc);
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-        if (animation_) {
-            UINT w = animation_->GetWidth(), h = animation_->GetHeight();
+        if (m_animation) {
+            UINT w = m_animation->GetWidth(), h = m_animation->GetHeight();
             int dw = MulDiv(static_cast<int>(w), dpi(), 96), dh = MulDiv(static_cast<int>(h), dpi(), 96);
-            graphics.DrawImage(animation_.get(), (width - dw) / 2, (height - dh) / 2, dw, dh);
+            graphics.DrawImage(m_animation.get(), (width - dw) / 2, (height - dh) / 2, dw, dh);
         }
-        if (plain_)
+        if (m_plain)
             paint_plain(&graphics, client);
         else
             paint_runs(&graphics);
@@ -403,7 +403,7 @@ bool CSCStatic::load_animation(const void* data, size_t size)
         UINT frames = image->GetFrameCount(&dimension);
         if (frames == 0)
             frames = 1;
-        frame_delays_.assign(frames, 100);
+        m_frame_delays.assign(frames, 100);
         UINT property_size = image->GetPropertyItemSize(PropertyTagFrameDelay);
         if (property_size > 0) {
             std::vector<BYTE> buffer(property_size);
@@ -414,13 +414,13 @@ bool CSCStatic::load_animation(const void* data, size_t size)
                 for (UINT i = 0; i < count; ++i) {
                     // Hundredths of a second; browsers treat very short delays as 100 ms too.
                     UINT ms = delays[i] * 10;
-                    frame_delays_[i] = ms < 20 ? 100 : ms;
+                    m_frame_delays[i] = ms < 20 ? 100 : ms;
                 }
             }
         }
-        animation_ = std::move(image);
-        animation_stream_ = stream;
-        frame_ = 0;
+        m_animation = std::move(image);
+        m_animation_stream = stream;
+        m_frame = 0;
         InvalidateRect(hwnd(), nullptr, FALSE);
         loaded = true;
     });
@@ -430,44 +430,44 @@ bool CSCStatic::load_animation(const void* data, size_t size)
 void CSCStatic::start_animation()
 {
     run_on_window_thread([&] {
-        if (!animation_ || frame_delays_.size() < 2)
+        if (!m_animation || m_frame_delays.size() < 2)
             return;
-        animating_ = true;
-        SetTimer(hwnd(), k_animation_timer, frame_delays_[frame_], nullptr);
+        m_animating = true;
+        SetTimer(hwnd(), kAnimationTimer, m_frame_delays[m_frame], nullptr);
     });
 }
 
 void CSCStatic::stop_animation()
 {
     run_on_window_thread([&] {
-        animating_ = false;
-        KillTimer(hwnd(), k_animation_timer);
+        m_animating = false;
+        KillTimer(hwnd(), kAnimationTimer);
     });
 }
 
 void CSCStatic::next_frame()
 {
-    if (!animation_ || frame_delays_.size() < 2)
+    if (!m_animation || m_frame_delays.size() < 2)
         return;
-    frame_ = (frame_ + 1) % static_cast<int>(frame_delays_.size());
+    m_frame = (m_frame + 1) % static_cast<int>(m_frame_delays.size());
     GUID dimension = Gdiplus::FrameDimensionTime;
-    animation_->SelectActiveFrame(&dimension, static_cast<UINT>(frame_));
+    m_animation->SelectActiveFrame(&dimension, static_cast<UINT>(m_frame));
     InvalidateRect(hwnd(), nullptr, FALSE);
-    SetTimer(hwnd(), k_animation_timer, frame_delays_[frame_], nullptr);
+    SetTimer(hwnd(), kAnimationTimer, m_frame_delays[m_frame], nullptr);
 }
 
 void CSCStatic::release_animation()
 {
     if (hwnd())
-        KillTimer(hwnd(), k_animation_timer);
-    animating_ = false;
-    animation_.reset();
-    if (animation_stream_) {
-        animation_stream_->Release();
-        animation_stream_ = nullptr;
+        KillTimer(hwnd(), kAnimationTimer);
+    m_animating = false;
+    m_animation.reset();
+    if (m_animation_stream) {
+        m_animation_stream->Release();
+        m_animation_stream = nullptr;
     }
-    frame_delays_.clear();
-    frame_ = 0;
+    m_frame_delays.clear();
+    m_frame = 0;
 }
 
 LRESULT CSCStatic::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
@@ -481,8 +481,8 @@ LRESULT CSCStatic::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
         InvalidateRect(hwnd(), nullptr, FALSE);
         break;
     case WM_TIMER:
-        if (wparam == k_animation_timer) {
-            if (animating_)
+        if (wparam == kAnimationTimer) {
+            if (m_animating)
                 next_frame();
             return 0;
         }
@@ -490,8 +490,8 @@ LRESULT CSCStatic::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_SETTEXT: {
         // Text set through the window (SetWindowText, templates) is markup too.
         LRESULT result = default_proc(msg, wparam, lparam);
-        text_ = lparam ? reinterpret_cast<const wchar_t*>(lparam) : L"";
-        plain_ = false;
+        m_text = lparam ? reinterpret_cast<const wchar_t*>(lparam) : L"";
+        m_plain = false;
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
         return result;

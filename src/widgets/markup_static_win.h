@@ -45,13 +45,13 @@ public:
     // Bounding box of all runs after layout, in client pixels.
     RECT text_rect() const;
     MarkupDocument document() const;
-    const MarkupStyle& default_style() const { return default_style_; }
+    const MarkupStyle& default_style() const { return m_default_style; }
 
     // An animated picture from resource (type, id) of `module`, or from bytes.
     bool load_animation(HMODULE module, const wchar_t* type, UINT id);
     bool load_animation(const void* data, size_t size);
-    int animation_frames() const { return static_cast<int>(frame_delays_.size()); }
-    int animation_frame() const { return frame_; }
+    int animation_frames() const { return static_cast<int>(m_frame_delays.size()); }
+    int animation_frame() const { return m_frame; }
     void start_animation();
     void stop_animation();
 
@@ -70,26 +70,26 @@ private:
     void next_frame();
     void release_animation();
 
-    std::wstring text_;
-    bool plain_ = false;
-    uint32_t plain_colour_ = 0xFF000000u;
-    MarkupStyle default_style_;
-    MarkupDocument document_;
-    float line_spacing_ = 1.2f;
-    std::map<int, float> own_spacings_;
-    std::map<int, int> line_alignments_;
-    int alignment_ = 0;
-    int vertical_ = 0;
-    int left_indent_ = 0;
-    float hinting_threshold_ = 14.0f;
-    bool own_background_ = false;
-    uint32_t background_ = 0xFFFFFFFFu;
-    MarkupRect text_rect_;
-    HFONT font_ = nullptr;
+    std::wstring m_text;
+    bool m_plain = false;
+    uint32_t m_plain_colour = 0xFF000000u;
+    MarkupStyle m_default_style;
+    MarkupDocument m_document;
+    float m_line_spacing = 1.2f;
+    std::map<int, float> m_own_spacings;
+    std::map<int, int> m_line_alignments;
+    int m_alignment = 0;
+    int m_vertical = 0;
+    int m_left_indent = 0;
+    float m_hinting_threshold = 14.0f;
+    bool m_own_background = false;
+    uint32_t m_background = 0xFFFFFFFFu;
+    MarkupRect m_text_rect;
+    HFONT m_font = nullptr;
 
-    std::unique_ptr<Gdiplus::Image> animation_;
-    IStream* animation_stream_ = nullptr;
-    std::vector<UINT> frame_delays_;  // milliseconds per frame
-    int frame_ = 0;
-    bool animating_ = false;
+    std::unique_ptr<Gdiplus::Image> m_animation;
+    IStream* m_animation_stream = nullptr;
+    std::vector<UINT> m_frame_delays;  // milliseconds per frame
+    int m_frame = 0;
+    bool m_animating = false;
 };

@@ -62,7 +62,7 @@ float read_float(const std::wstring& text)
 
 class Parser {
 public:
-    explicit Parser(const MarkupStyle& default_style) : default_(default_style), current_(default_style) {}
+    explicit Parser(const MarkupStyle& default_style) : m_default(default_style), m_current(default_style) {}
 
     void token(const MarkupToken& token)
     {
@@ -78,9 +78,9 @@ public:
 
     MarkupDocument finish()
     {
-        if (!line_.empty())
+        if (!m_line.empty())
             close_line();
-        return std::move(document_);
+        return std::move(m_document);
     }
 
 private:
@@ -88,26 +88,26 @@ private:
     {
         MarkupRun run;
         run.text = text;
-        run.style = current_;
-        run.style.background = background_ == default_.background ? markup_no_background : background_;
-        line_.push_back(run);
+        run.style = m_current;
+        run.style.background = m_background == m_default.background ? markup_no_background : m_background;
+        m_line.push_back(run);
     }
 
     void close_line()
     {
-        line_.front().line_spacing = spacing_;
-        document_.push_back(std::move(line_));
-        line_.clear();
+        m_line.front().line_spacing = m_spacing;
+        m_document.push_back(std::move(m_line));
+        m_line.clear();
     }
 
     bool set_flag(const std::wstring& tag, const wchar_t* on, const wchar_t* off, uint32_t flag)
     {
         if (tag == on) {
-            current_.flags |= flag;
+            m_current.flags |= flag;
             return true;
         }
         if (tag == off) {
-            current_.flags &= ~flag;
+            m_current.flags &= ~flag;
             return true;
         }
         return false;
@@ -119,64 +119,64 @@ private:
             set_flag(tag, L"<u>", L"</u>", markup_underline) || set_flag(tag, L"<s>", L"</s>", markup_strikeout))
             return true;
         if (tag == L"<br>") {
-            if (line_.empty()) {
+            if (m_line.empty()) {
                 MarkupRun empty;
-                empty.style = default_;
-                line_.push_back(empty);
+                empty.style = m_default;
+                m_line.push_back(empty);
             }
             close_line();
-            spacing_ = -1.0f;
+            m_spacing = -1.0f;
             return true;
         }
 
         std::wstring value;
         if (tag_value_any(tag, {L"<cr=", L"<ct="}, value)) {
-            current_.text_colour = read_markup_colour(value);
+            m_current.text_colour = read_markup_colour(value);
             return true;
         }
         if (contains_any(tag, {L"</cr>", L"</ct>"})) {
-            current_.text_colour = default_.text_colour;
+            m_current.text_colour = m_default.text_colour;
             return true;
         }
         if (tag_value_any(tag, {L"<cb=", L"<crb="}, value)) {
-            background_ = read_markup_colour(value);
+            m_background = read_markup_colour(value);
             return true;
         }
         if (contains_any(tag, {L"</cb>", L"</crb>"})) {
-            background_ = default_.background;
+            m_background = m_default.background;
             return true;
         }
         if (tag_value_any(tag, {L"<f=", L"<font=", L"<name=", L"<fontname="}, value)) {
-            current_.face = value.substr(0, markup_face_max);
+            m_current.face = value.substr(0, markup_face_max);
             return true;
         }
         if (contains_any(tag, {L"</f>", L"</font>", L"</name>", L"</fontname>"})) {
-            current_.face = default_.face;
+            m_current.face = m_default.face;
             return true;
         }
         if (tag_value_any(tag, {L"<sz=", L"<size=", L"<fontsize="}, value)) {
-            current_.size = static_cast<float>(read_decimal_int(value));
+            m_current.size = static_cast<float>(read_decimal_int(value));
             return true;
         }
         if (contains_any(tag, {L"</sz>", L"</size>", L"</fontsize>"})) {
-            current_.size = default_.size;
+            m_current.size = m_default.size;
             return true;
         }
         if (tag_value(tag, L"<ls=", value)) {
-            if (!line_.empty())
+            if (!m_line.empty())
                 close_line();
-            spacing_ = read_float(value);
+            m_spacing = read_float(value);
             return true;
         }
         return false;
     }
 
-    const MarkupStyle& default_;
-    MarkupStyle current_;
-    uint32_t background_ = default_.background;
-    float spacing_ = -1.0f;
-    MarkupLine line_;
-    MarkupDocument document_;
+    const MarkupStyle& m_default;
+    MarkupStyle m_current;
+    uint32_t m_background = m_default.background;
+    float m_spacing = -1.0f;
+    MarkupLine m_line;
+    MarkupDocument m_document;
 };
 
 }  // namespace

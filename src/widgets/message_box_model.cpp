@@ -11,7 +11,7 @@ struct Label {
     const wchar_t* korean;
 };
 
-const Label k_labels[] = {
+const Label kLabels[] = {
     {L"Ok", L"확인"},       {L"Cancel", L"취소"}, {L"Stop", L"중지"},   {L"Retry", L"재시도"},
     {L"Ignore", L"무시"},   {L"Yes", L"예"},      {L"No", L"아니오"},  {L"Close", L"닫기"},
     {L"Help", L"도움말"},   {L"Try Again", L"다시 시도"}, {L"Continue", L"계속"},
@@ -51,7 +51,7 @@ std::wstring message_box_label(int result_id, bool korean)
 {
     if (result_id < 1 || result_id > 11)
         return std::wstring();
-    const Label& label = k_labels[result_id - 1];
+    const Label& label = kLabels[result_id - 1];
     return korean ? label.korean : label.english;
 }
 

@@ -10,13 +10,13 @@
 
 namespace {
 
-const wchar_t k_class_name[] = L"CSCMessageDlg";
-const UINT_PTR k_countdown_timer = 1;
-const COLORREF k_caption_colour = RGB(0xEE, 0xF1, 0xF6);
-const COLORREF k_body_colour = RGB(0xFF, 0xFF, 0xFF);
-const COLORREF k_border_colour = RGB(0xB8, 0xC0, 0xCC);
-const COLORREF k_default_button = RGB(0x41, 0x69, 0xE1);
-const COLORREF k_other_button = RGB(0xE4, 0xE7, 0xEC);
+const wchar_t kClassName[] = L"CSCMessageDlg";
+const UINT_PTR kCountdownTimer = 1;
+const COLORREF kCaptionColour = RGB(0xEE, 0xF1, 0xF6);
+const COLORREF kBodyColour = RGB(0xFF, 0xFF, 0xFF);
+const COLORREF kBorderColour = RGB(0xB8, 0xC0, 0xCC);
+const COLORREF kDefaultButton = RGB(0x41, 0x69, 0xE1);
+const COLORREF kOtherButton = RGB(0xE4, 0xE7, 0xEC);
 
 bool register_class()
 {
@@ -32,7 +32,7 @@ bool register_class()
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = nullptr;
     wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = k_class_name;
+    wc.lpszClassName = kClassName;
     wc.hbrBackground = nullptr;
     wc.lpfnWndProc = DefWindowProcW;  // replaced per window in create()
     registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
@@ -74,15 +74,15 @@ CSCMessageBox::CSCMessageBox() = default;
 
 CSCMessageBox::~CSCMessageBox()
 {
-    if (hwnd_ && IsWindow(hwnd_)) {
-        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
-        message_.reset();
-        DestroyWindow(hwnd_);
+    if (m_hwnd && IsWindow(m_hwnd)) {
+        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
+        m_message.reset();
+        DestroyWindow(m_hwnd);
     }
-    if (font_)
-        DeleteObject(font_);
-    if (caption_icon_)
-        DestroyIcon(caption_icon_);
+    if (m_font)
+        DeleteObject(m_font);
+    if (m_caption_icon)
+        DestroyIcon(m_caption_icon);
 }
 
 UINT CSCMessageBox::answer_message()
@@ -93,103 +93,103 @@ UINT CSCMessageBox::answer_message()
 
 int CSCMessageBox::scale(int pixels) const
 {
-    return MulDiv(pixels, window_dpi(hwnd_), 96);
+    return MulDiv(pixels, window_dpi(m_hwnd), 96);
 }
 
 bool CSCMessageBox::create(HWND owner, const std::wstring& title, UINT icon_id, bool modal)
 {
-    if (hwnd_)
+    if (m_hwnd)
         return true;
     if (!register_class())
         return false;
     ensure_gdiplus();
     if (!owner)
         owner = application_main_window();
-    owner_ = same_process(owner) ? owner : nullptr;
-    title_ = title;
-    modal_ = modal;
-    korean_ = GetUserDefaultUILanguage() == 1042;
+    m_owner = same_process(owner) ? owner : nullptr;
+    m_title = title;
+    m_modal = modal;
+    m_korean = GetUserDefaultUILanguage() == 1042;
 
-    DWORD ex_style = owner_ ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
-    hwnd_ = CreateWindowExW(ex_style, k_class_name, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 400, 200, owner_,
+    DWORD ex_style = m_owner ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
+    m_hwnd = CreateWindowExW(ex_style, kClassName, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 400, 200, m_owner,
                             nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!hwnd_) {
+    if (!m_hwnd) {
         SCLOG(3, L"message box window not created (%d)", static_cast<int>(GetLastError()));
         return false;
     }
-    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_proc));
-    round_corners(hwnd_);
+    SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_proc));
+    round_corners(m_hwnd);
 
     if (icon_id)
-        caption_icon_ = static_cast<HICON>(
+        m_caption_icon = static_cast<HICON>(
             LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(icon_id), IMAGE_ICON, 16, 16, 0));
-    style_icons_[0] = LoadIconW(nullptr, IDI_HAND);
-    style_icons_[1] = LoadIconW(nullptr, IDI_QUESTION);
-    style_icons_[2] = LoadIconW(nullptr, IDI_EXCLAMATION);
-    style_icons_[3] = LoadIconW(nullptr, IDI_ASTERISK);
+    m_style_icons[0] = LoadIconW(nullptr, IDI_HAND);
+    m_style_icons[1] = LoadIconW(nullptr, IDI_QUESTION);
+    m_style_icons[2] = LoadIconW(nullptr, IDI_EXCLAMATION);
+    m_style_icons[3] = LoadIconW(nullptr, IDI_ASTERISK);
 
     NONCLIENTMETRICSW metrics = {sizeof(metrics)};
     SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
     LOGFONTW lf = metrics.lfMessageFont;
-    lf.lfHeight = -MulDiv(9, window_dpi(hwnd_), 72);
-    if (korean_)
+    lf.lfHeight = -MulDiv(9, window_dpi(m_hwnd), 72);
+    if (m_korean)
         lstrcpynW(lf.lfFaceName, L"맑은 고딕", LF_FACESIZE);
-    font_ = CreateFontIndirectW(&lf);
+    m_font = CreateFontIndirectW(&lf);
 
     for (int id = 1; id <= 11; ++id) {
-        buttons_[id] = CreateWindowExW(0, L"BUTTON", message_box_label(id, korean_).c_str(),
-                                       WS_CHILD | BS_OWNERDRAW, 0, 0, scale(84), scale(28), hwnd_,
+        m_buttons[id] = CreateWindowExW(0, L"BUTTON", message_box_label(id, m_korean).c_str(),
+                                       WS_CHILD | BS_OWNERDRAW, 0, 0, scale(84), scale(28), m_hwnd,
                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(message_box_button_id_base + id)),
                                        GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(buttons_[id], WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageW(m_buttons[id], WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
     }
 
-    message_ = std::make_unique<CSCStatic>();
+    m_message = std::make_unique<CSCStatic>();
     RECT rect = {0, 0, 100, 40};
-    if (!message_->create(hwnd_, rect, 0xFFFF))
+    if (!m_message->create(m_hwnd, rect, 0xFFFF))
         return false;
-    SetWindowTextW(message_->hwnd(), L"");
-    message_->set_background(0xFF000000u | (GetRValue(k_body_colour) << 16) | (GetGValue(k_body_colour) << 8) |
-                             GetBValue(k_body_colour));
-    message_->set_font_name(lf.lfFaceName);
-    message_->set_font_size(10);
-    message_->set_line_spacing(1.3f);
+    SetWindowTextW(m_message->hwnd(), L"");
+    m_message->set_background(0xFF000000u | (GetRValue(kBodyColour) << 16) | (GetGValue(kBodyColour) << 8) |
+                             GetBValue(kBodyColour));
+    m_message->set_font_name(lf.lfFaceName);
+    m_message->set_font_size(10);
+    m_message->set_line_spacing(1.3f);
     return true;
 }
 
 HWND CSCMessageBox::button(int result_id) const
 {
-    return result_id >= 1 && result_id <= 11 ? buttons_[result_id] : nullptr;
+    return result_id >= 1 && result_id <= 11 ? m_buttons[result_id] : nullptr;
 }
 
 std::wstring CSCMessageBox::caption_text() const
 {
-    return message_box_caption(title_, seconds_left_);
+    return message_box_caption(m_title, m_seconds_left);
 }
 
 void CSCMessageBox::set_title(const std::wstring& title)
 {
-    title_ = title;
-    if (hwnd_) {
-        SetWindowTextW(hwnd_, title.c_str());
-        InvalidateRect(hwnd_, nullptr, FALSE);
+    m_title = title;
+    if (m_hwnd) {
+        SetWindowTextW(m_hwnd, title.c_str());
+        InvalidateRect(m_hwnd, nullptr, FALSE);
     }
 }
 
 void CSCMessageBox::find_owner()
 {
     // Only windows of this process may own the box.
-    HWND candidates[] = {owner_, GetParent(hwnd_), application_main_window(), GetActiveWindow()};
+    HWND candidates[] = {m_owner, GetParent(m_hwnd), application_main_window(), GetActiveWindow()};
     HWND owner = nullptr;
     for (HWND candidate : candidates) {
-        if (candidate && candidate != hwnd_ && same_process(candidate)) {
+        if (candidate && candidate != m_hwnd && same_process(candidate)) {
             owner = candidate;
             break;
         }
     }
-    owner_ = owner;
-    SetWindowLongPtrW(hwnd_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner_));
+    m_owner = owner;
+    SetWindowLongPtrW(m_hwnd, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(m_owner));
 }
 
 void CSCMessageBox::lay_out(const std::wstring& text)
@@ -197,92 +197,92 @@ void CSCMessageBox::lay_out(const std::wstring& text)
     const int caption = scale(24);
     const int margin = scale(20);
     const int button_w = scale(84), button_h = scale(28), button_gap = scale(8);
-    const unsigned icon = message_box_icon(style_);
+    const unsigned icon = message_box_icon(m_style);
     const int icon_size = icon ? GetSystemMetrics(SM_CXICON) : 0;
     const int icon_space = icon ? icon_size + scale(14) : 0;
 
     // Measure the text in a wide area, then hold it between 240 and 800 pixels.
-    SetWindowPos(message_->hwnd(), nullptr, 0, 0, scale(800), scale(2000), SWP_NOZORDER | SWP_NOACTIVATE);
-    message_->set_alignment(0);
-    message_->set_vertical(0);
+    SetWindowPos(m_message->hwnd(), nullptr, 0, 0, scale(800), scale(2000), SWP_NOZORDER | SWP_NOACTIVATE);
+    m_message->set_alignment(0);
+    m_message->set_vertical(0);
     // Through the window text, which the control reads as markup: the text is
     // then also there for screen readers and UI automation.
-    SetWindowTextW(message_->hwnd(), text.c_str());
-    RECT measured = message_->text_rect();
+    SetWindowTextW(m_message->hwnd(), text.c_str());
+    RECT measured = m_message->text_rect();
     const int text_w = std::clamp<int>(measured.right - measured.left + scale(2), scale(240), scale(800));
     const int text_h = std::max<int>(measured.bottom - measured.top, icon_size);
 
-    const std::vector<int> ids = message_box_buttons(style_);
+    const std::vector<int> ids = message_box_buttons(m_style);
     const int row_w = static_cast<int>(ids.size()) * button_w + static_cast<int>(ids.size() - 1) * button_gap;
     const int box_w = std::max(margin + icon_space + text_w + margin, row_w + 2 * margin);
     const int box_h = std::max(caption + margin + text_h + margin + button_h + scale(16), scale(160));
 
-    SetWindowPos(hwnd_, nullptr, 0, 0, box_w, box_h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(m_hwnd, nullptr, 0, 0, box_w, box_h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     const int text_top = caption + margin;
     const int text_bottom = box_h - scale(16) - button_h - margin / 2;
-    SetWindowPos(message_->hwnd(), nullptr, margin + icon_space, text_top, box_w - 2 * margin - icon_space,
+    SetWindowPos(m_message->hwnd(), nullptr, margin + icon_space, text_top, box_w - 2 * margin - icon_space,
                  text_bottom - text_top, SWP_NOZORDER | SWP_NOACTIVATE);
-    message_->set_alignment((text_format_ & DT_CENTER) ? 1 : (text_format_ & DT_RIGHT) ? 2 : 0);
-    message_->set_vertical(4);
-    icon_rect_ = RECT{margin, text_top + (text_bottom - text_top - icon_size) / 2, margin + icon_size,
+    m_message->set_alignment((m_text_format & DT_CENTER) ? 1 : (m_text_format & DT_RIGHT) ? 2 : 0);
+    m_message->set_vertical(4);
+    m_icon_rect = RECT{margin, text_top + (text_bottom - text_top - icon_size) / 2, margin + icon_size,
                       text_top + (text_bottom - text_top - icon_size) / 2 + icon_size};
 
     for (int id = 1; id <= 11; ++id)
-        ShowWindow(buttons_[id], SW_HIDE);
+        ShowWindow(m_buttons[id], SW_HIDE);
     int x = (box_w - row_w) / 2;
     const int y = box_h - scale(16) - button_h;
     for (int id : ids) {
-        SetWindowPos(buttons_[id], nullptr, x, y, button_w, button_h, SWP_NOZORDER | SWP_NOACTIVATE);
-        ShowWindow(buttons_[id], SW_SHOW);
+        SetWindowPos(m_buttons[id], nullptr, x, y, button_w, button_h, SWP_NOZORDER | SWP_NOACTIVATE);
+        ShowWindow(m_buttons[id], SW_SHOW);
         x += button_w + button_gap;
     }
 }
 
 void CSCMessageBox::prepare(const std::wstring& text, UINT style, int time_limit)
 {
-    if (!hwnd_)
-        create(nullptr, std::wstring(), 0, modal_);
+    if (!m_hwnd)
+        create(nullptr, std::wstring(), 0, m_modal);
     find_owner();
-    KillTimer(hwnd_, k_countdown_timer);
-    result_ = -1;
-    style_ = style;
+    KillTimer(m_hwnd, kCountdownTimer);
+    m_result = -1;
+    m_style = style;
     if (!text.empty())
         lay_out(text);
 
-    if (centre_on_owner_) {
+    if (m_centre_on_owner) {
         RECT box, area;
-        GetWindowRect(hwnd_, &box);
-        if (owner_ && IsWindowVisible(owner_) && !IsIconic(owner_))
-            GetWindowRect(owner_, &area);
+        GetWindowRect(m_hwnd, &box);
+        if (m_owner && IsWindowVisible(m_owner) && !IsIconic(m_owner))
+            GetWindowRect(m_owner, &area);
         else
             SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
         int w = box.right - box.left, h = box.bottom - box.top;
-        SetWindowPos(hwnd_, nullptr, (area.left + area.right - w) / 2, (area.top + area.bottom - h) / 2, 0, 0,
+        SetWindowPos(m_hwnd, nullptr, (area.left + area.right - w) / 2, (area.top + area.bottom - h) / 2, 0, 0,
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    bool topmost = owner_ && (GetWindowLongPtrW(owner_, GWL_EXSTYLE) & WS_EX_TOPMOST);
-    SetWindowPos(hwnd_, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-    ShowWindow(hwnd_, SW_SHOW);
-    SetForegroundWindow(hwnd_);
-    SetFocus(hwnd_);
+    bool topmost = m_owner && (GetWindowLongPtrW(m_owner, GWL_EXSTYLE) & WS_EX_TOPMOST);
+    SetWindowPos(m_hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    ShowWindow(m_hwnd, SW_SHOW);
+    SetForegroundWindow(m_hwnd);
+    SetFocus(m_hwnd);
 
-    seconds_left_ = time_limit;
-    if (seconds_left_ > 0)
-        SetTimer(hwnd_, k_countdown_timer, 1000, nullptr);
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    m_seconds_left = time_limit;
+    if (m_seconds_left > 0)
+        SetTimer(m_hwnd, kCountdownTimer, 1000, nullptr);
+    InvalidateRect(m_hwnd, nullptr, TRUE);
 }
 
 int CSCMessageBox::show(const std::wstring& text, UINT style, int time_limit)
 {
-    modal_ = true;
+    m_modal = true;
     prepare(text, style, time_limit);
-    HWND owner = owner_;
+    HWND owner = m_owner;
     if (owner)
         EnableWindow(owner, FALSE);
 
     bool quit = false;
     MSG msg;
-    while (result_ < 0) {
+    while (m_result < 0) {
         BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got == 0) {
             // The enclosing loop must still see the quit message.
@@ -297,29 +297,29 @@ int CSCMessageBox::show(const std::wstring& text, UINT style, int time_limit)
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    KillTimer(hwnd_, k_countdown_timer);
-    seconds_left_ = 0;
+    KillTimer(m_hwnd, kCountdownTimer);
+    m_seconds_left = 0;
     // Enable the owner before hiding so that activation returns to it.
     if (owner)
         EnableWindow(owner, TRUE);
-    ShowWindow(hwnd_, SW_HIDE);
+    ShowWindow(m_hwnd, SW_HIDE);
     if (owner && IsWindow(owner))
         SetActiveWindow(owner);
-    return quit ? -1 : result_;
+    return quit ? -1 : m_result;
 }
 
 void CSCMessageBox::show_modeless(const std::wstring& text, UINT style, int time_limit)
 {
-    modal_ = false;
+    m_modal = false;
     prepare(text, style, time_limit);
 }
 
 bool CSCMessageBox::pre_translate(const MSG& msg)
 {
-    if (msg.message != WM_KEYDOWN || !(msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd)))
+    if (msg.message != WM_KEYDOWN || !(msg.hwnd == m_hwnd || IsChild(m_hwnd, msg.hwnd)))
         return false;
     if (msg.wParam == VK_RETURN) {
-        answer(message_box_enter_result(style_));
+        answer(message_box_enter_result(m_style));
         return true;
     }
     if (msg.wParam == VK_ESCAPE) {
@@ -331,40 +331,40 @@ bool CSCMessageBox::pre_translate(const MSG& msg)
 
 void CSCMessageBox::answer(int result_id)
 {
-    result_ = result_id;
-    if (!modal_) {
-        KillTimer(hwnd_, k_countdown_timer);
-        seconds_left_ = 0;
-        ShowWindow(hwnd_, SW_HIDE);
-        if (owner_ && IsWindow(owner_))
-            SendMessageW(owner_, answer_message(), reinterpret_cast<WPARAM>(hwnd_), result_id);
+    m_result = result_id;
+    if (!m_modal) {
+        KillTimer(m_hwnd, kCountdownTimer);
+        m_seconds_left = 0;
+        ShowWindow(m_hwnd, SW_HIDE);
+        if (m_owner && IsWindow(m_owner))
+            SendMessageW(m_owner, answer_message(), reinterpret_cast<WPARAM>(m_hwnd), result_id);
     }
 }
 
 void CSCMessageBox::paint(HDC target)
 {
     RECT client;
-    GetClientRect(hwnd_, &client);
+    GetClientRect(m_hwnd, &client);
     HDC dc = CreateCompatibleDC(target);
     HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
     HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
 
-    HBRUSH body = CreateSolidBrush(k_body_colour);
+    HBRUSH body = CreateSolidBrush(kBodyColour);
     FillRect(dc, &client, body);
     DeleteObject(body);
 
     RECT caption = {0, 0, client.right, scale(24)};
-    HBRUSH caption_brush = CreateSolidBrush(k_caption_colour);
+    HBRUSH caption_brush = CreateSolidBrush(kCaptionColour);
     FillRect(dc, &caption, caption_brush);
     DeleteObject(caption_brush);
     int text_left = scale(8);
-    if (caption_icon_) {
+    if (m_caption_icon) {
         int size = scale(16);
-        DrawIconEx(dc, scale(8), (caption.bottom - size) / 2, caption_icon_, size, size, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, scale(8), (caption.bottom - size) / 2, m_caption_icon, size, size, 0, nullptr, DI_NORMAL);
         text_left = scale(32);
     }
     RECT caption_text_rect = {text_left, 0, client.right - scale(8), caption.bottom};
-    HGDIOBJ old_font = SelectObject(dc, font_);
+    HGDIOBJ old_font = SelectObject(dc, m_font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, RGB(0x30, 0x30, 0x30));
     std::wstring text = caption_text();
@@ -372,14 +372,14 @@ void CSCMessageBox::paint(HDC target)
               DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
     SelectObject(dc, old_font);
 
-    unsigned icon = message_box_icon(style_);
+    unsigned icon = message_box_icon(m_style);
     if (icon) {
-        HICON handle = style_icons_[(icon >> 4) - 1];
-        DrawIconEx(dc, icon_rect_.left, icon_rect_.top, handle, icon_rect_.right - icon_rect_.left,
-                   icon_rect_.bottom - icon_rect_.top, 0, nullptr, DI_NORMAL);
+        HICON handle = m_style_icons[(icon >> 4) - 1];
+        DrawIconEx(dc, m_icon_rect.left, m_icon_rect.top, handle, m_icon_rect.right - m_icon_rect.left,
+                   m_icon_rect.bottom - m_icon_rect.top, 0, nullptr, DI_NORMAL);
     }
 
-    HBRUSH border = CreateSolidBrush(k_border_colour);
+    HBRUSH border = CreateSolidBrush(kBorderColour);
     FrameRect(dc, &client, border);
     DeleteObject(border);
 
@@ -392,16 +392,16 @@ void CSCMessageBox::paint(HDC target)
 void CSCMessageBox::draw_button(const DRAWITEMSTRUCT& item)
 {
     const int id = static_cast<int>(item.CtlID) - message_box_button_id_base;
-    const std::vector<int> ids = message_box_buttons(style_);
+    const std::vector<int> ids = message_box_buttons(m_style);
     const bool is_default = !ids.empty() && ids.front() == id;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     HDC dc = item.hDC;
     RECT r = item.rcItem;
 
-    HBRUSH back = CreateSolidBrush(k_body_colour);
+    HBRUSH back = CreateSolidBrush(kBodyColour);
     FillRect(dc, &r, back);
     DeleteObject(back);
-    COLORREF fill = is_default ? k_default_button : k_other_button;
+    COLORREF fill = is_default ? kDefaultButton : kOtherButton;
     if (pressed)
         fill = RGB(GetRValue(fill) * 85 / 100, GetGValue(fill) * 85 / 100, GetBValue(fill) * 85 / 100);
     HBRUSH brush = CreateSolidBrush(fill);
@@ -414,8 +414,8 @@ void CSCMessageBox::draw_button(const DRAWITEMSTRUCT& item)
     DeleteObject(brush);
     DeleteObject(pen);
 
-    std::wstring label = message_box_label(id, korean_);
-    HGDIOBJ old_font = SelectObject(dc, font_);
+    std::wstring label = message_box_label(id, m_korean);
+    HGDIOBJ old_font = SelectObject(dc, m_font);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, is_default ? RGB(255, 255, 255) : RGB(0x30, 0x30, 0x30));
     DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -433,7 +433,7 @@ LRESULT CALLBACK CSCMessageBox::window_proc(HWND hwnd, UINT msg, WPARAM wparam, 
 LRESULT CSCMessageBox::handle(UINT msg, WPARAM wparam, LPARAM lparam)
 {
     LRESULT painted = 0;
-    if (handle_own_paint(hwnd_, msg, wparam, [this](HDC dc) { paint(dc); }, painted))
+    if (handle_own_paint(m_hwnd, msg, wparam, [this](HDC dc) { paint(dc); }, painted))
         return painted;
     switch (msg) {
     case WM_CTLCOLORSTATIC:
@@ -457,20 +457,20 @@ LRESULT CSCMessageBox::handle(UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_KEYDOWN:
         // Reached only without the modal loop (the loop takes these keys first).
         if (wparam == VK_RETURN || wparam == VK_ESCAPE) {
-            answer(wparam == VK_RETURN ? message_box_enter_result(style_) : message_box_escape_result);
+            answer(wparam == VK_RETURN ? message_box_enter_result(m_style) : message_box_escape_result);
             return 0;
         }
         break;
     case WM_TIMER:
-        if (wparam == k_countdown_timer) {
+        if (wparam == kCountdownTimer) {
             RECT caption = {0, 0, 0, scale(24)};
             RECT client;
-            GetClientRect(hwnd_, &client);
+            GetClientRect(m_hwnd, &client);
             caption.right = client.right;
-            InvalidateRect(hwnd_, &caption, FALSE);
-            if (--seconds_left_ <= 0) {
-                KillTimer(hwnd_, k_countdown_timer);
-                seconds_left_ = 0;
+            InvalidateRect(m_hwnd, &caption, FALSE);
+            if (--m_seconds_left <= 0) {
+                KillTimer(m_hwnd, kCountdownTimer);
+                m_seconds_left = 0;
                 answer(IDOK);
             }
             return 0;
@@ -479,7 +479,7 @@ LRESULT CSCMessageBox::handle(UINT msg, WPARAM wparam, LPARAM lparam)
     case WM_NCHITTEST: {
         // The caption bar drags the box.
         POINT p = {static_cast<short>(LOWORD(lparam)), static_cast<short>(HIWORD(lparam))};
-        ScreenToClient(hwnd_, &p);
+        ScreenToClient(m_hwnd, &p);
         if (p.y >= 0 && p.y < scale(24))
             return HTCAPTION;
         return HTCLIENT;
@@ -490,5 +490,5 @@ LRESULT CSCMessageBox::handle(UINT msg, WPARAM wparam, LPARAM lparam)
     default:
         break;
     }
-    return DefWindowProcW(hwnd_, msg, wparam, lparam);
+    return DefWindowProcW(m_hwnd, msg, wparam, lparam);
 }

@@ -32,19 +32,19 @@ public:
 
     static UINT answer_message();
 
-    HWND hwnd() const { return hwnd_; }
-    HWND owner() const { return owner_; }
+    HWND hwnd() const { return m_hwnd; }
+    HWND owner() const { return m_owner; }
     HWND button(int result_id) const;
-    int result() const { return result_; }
-    int seconds_left() const { return seconds_left_; }
+    int result() const { return m_result; }
+    int seconds_left() const { return m_seconds_left; }
     // What the caption bar shows now: the title, with "(seconds)" during a countdown.
     std::wstring caption_text() const;
-    bool korean() const { return korean_; }
+    bool korean() const { return m_korean; }
     void set_title(const std::wstring& title);
-    void set_centre_on_owner(bool centre) { centre_on_owner_ = centre; }
+    void set_centre_on_owner(bool centre) { m_centre_on_owner = centre; }
     // DrawText-style flags for the text: DT_CENTER / DT_RIGHT set the alignment (default 513: centred).
-    void set_text_format(UINT format) { text_format_ = format; }
-    CSCStatic& message() { return *message_; }
+    void set_text_format(UINT format) { m_text_format = format; }
+    CSCStatic& message() { return *m_message; }
 
 private:
     static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
@@ -58,20 +58,20 @@ private:
     void answer(int result_id);
     int scale(int pixels) const;
 
-    HWND hwnd_ = nullptr;
-    HWND owner_ = nullptr;
-    std::wstring title_;
-    HICON caption_icon_ = nullptr;
-    HICON style_icons_[4] = {};
-    bool modal_ = true;
-    UINT style_ = 0;
-    UINT text_format_ = 513;
-    int seconds_left_ = 0;
-    bool centre_on_owner_ = true;
-    int result_ = -1;
-    bool korean_ = false;
-    HFONT font_ = nullptr;
-    HWND buttons_[12] = {};
-    std::unique_ptr<CSCStatic> message_;
-    RECT icon_rect_ = {};
+    HWND m_hwnd = nullptr;
+    HWND m_owner = nullptr;
+    std::wstring m_title;
+    HICON m_caption_icon = nullptr;
+    HICON m_style_icons[4] = {};
+    bool m_modal = true;
+    UINT m_style = 0;
+    UINT m_text_format = 513;
+    int m_seconds_left = 0;
+    bool m_centre_on_owner = true;
+    int m_result = -1;
+    bool m_korean = false;
+    HFONT m_font = nullptr;
+    HWND m_buttons[12] = {};
+    std::unique_ptr<CSCStatic> m_message;
+    RECT m_icon_rect = {};
 };

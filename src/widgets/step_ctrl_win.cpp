@@ -41,10 +41,10 @@ CSCStepCtrl::CSCStepCtrl() = default;
 CSCStepCtrl::~CSCStepCtrl()
 {
     detach();
-    if (font_)
-        DeleteObject(font_);
-    if (bold_font_)
-        DeleteObject(bold_font_);
+    if (m_font)
+        DeleteObject(m_font);
+    if (m_bold_font)
+        DeleteObject(m_bold_font);
 }
 
 void CSCStepCtrl::on_attached()
@@ -53,7 +53,7 @@ void CSCStepCtrl::on_attached()
     LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
     SetWindowLongPtrW(hwnd(), GWL_STYLE, (style & ~SS_TYPEMASK) | SS_OWNERDRAW);
     COLORREF face = GetSysColor(COLOR_BTNFACE);
-    model_.colours().background = 0xFF000000u | (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    m_model.colours().background = 0xFF000000u | (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
     make_fonts();
 }
 
@@ -72,14 +72,14 @@ void CSCStepCtrl::make_fonts()
 
 void CSCStepCtrl::make_fonts_from(LOGFONTW lf, int weight)
 {
-    if (font_)
-        DeleteObject(font_);
-    if (bold_font_)
-        DeleteObject(bold_font_);
+    if (m_font)
+        DeleteObject(m_font);
+    if (m_bold_font)
+        DeleteObject(m_bold_font);
     lf.lfWeight = weight;
-    font_ = CreateFontIndirectW(&lf);
+    m_font = CreateFontIndirectW(&lf);
     lf.lfWeight = FW_BOLD;
-    bold_font_ = CreateFontIndirectW(&lf);
+    m_bold_font = CreateFontIndirectW(&lf);
 }
 
 void CSCStepCtrl::set_font(const std::wstring& face, int points, int weight)
@@ -103,7 +103,7 @@ void CSCStepCtrl::repaint()
 void CSCStepCtrl::set_count(int count)
 {
     run_on_window_thread([&] {
-        model_.set_count(static_cast<size_t>(std::max(count, 0)));
+        m_model.set_count(static_cast<size_t>(std::max(count, 0)));
         repaint();
     });
 }
@@ -111,17 +111,17 @@ void CSCStepCtrl::set_count(int count)
 int CSCStepCtrl::count() const
 {
     int count = 0;
-    const_cast<CSCStepCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(model_.count()); });
+    const_cast<CSCStepCtrl*>(this)->run_on_window_thread([&] { count = static_cast<int>(m_model.count()); });
     return count;
 }
 
 void CSCStepCtrl::set_current(int index)
 {
-    if ((index < -1 ? -1 : index) == current_set_.load())
+    if ((index < -1 ? -1 : index) == m_current_set.load())
         return;
     queue_on_window_thread([this, index] {
-        model_.set_current(index);
-        current_set_ = model_.current();
+        m_model.set_current(index);
+        m_current_set = m_model.current();
         repaint();
     });
 }
@@ -129,14 +129,14 @@ void CSCStepCtrl::set_current(int index)
 int CSCStepCtrl::current() const
 {
     int current = -1;
-    const_cast<CSCStepCtrl*>(this)->run_on_window_thread([&] { current = model_.current(); });
+    const_cast<CSCStepCtrl*>(this)->run_on_window_thread([&] { current = m_model.current(); });
     return current;
 }
 
 void CSCStepCtrl::set_line_text(int index, const std::wstring& text, uint32_t text_colour)
 {
     queue_on_window_thread([this, index, text, text_colour] {
-        model_.set_text(index, text, text_colour);
+        m_model.set_text(index, text, text_colour);
         repaint();
     });
 }
@@ -144,7 +144,7 @@ void CSCStepCtrl::set_line_text(int index, const std::wstring& text, uint32_t te
 void CSCStepCtrl::set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour)
 {
     queue_on_window_thread([this, index, marker_colour, text_colour] {
-        model_.set_line_colour(index, marker_colour, text_colour);
+        m_model.set_line_colour(index, marker_colour, text_colour);
         repaint();
     });
 }
@@ -152,7 +152,7 @@ void CSCStepCtrl::set_line_colour(int index, uint32_t marker_colour, uint32_t te
 void CSCStepCtrl::reset_colours()
 {
     run_on_window_thread([&] {
-        model_.reset_colours();
+        m_model.reset_colours();
         repaint();
     });
 }
@@ -160,7 +160,7 @@ void CSCStepCtrl::reset_colours()
 void CSCStepCtrl::set_theme_colours(const StepColours& colours)
 {
     run_on_window_thread([&] {
-        model_.colours() = colours;
+        m_model.colours() = colours;
         repaint();
     });
 }
@@ -168,7 +168,7 @@ void CSCStepCtrl::set_theme_colours(const StepColours& colours)
 void CSCStepCtrl::set_marker_shape(int shape)
 {
     run_on_window_thread([&] {
-        shape_ = shape;
+        m_shape = shape;
         repaint();
     });
 }
@@ -176,7 +176,7 @@ void CSCStepCtrl::set_marker_shape(int shape)
 void CSCStepCtrl::set_marker_size(int size)
 {
     run_on_window_thread([&] {
-        marker_size_ = std::max(size, 4);
+        m_marker_size = std::max(size, 4);
         repaint();
     });
 }
@@ -184,11 +184,11 @@ void CSCStepCtrl::set_marker_size(int size)
 void CSCStepCtrl::set_margins(int top, int left, int bottom, int right, int text_gap)
 {
     run_on_window_thread([&] {
-        margin_top_ = top;
-        margin_left_ = left;
-        margin_bottom_ = bottom;
-        margin_right_ = right;
-        text_gap_ = text_gap;
+        m_margin_top = top;
+        m_margin_left = left;
+        m_margin_bottom = bottom;
+        m_margin_right = right;
+        m_text_gap = text_gap;
         repaint();
     });
 }
@@ -196,7 +196,7 @@ void CSCStepCtrl::set_margins(int top, int left, int bottom, int right, int text
 void CSCStepCtrl::set_check_mark_colour(uint32_t colour)
 {
     run_on_window_thread([&] {
-        check_override_ = colour;
+        m_check_override = colour;
         repaint();
     });
 }
@@ -204,36 +204,36 @@ void CSCStepCtrl::set_check_mark_colour(uint32_t colour)
 void CSCStepCtrl::set_minimum_contrast(double ratio)
 {
     run_on_window_thread([&] {
-        minimum_contrast_ = ratio;
+        m_minimum_contrast = ratio;
         repaint();
     });
 }
 
 uint32_t CSCStepCtrl::marker_colour(int index) const
 {
-    return model_.marker_colour(index);
+    return m_model.marker_colour(index);
 }
 
 uint32_t CSCStepCtrl::text_colour(int index) const
 {
-    return model_.text_colour(index);
+    return m_model.text_colour(index);
 }
 
 uint32_t CSCStepCtrl::check_mark_colour_of(int index) const
 {
-    if (check_override_ != 0x00FFFFFFu)
-        return check_override_;
-    return check_mark_colour(model_.marker_colour(index), minimum_contrast_);
+    if (m_check_override != 0x00FFFFFFu)
+        return m_check_override;
+    return check_mark_colour(m_model.marker_colour(index), m_minimum_contrast);
 }
 
 RECT CSCStepCtrl::marker_rect(int index) const
 {
     RECT client;
     GetClientRect(hwnd(), &client);
-    const int size = scale(marker_size_);
-    const int top = step_marker_top(index, static_cast<int>(model_.count()), client.bottom - client.top, size,
-                                    scale(margin_top_), scale(margin_bottom_));
-    const int left = scale(margin_left_);
+    const int size = scale(m_marker_size);
+    const int top = step_marker_top(index, static_cast<int>(m_model.count()), client.bottom - client.top, size,
+                                    scale(m_margin_top), scale(m_margin_bottom));
+    const int left = scale(m_margin_left);
     return RECT{left, top, left + size, top + size};
 }
 
@@ -248,7 +248,7 @@ void CSCStepCtrl::paint(HDC target)
     BufferedPaint buffer(hwnd(), target, client);
     HDC dc = buffer.dc();
     {
-        const StepColours& colours = model_.colours();
+        const StepColours& colours = m_model.colours();
         Gdiplus::Graphics g(dc);
         g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
@@ -256,15 +256,15 @@ void CSCStepCtrl::paint(HDC target)
         g.FillRectangle(&background, 0, 0, width, height);
 
         const float dpi_scale = dpi() / 96.0f;
-        for (int i = 0; i < static_cast<int>(model_.count()); ++i) {
-            const StepLine& line = model_.lines()[i];
+        for (int i = 0; i < static_cast<int>(m_model.count()); ++i) {
+            const StepLine& line = m_model.lines()[i];
             RECT r = marker_rect(i);
             Gdiplus::RectF marker(static_cast<float>(r.left), static_cast<float>(r.top),
                                   static_cast<float>(r.right - r.left), static_cast<float>(r.bottom - r.top));
-            const int shape = line.shape >= 0 ? line.shape : shape_;
-            const uint32_t colour = model_.marker_colour(i);
+            const int shape = line.shape >= 0 ? line.shape : m_shape;
+            const uint32_t colour = m_model.marker_colour(i);
             fill_marker(g, marker, shape, colour);
-            const StepState state = model_.state(i);
+            const StepState state = m_model.state(i);
             if (state == StepState::done) {
                 Gdiplus::Pen pen(argb(check_mark_colour_of(i)), 1.8f * dpi_scale);
                 pen.SetStartCap(Gdiplus::LineCapRound);
@@ -295,15 +295,15 @@ void CSCStepCtrl::paint(HDC target)
     }
     // Texts with GDI on the same bitmap, each vertically centred on its marker.
     SetBkMode(dc, TRANSPARENT);
-    for (int i = 0; i < static_cast<int>(model_.count()); ++i) {
-        const StepLine& line = model_.lines()[i];
+    for (int i = 0; i < static_cast<int>(m_model.count()); ++i) {
+        const StepLine& line = m_model.lines()[i];
         if (line.text.empty())
             continue;
         RECT r = marker_rect(i);
         const int mid = (r.top + r.bottom) / 2;
-        RECT text = {r.right + scale(text_gap_), mid - scale(20), width - scale(margin_right_), mid + scale(20)};
-        HGDIOBJ old_font = SelectObject(dc, model_.state(i) == StepState::current ? bold_font_ : font_);
-        SetTextColor(dc, to_colorref(model_.text_colour(i)));
+        RECT text = {r.right + scale(m_text_gap), mid - scale(20), width - scale(m_margin_right), mid + scale(20)};
+        HGDIOBJ old_font = SelectObject(dc, m_model.state(i) == StepState::current ? m_bold_font : m_font);
+        SetTextColor(dc, to_colorref(m_model.text_colour(i)));
         DrawTextW(dc, line.text.c_str(), static_cast<int>(line.text.size()), &text,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         SelectObject(dc, old_font);

@@ -39,7 +39,7 @@ public:
     // the lines that are not current (the current line is always bold).
     void set_font(const std::wstring& face, int points, int weight = 400);
     // The font of lines that are not current.
-    HFONT font() const { return font_; }
+    HFONT font() const { return m_font; }
 
     // The colours the control paints line `index` with, and the check mark for it.
     uint32_t marker_colour(int index) const;
@@ -60,15 +60,15 @@ private:
     void make_fonts();
     void make_fonts_from(LOGFONTW lf, int weight);
 
-    CSCStepModel model_;
+    CSCStepModel m_model;
     // The current line as last set, readable from any thread: setting the same
     // line again (the run does so for every item of a group) sends nothing.
-    std::atomic<int> current_set_{-1};
-    int shape_ = 0;
-    int marker_size_ = 18;
-    int margin_top_ = 8, margin_left_ = 8, margin_bottom_ = 8, margin_right_ = 8, text_gap_ = 8;
-    double minimum_contrast_ = 4.5;
-    uint32_t check_override_ = 0x00FFFFFFu;
-    HFONT font_ = nullptr;       // the parent's font at creation
-    HFONT bold_font_ = nullptr;  // the same at weight 700
+    std::atomic<int> m_current_set{-1};
+    int m_shape = 0;
+    int m_marker_size = 18;
+    int m_margin_top = 8, m_margin_left = 8, m_margin_bottom = 8, m_margin_right = 8, m_text_gap = 8;
+    double m_minimum_contrast = 4.5;
+    uint32_t m_check_override = 0x00FFFFFFu;
+    HFONT m_font = nullptr;       // the parent's font at creation
+    HFONT m_bold_font = nullptr;  // the same at weight 700
 };

@@ -5,36 +5,36 @@
 
 void CSCStepModel::set_count(size_t count)
 {
-    lines_.resize(count);
+    m_lines.resize(count);
 }
 
 void CSCStepModel::set_text(int index, const std::wstring& text, uint32_t text_colour)
 {
-    if (index < 0 || static_cast<size_t>(index) >= lines_.size())
+    if (index < 0 || static_cast<size_t>(index) >= m_lines.size())
         return;
-    lines_[index].text = text;
+    m_lines[index].text = text;
     if (text_colour != step_no_colour)
-        lines_[index].text_colour = text_colour;
+        m_lines[index].text_colour = text_colour;
 }
 
 void CSCStepModel::set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour)
 {
     if (index == -1) {
-        colours_.marker_done = marker_colour;
+        m_colours.marker_done = marker_colour;
         if (text_colour != step_no_colour)
-            colours_.marker_current = marker_colour;
-        for (StepLine& line : lines_)
+            m_colours.marker_current = marker_colour;
+        for (StepLine& line : m_lines)
             line.marker_colour = marker_colour;
         return;
     }
-    if (index < 0 || static_cast<size_t>(index) >= lines_.size())
+    if (index < 0 || static_cast<size_t>(index) >= m_lines.size())
         return;
-    lines_[index].marker_colour = marker_colour;
+    m_lines[index].marker_colour = marker_colour;
 }
 
 void CSCStepModel::reset_colours()
 {
-    for (StepLine& line : lines_) {
+    for (StepLine& line : m_lines) {
         line.marker_colour = step_no_colour;
         line.text_colour = step_no_colour;
     }
@@ -42,30 +42,30 @@ void CSCStepModel::reset_colours()
 
 StepState CSCStepModel::state(int index) const
 {
-    if (current_ < 0 || index > current_)
+    if (m_current < 0 || index > m_current)
         return StepState::pending;
-    return index < current_ ? StepState::done : StepState::current;
+    return index < m_current ? StepState::done : StepState::current;
 }
 
 uint32_t CSCStepModel::marker_colour(int index) const
 {
-    if (index >= 0 && static_cast<size_t>(index) < lines_.size() && lines_[index].marker_colour != step_no_colour)
-        return lines_[index].marker_colour;
+    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].marker_colour != step_no_colour)
+        return m_lines[index].marker_colour;
     switch (state(index)) {
-    case StepState::done: return colours_.marker_done;
-    case StepState::current: return colours_.marker_current;
-    default: return colours_.marker_pending;
+    case StepState::done: return m_colours.marker_done;
+    case StepState::current: return m_colours.marker_current;
+    default: return m_colours.marker_pending;
     }
 }
 
 uint32_t CSCStepModel::text_colour(int index) const
 {
-    if (index >= 0 && static_cast<size_t>(index) < lines_.size() && lines_[index].text_colour != step_no_colour)
-        return lines_[index].text_colour;
+    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].text_colour != step_no_colour)
+        return m_lines[index].text_colour;
     switch (state(index)) {
-    case StepState::done: return colours_.text_done;
-    case StepState::current: return colours_.text_current;
-    default: return colours_.text_pending;
+    case StepState::done: return m_colours.text_done;
+    case StepState::current: return m_colours.text_current;
+    default: return m_colours.text_pending;
     }
 }
 

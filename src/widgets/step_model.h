@@ -26,11 +26,11 @@ struct StepColours {
 class CSCStepModel {
 public:
     void set_count(size_t count);
-    size_t count() const { return lines_.size(); }
-    const std::vector<StepLine>& lines() const { return lines_; }
+    size_t count() const { return m_lines.size(); }
+    const std::vector<StepLine>& lines() const { return m_lines; }
 
-    void set_current(int index) { current_ = index < -1 ? -1 : index; }
-    int current() const { return current_; }
+    void set_current(int index) { m_current = index < -1 ? -1 : index; }
+    int current() const { return m_current; }
 
     // Ignored beyond the last line; a text colour of step_no_colour keeps the line's.
     void set_text(int index, const std::wstring& text, uint32_t text_colour = step_no_colour);
@@ -40,17 +40,17 @@ public:
     void set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour);
     void reset_colours();
 
-    StepColours& colours() { return colours_; }
-    const StepColours& colours() const { return colours_; }
+    StepColours& colours() { return m_colours; }
+    const StepColours& colours() const { return m_colours; }
 
     StepState state(int index) const;
     uint32_t marker_colour(int index) const;
     uint32_t text_colour(int index) const;
 
 private:
-    std::vector<StepLine> lines_;
-    int current_ = -1;
-    StepColours colours_;
+    std::vector<StepLine> m_lines;
+    int m_current = -1;
+    StepColours m_colours;
 };
 
 // WCAG relative luminance of an 0xAARRGGBB colour (alpha ignored), 0..1.

@@ -6,11 +6,11 @@
 
 namespace {
 
-const UINT_PTR k_subclass_id = 0x53435749;  // one subclass per control window
-const UINT_PTR k_repaint_timer = 0x5C17;    // the repaint pacer's wait
+const UINT_PTR kSubclassId = 0x53435749;  // one subclass per control window
+const UINT_PTR kRepaintTimer = 0x5C17;    // the repaint pacer's wait
 
 // Calls queued ahead of the window's thread before their caller waits for it.
-const size_t k_queue_limit = 256;
+const size_t kQueueLimit = 256;
 
 UINT invoke_message()
 {
@@ -46,7 +46,7 @@ CSCWidget::~CSCWidget()
 
 bool CSCWidget::create(HWND parent, const RECT& rect, UINT id)
 {
-    if (hwnd_)
+    if (m_hwnd)
         return false;
     static std::once_flag controls_once;
     std::call_once(controls_once, [] {
@@ -62,22 +62,22 @@ bool CSCWidget::create(HWND parent, const RECT& rect, UINT id)
         DestroyWindow(hwnd);
         return false;
     }
-    owns_window_ = true;
+    m_owns_window = true;
     return true;
 }
 
 bool CSCWidget::attach(HWND hwnd)
 {
-    if (hwnd_ || !hwnd || !IsWindow(hwnd))
+    if (m_hwnd || !hwnd || !IsWindow(hwnd))
         return false;
-    if (!SetWindowSubclass(hwnd, subclass_proc, k_subclass_id, reinterpret_cast<DWORD_PTR>(this)))
+    if (!SetWindowSubclass(hwnd, subclass_proc, kSubclassId, reinterpret_cast<DWORD_PTR>(this)))
         return false;
-    hwnd_ = hwnd;
+    m_hwnd = hwnd;
     if (watches_parent()) {
         HWND parent = GetParent(hwnd);
         if (parent && SetWindowSubclass(parent, parent_subclass_proc, reinterpret_cast<UINT_PTR>(this),
                                         reinterpret_cast<DWORD_PTR>(this)))
-            parent_ = parent;
+            m_parent = parent;
     }
     on_attached();
     return true;
@@ -90,28 +90,28 @@ void CSCWidget::detach()
 
 void CSCWidget::release_window()
 {
-    if (parent_) {
-        RemoveWindowSubclass(parent_, parent_subclass_proc, reinterpret_cast<UINT_PTR>(this));
-        parent_ = nullptr;
+    if (m_parent) {
+        RemoveWindowSubclass(m_parent, parent_subclass_proc, reinterpret_cast<UINT_PTR>(this));
+        m_parent = nullptr;
     }
-    if (hwnd_) {
-        HWND hwnd = hwnd_;
+    if (m_hwnd) {
+        HWND hwnd = m_hwnd;
         {
-            std::lock_guard<std::mutex> lock(queue_mutex_);
-            queued_.clear();  // calls for a window that is going away
-            run_queued_sent_ = false;
+            std::lock_guard<std::mutex> lock(m_queue_mutex);
+            m_queued.clear();  // calls for a window that is going away
+            m_run_queued_sent = false;
         }
-        RemoveWindowSubclass(hwnd, subclass_proc, k_subclass_id);
-        hwnd_ = nullptr;
-        if (owns_window_ && IsWindow(hwnd))
+        RemoveWindowSubclass(hwnd, subclass_proc, kSubclassId);
+        m_hwnd = nullptr;
+        if (m_owns_window && IsWindow(hwnd))
             DestroyWindow(hwnd);
     }
-    owns_window_ = false;
+    m_owns_window = false;
 }
 
 int CSCWidget::dpi() const
 {
-    return window_dpi(hwnd_);
+    return window_dpi(m_hwnd);
 }
 
 int CSCWidget::scale(int pixels) const
@@ -121,17 +121,17 @@ int CSCWidget::scale(int pixels) const
 
 LRESULT CSCWidget::default_proc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    return DefSubclassProc(hwnd_, msg, wparam, lparam);
+    return DefSubclassProc(m_hwnd, msg, wparam, lparam);
 }
 
 bool CSCWidget::off_thread() const
 {
-    return hwnd_ && GetWindowThreadProcessId(hwnd_, nullptr) != GetCurrentThreadId();
+    return m_hwnd && GetWindowThreadProcessId(m_hwnd, nullptr) != GetCurrentThreadId();
 }
 
 void CSCWidget::run_on_window_thread(const std::function<void()>& fn)
 {
-    if (!hwnd_)
+    if (!m_hwnd)
         return;
     if (!off_thread()) {
         run_queued();  // what other threads asked for earlier comes first
@@ -140,12 +140,12 @@ void CSCWidget::run_on_window_thread(const std::function<void()>& fn)
     }
     // The window's thread runs the call while this thread waits in SendMessage;
     // a message sent earlier to run the queue is handled before it.
-    SendMessageW(hwnd_, invoke_message(), 0, reinterpret_cast<LPARAM>(&fn));
+    SendMessageW(m_hwnd, invoke_message(), 0, reinterpret_cast<LPARAM>(&fn));
 }
 
 void CSCWidget::queue_on_window_thread(std::function<void()> fn)
 {
-    if (!hwnd_)
+    if (!m_hwnd)
         return;
     if (!off_thread()) {
         run_queued();
@@ -155,70 +155,70 @@ void CSCWidget::queue_on_window_thread(std::function<void()> fn)
     bool send = false;
     size_t queued = 0;
     {
-        std::lock_guard<std::mutex> lock(queue_mutex_);
-        queued_.push_back(std::move(fn));
-        queued = queued_.size();
-        send = !run_queued_sent_;
-        run_queued_sent_ = true;
+        std::lock_guard<std::mutex> lock(m_queue_mutex);
+        m_queued.push_back(std::move(fn));
+        queued = m_queued.size();
+        send = !m_run_queued_sent;
+        m_run_queued_sent = true;
     }
     // Messages sent from one thread reach the window's thread in order, so the
     // queue runs before any later SendMessage of this thread.
     if (send)
-        SendNotifyMessageW(hwnd_, run_queued_message(), 0, 0);
-    if (queued >= k_queue_limit)
-        SendMessageW(hwnd_, run_queued_message(), 0, 0);
+        SendNotifyMessageW(m_hwnd, run_queued_message(), 0, 0);
+    if (queued >= kQueueLimit)
+        SendMessageW(m_hwnd, run_queued_message(), 0, 0);
 }
 
 void CSCWidget::run_queued()
 {
-    if (running_queued_)
+    if (m_running_queued)
         return;  // a queued call that reaches the widget again; the loop below goes on
-    running_queued_ = true;
+    m_running_queued = true;
     for (;;) {
         std::vector<std::function<void()>> calls;
         {
-            std::lock_guard<std::mutex> lock(queue_mutex_);
-            calls.swap(queued_);
-            run_queued_sent_ = false;
+            std::lock_guard<std::mutex> lock(m_queue_mutex);
+            calls.swap(m_queued);
+            m_run_queued_sent = false;
         }
         if (calls.empty())
             break;
         for (const std::function<void()>& call : calls)
             call();
     }
-    running_queued_ = false;
+    m_running_queued = false;
 }
 
 void CSCWidget::repaint_soon()
 {
-    if (!hwnd_)
+    if (!m_hwnd)
         return;
-    const std::optional<std::uint32_t> wait = repaint_pacer_.on_change(GetTickCount());
+    const std::optional<std::uint32_t> wait = m_repaint_pacer.on_change(GetTickCount());
     if (!wait)
         return;
-    if (*wait == 0 || !SetTimer(hwnd_, k_repaint_timer, *wait, nullptr))
+    if (*wait == 0 || !SetTimer(m_hwnd, kRepaintTimer, *wait, nullptr))
         repaint_tick();
 }
 
 void CSCWidget::flush_repaint()
 {
     run_on_window_thread([&] {
-        if (repaint_pacer_.waiting())
+        if (m_repaint_pacer.waiting())
             repaint_tick();
     });
 }
 
 void CSCWidget::repaint_tick()
 {
-    if (repaint_pacer_.waiting())
-        KillTimer(hwnd_, k_repaint_timer);
-    repaint_pacer_.on_repaint(GetTickCount());
+    if (m_repaint_pacer.waiting())
+        KillTimer(m_hwnd, kRepaintTimer);
+    m_repaint_pacer.on_repaint(GetTickCount());
     on_repaint_tick();
 }
 
 void CSCWidget::on_repaint_tick()
 {
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
 LRESULT CALLBACK CSCWidget::subclass_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam, UINT_PTR,
@@ -233,13 +233,13 @@ LRESULT CALLBACK CSCWidget::subclass_proc(HWND hwnd, UINT msg, WPARAM wparam, LP
         self->run_queued();
         return 0;
     }
-    if (msg == WM_TIMER && wparam == k_repaint_timer) {
+    if (msg == WM_TIMER && wparam == kRepaintTimer) {
         self->repaint_tick();
         return 0;
     }
     if (msg == WM_NCDESTROY) {
         LRESULT result = DefSubclassProc(hwnd, msg, wparam, lparam);
-        self->owns_window_ = false;  // the window is gone: nothing left to destroy
+        self->m_owns_window = false;  // the window is gone: nothing left to destroy
         self->release_window();
         return result;
     }
@@ -251,7 +251,7 @@ LRESULT CALLBACK CSCWidget::parent_subclass_proc(HWND hwnd, UINT msg, WPARAM wpa
 {
     CSCWidget* self = reinterpret_cast<CSCWidget*>(data);
     LRESULT result = 0;
-    if (self->hwnd_ && self->parent_proc(msg, wparam, lparam, result))
+    if (self->m_hwnd && self->parent_proc(msg, wparam, lparam, result))
         return result;
     return DefSubclassProc(hwnd, msg, wparam, lparam);
 }

@@ -28,7 +28,7 @@ public:
     // Gives the window back to its original procedure; a created window is destroyed.
     void detach();
 
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const { return m_hwnd; }
     int dpi() const;
     // Pixels at 96 DPI scaled to the window's DPI.
     int scale(int pixels) const;
@@ -74,14 +74,14 @@ private:
     void repaint_tick();
     void run_queued();
 
-    HWND hwnd_ = nullptr;
-    HWND parent_ = nullptr;
-    bool owns_window_ = false;
-    RepaintPacer repaint_pacer_;
-    std::mutex queue_mutex_;
-    std::vector<std::function<void()>> queued_;
-    bool run_queued_sent_ = false;  // a message to run the queue is on its way
-    bool running_queued_ = false;   // window's thread only
+    HWND m_hwnd = nullptr;
+    HWND m_parent = nullptr;
+    bool m_owns_window = false;
+    RepaintPacer m_repaint_pacer;
+    std::mutex m_queue_mutex;
+    std::vector<std::function<void()>> m_queued;
+    bool m_run_queued_sent = false;  // a message to run the queue is on its way
+    bool m_running_queued = false;   // window's thread only
 };
 
 // DPI of a window: GetDpiForWindow where the system has it, else 96.

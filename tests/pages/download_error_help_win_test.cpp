@@ -142,24 +142,24 @@ class UserChoice {
 public:
     explicit UserChoice(const std::wstring& prog_id)
     {
-        DWORD size = sizeof(old_);
-        had_ = RegGetValueW(HKEY_CURRENT_USER, kUserChoice, L"ProgId", RRF_RT_REG_SZ, nullptr, old_, &size) ==
+        DWORD size = sizeof(m_old);
+        m_had = RegGetValueW(HKEY_CURRENT_USER, kUserChoice, L"ProgId", RRF_RT_REG_SZ, nullptr, m_old, &size) ==
                ERROR_SUCCESS;
         RegSetKeyValueW(HKEY_CURRENT_USER, kUserChoice, L"ProgId", REG_SZ, prog_id.c_str(),
                         static_cast<DWORD>((prog_id.size() + 1) * sizeof(wchar_t)));
     }
     ~UserChoice()
     {
-        if (had_)
-            RegSetKeyValueW(HKEY_CURRENT_USER, kUserChoice, L"ProgId", REG_SZ, old_,
-                            static_cast<DWORD>((wcslen(old_) + 1) * sizeof(wchar_t)));
+        if (m_had)
+            RegSetKeyValueW(HKEY_CURRENT_USER, kUserChoice, L"ProgId", REG_SZ, m_old,
+                            static_cast<DWORD>((wcslen(m_old) + 1) * sizeof(wchar_t)));
         else
             RegDeleteKeyValueW(HKEY_CURRENT_USER, kUserChoice, L"ProgId");
     }
 
 private:
-    bool had_ = false;
-    wchar_t old_[512] = {};
+    bool m_had = false;
+    wchar_t m_old[512] = {};
 };
 
 Script run_help(WatchedHelp& dlg, INT_PTR& answer, bool screenshot = false)

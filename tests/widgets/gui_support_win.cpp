@@ -29,44 +29,44 @@ const wchar_t* host_class()
 
 TestHostWindow::TestHostWindow(const wchar_t* title, int width, int height)
 {
-    hwnd_ = CreateWindowExW(0, host_class(), title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20, width, height,
+    m_hwnd = CreateWindowExW(0, host_class(), title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20, 20, width, height,
                             nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    ShowWindow(hwnd_, SW_SHOW);
-    UpdateWindow(hwnd_);
+    ShowWindow(m_hwnd, SW_SHOW);
+    UpdateWindow(m_hwnd);
 }
 
 TestHostWindow::~TestHostWindow()
 {
-    if (hwnd_)
-        DestroyWindow(hwnd_);
+    if (m_hwnd)
+        DestroyWindow(m_hwnd);
 }
 
 ClientCapture::ClientCapture(HWND hwnd)
 {
     RECT client;
     GetClientRect(hwnd, &client);
-    width_ = client.right;
-    height_ = client.bottom;
+    m_width = client.right;
+    m_height = client.bottom;
     HDC window_dc = GetDC(hwnd);
-    dc_ = CreateCompatibleDC(window_dc);
-    bitmap_ = CreateCompatibleBitmap(window_dc, std::max(width_, 1), std::max(height_, 1));
+    m_dc = CreateCompatibleDC(window_dc);
+    m_bitmap = CreateCompatibleBitmap(window_dc, std::max(m_width, 1), std::max(m_height, 1));
     ReleaseDC(hwnd, window_dc);
-    old_ = SelectObject(dc_, bitmap_);
-    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT | PRF_ERASEBKGND);
+    m_old = SelectObject(m_dc, m_bitmap);
+    SendMessageW(hwnd, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(m_dc), PRF_CLIENT | PRF_ERASEBKGND);
     GdiFlush();
 }
 
 ClientCapture::~ClientCapture()
 {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
+    SelectObject(m_dc, m_old);
+    DeleteObject(m_bitmap);
+    DeleteDC(m_dc);
 }
 
 unsigned ClientCapture::pixel(int x, int y) const
 {
-    if (x < 0 || y < 0 || x >= width_ || y >= height_)
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return 0;
-    COLORREF c = GetPixel(dc_, x, y);
+    COLORREF c = GetPixel(m_dc, x, y);
     return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c);
 }

@@ -17,10 +17,10 @@ class TestHostWindow {
 public:
     TestHostWindow(const wchar_t* title, int width, int height);
     ~TestHostWindow();
-    HWND hwnd() const { return hwnd_; }
+    HWND hwnd() const { return m_hwnd; }
 
 private:
-    HWND hwnd_ = nullptr;
+    HWND m_hwnd = nullptr;
 };
 
 // The client area of a window as the window paints it into a bitmap
@@ -31,12 +31,12 @@ public:
     ~ClientCapture();
     // 0xRRGGBB of a client pixel; 0 outside.
     unsigned pixel(int x, int y) const;
-    int width() const { return width_; }
-    int height() const { return height_; }
+    int width() const { return m_width; }
+    int height() const { return m_height; }
 
 private:
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ old_ = nullptr;
-    int width_ = 0, height_ = 0;
+    HDC m_dc = nullptr;
+    HBITMAP m_bitmap = nullptr;
+    HGDIOBJ m_old = nullptr;
+    int m_width = 0, m_height = 0;
 };

@@ -17,47 +17,47 @@ namespace {
 class DuringShow {
 public:
     DuringShow(std::function<bool()> ready, std::function<void()> action)
-        : ready_(std::move(ready)), action_(std::move(action))
+        : m_ready(std::move(ready)), m_action(std::move(action))
     {
-        current_ = this;
-        timer_ = SetTimer(nullptr, 0, 50, &DuringShow::tick);
+        m_current = this;
+        m_timer = SetTimer(nullptr, 0, 50, &DuringShow::tick);
     }
     ~DuringShow()
     {
-        KillTimer(nullptr, timer_);
-        current_ = nullptr;
+        KillTimer(nullptr, m_timer);
+        m_current = nullptr;
     }
-    bool done() const { return done_; }
+    bool done() const { return m_done; }
 
 private:
     static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD)
     {
-        DuringShow* self = current_;
-        if (!self || self->done_ || !self->ready_())
+        DuringShow* self = m_current;
+        if (!self || self->m_done || !self->m_ready())
             return;
-        self->done_ = true;
-        self->action_();
+        self->m_done = true;
+        self->m_action();
     }
-    static DuringShow* current_;
-    std::function<bool()> ready_;
-    std::function<void()> action_;
-    UINT_PTR timer_ = 0;
-    bool done_ = false;
+    static DuringShow* m_current;
+    std::function<bool()> m_ready;
+    std::function<void()> m_action;
+    UINT_PTR m_timer = 0;
+    bool m_done = false;
 };
-DuringShow* DuringShow::current_ = nullptr;
+DuringShow* DuringShow::m_current = nullptr;
 
 class MessageBoxTest : public testing::Test {
 protected:
     void SetUp() override
     {
-        owner_ = std::make_unique<TestHostWindow>(L"Vantu Check Tool", 700, 500);
-        ASSERT_TRUE(box_.create(owner_->hwnd(), L"Vantu Check Tool"));
+        m_owner = std::make_unique<TestHostWindow>(L"Vantu Check Tool", 700, 500);
+        ASSERT_TRUE(m_box.create(m_owner->hwnd(), L"Vantu Check Tool"));
     }
 
-    bool box_visible() const { return IsWindowVisible(box_.hwnd()) != FALSE; }
+    bool box_visible() const { return IsWindowVisible(m_box.hwnd()) != FALSE; }
 
-    std::unique_ptr<TestHostWindow> owner_;
-    CSCMessageBox box_;
+    std::unique_ptr<TestHostWindow> m_owner;
+    CSCMessageBox m_box;
 };
 
 }  // namespace
@@ -67,35 +67,35 @@ TEST_F(MessageBoxTest, EnterAnswersOkAndTheOwnerIsDisabledMeanwhile)
     bool owner_enabled_during_show = true;
     std::wstring ok_label, cancel_label;
     DuringShow during([&] { return box_visible(); }, [&] {
-        owner_enabled_during_show = IsWindowEnabled(owner_->hwnd()) != FALSE;
+        owner_enabled_during_show = IsWindowEnabled(m_owner->hwnd()) != FALSE;
         wchar_t text[64] = {};
-        GetWindowTextW(box_.button(1), text, 64);
+        GetWindowTextW(m_box.button(1), text, 64);
         ok_label = text;
-        GetWindowTextW(box_.button(2), text, 64);
+        GetWindowTextW(m_box.button(2), text, 64);
         cancel_label = text;
-        save_screenshot(box_.hwnd(), L"message_box");
-        PostMessageW(box_.hwnd(), WM_KEYDOWN, VK_RETURN, 0);
+        save_screenshot(m_box.hwnd(), L"message_box");
+        PostMessageW(m_box.hwnd(), WM_KEYDOWN, VK_RETURN, 0);
     });
-    int result = box_.show(L"진단을 종료하시겠습니까?<br><cr=Firebrick>진행 중인 진단은 중지됩니다.</cr>",
+    int result = m_box.show(L"진단을 종료하시겠습니까?<br><cr=Firebrick>진행 중인 진단은 중지됩니다.</cr>",
                            MB_OKCANCEL | MB_ICONINFORMATION);
     EXPECT_TRUE(during.done());
     EXPECT_EQ(result, IDOK);
     EXPECT_FALSE(owner_enabled_during_show);
-    EXPECT_TRUE(IsWindowEnabled(owner_->hwnd()));
+    EXPECT_TRUE(IsWindowEnabled(m_owner->hwnd()));
     EXPECT_FALSE(box_visible());
-    EXPECT_EQ(box_.owner(), owner_->hwnd());
+    EXPECT_EQ(m_box.owner(), m_owner->hwnd());
     // The Korean interface labels its buttons in Korean.
-    EXPECT_TRUE(box_.korean());
+    EXPECT_TRUE(m_box.korean());
     EXPECT_EQ(ok_label, L"확인");
     EXPECT_EQ(cancel_label, L"취소");
 
     // Buttons are 84 x 28 with ids 1147 + result, side by side and centred.
     RECT ok_rect, cancel_rect, box_rect;
-    GetWindowRect(box_.button(1), &ok_rect);
-    GetWindowRect(box_.button(2), &cancel_rect);
-    GetWindowRect(box_.hwnd(), &box_rect);
-    EXPECT_EQ(GetDlgCtrlID(box_.button(2)), 1149);
-    int scale = window_dpi(box_.hwnd());
+    GetWindowRect(m_box.button(1), &ok_rect);
+    GetWindowRect(m_box.button(2), &cancel_rect);
+    GetWindowRect(m_box.hwnd(), &box_rect);
+    EXPECT_EQ(GetDlgCtrlID(m_box.button(2)), 1149);
+    int scale = window_dpi(m_box.hwnd());
     EXPECT_EQ(ok_rect.right - ok_rect.left, MulDiv(84, scale, 96));
     EXPECT_EQ(ok_rect.bottom - ok_rect.top, MulDiv(28, scale, 96));
     EXPECT_EQ(cancel_rect.left - ok_rect.right, MulDiv(8, scale, 96));
@@ -107,22 +107,22 @@ TEST_F(MessageBoxTest, EnterAnswersOkAndTheOwnerIsDisabledMeanwhile)
 TEST_F(MessageBoxTest, EscapeAnswersCancelAndButtonsAnswerTheirIds)
 {
     DuringShow escape([&] { return box_visible(); },
-                      [&] { PostMessageW(box_.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0); });
-    EXPECT_EQ(box_.show(L"Escape?", MB_OKCANCEL), IDCANCEL);
-    EXPECT_EQ(box_.result(), IDCANCEL);
+                      [&] { PostMessageW(m_box.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0); });
+    EXPECT_EQ(m_box.show(L"Escape?", MB_OKCANCEL), IDCANCEL);
+    EXPECT_EQ(m_box.result(), IDCANCEL);
 }
 
 TEST_F(MessageBoxTest, ButtonClickAnswersItsId)
 {
-    DuringShow click([&] { return box_visible(); }, [&] { SendMessageW(box_.button(2), BM_CLICK, 0, 0); });
-    EXPECT_EQ(box_.show(L"Click cancel", MB_OKCANCEL), IDCANCEL);
+    DuringShow click([&] { return box_visible(); }, [&] { SendMessageW(m_box.button(2), BM_CLICK, 0, 0); });
+    EXPECT_EQ(m_box.show(L"Click cancel", MB_OKCANCEL), IDCANCEL);
     // Only the buttons of the style show.
     DuringShow check([&] { return box_visible(); }, [&] {
-        EXPECT_TRUE(IsWindowVisible(box_.button(1)));
-        EXPECT_FALSE(IsWindowVisible(box_.button(2)));
-        SendMessageW(box_.button(1), BM_CLICK, 0, 0);
+        EXPECT_TRUE(IsWindowVisible(m_box.button(1)));
+        EXPECT_FALSE(IsWindowVisible(m_box.button(2)));
+        SendMessageW(m_box.button(1), BM_CLICK, 0, 0);
     });
-    EXPECT_EQ(box_.show(L"Only OK", MB_OK), IDOK);
+    EXPECT_EQ(m_box.show(L"Only OK", MB_OK), IDOK);
 }
 
 namespace {
@@ -142,24 +142,24 @@ void CALLBACK sample_caption(HWND, UINT, UINT_PTR, DWORD)
 TEST_F(MessageBoxTest, TimeLimitCountsDownInTheCaptionThenAnswersOk)
 {
     g_captions.clear();
-    g_sampled_box = &box_;
+    g_sampled_box = &m_box;
     UINT_PTR timer = SetTimer(nullptr, 0, 100, &sample_caption);
-    int result = box_.show(L"3초 후에 자동으로 닫힙니다.", MB_OK | MB_ICONINFORMATION, 3);
+    int result = m_box.show(L"3초 후에 자동으로 닫힙니다.", MB_OK | MB_ICONINFORMATION, 3);
     KillTimer(nullptr, timer);
     g_sampled_box = nullptr;
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(g_captions.count(L"Vantu Check Tool (3)"));
     EXPECT_TRUE(g_captions.count(L"Vantu Check Tool (2)"));
     EXPECT_TRUE(g_captions.count(L"Vantu Check Tool (1)"));
-    EXPECT_EQ(box_.caption_text(), L"Vantu Check Tool");
-    EXPECT_TRUE(IsWindowEnabled(owner_->hwnd()));
+    EXPECT_EQ(m_box.caption_text(), L"Vantu Check Tool");
+    EXPECT_TRUE(IsWindowEnabled(m_owner->hwnd()));
 }
 
 TEST_F(MessageBoxTest, QuitMessageEndsTheWaitAndIsPassedOn)
 {
     DuringShow quit([&] { return box_visible(); }, [&] { PostQuitMessage(7); });
-    EXPECT_EQ(box_.show(L"Quit", MB_OKCANCEL), -1);
-    EXPECT_TRUE(IsWindowEnabled(owner_->hwnd()));
+    EXPECT_EQ(m_box.show(L"Quit", MB_OKCANCEL), -1);
+    EXPECT_TRUE(IsWindowEnabled(m_owner->hwnd()));
     MSG msg;
     ASSERT_TRUE(PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
@@ -181,20 +181,20 @@ TEST_F(MessageBoxTest, ModelessBoxReportsToItsOwner)
             return DefSubclassProc(hwnd, msg, wparam, lparam);
         }
     };
-    ASSERT_TRUE(SetWindowSubclass(owner_->hwnd(), &Owner::proc, 1, 0));
-    box_.show_modeless(L"Non-modal", MB_OKCANCEL);
+    ASSERT_TRUE(SetWindowSubclass(m_owner->hwnd(), &Owner::proc, 1, 0));
+    m_box.show_modeless(L"Non-modal", MB_OKCANCEL);
     EXPECT_TRUE(box_visible());
-    EXPECT_TRUE(IsWindowEnabled(owner_->hwnd()));
-    SendMessageW(box_.button(2), BM_CLICK, 0, 0);
+    EXPECT_TRUE(IsWindowEnabled(m_owner->hwnd()));
+    SendMessageW(m_box.button(2), BM_CLICK, 0, 0);
     EXPECT_EQ(answered, IDCANCEL);
-    EXPECT_EQ(from, box_.hwnd());
+    EXPECT_EQ(from, m_box.hwnd());
     EXPECT_FALSE(box_visible());
 
     // Its time limit answers OK the same way.
-    box_.show_modeless(L"Non-modal with a limit", MB_OK, 1);
+    m_box.show_modeless(L"Non-modal with a limit", MB_OK, 1);
     EXPECT_TRUE(wait_until([&] { return answered == IDOK; }, 5000));
     EXPECT_FALSE(box_visible());
-    RemoveWindowSubclass(owner_->hwnd(), &Owner::proc, 1);
+    RemoveWindowSubclass(m_owner->hwnd(), &Owner::proc, 1);
 }
 
 TEST(MessageBoxOwner, WithoutAnOwnerTheApplicationsMainWindowIsTaken)

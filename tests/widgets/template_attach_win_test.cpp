@@ -34,18 +34,18 @@ public:
         control(210, 7, 90, 100, 1031, L"Static", WS_CHILD | WS_VISIBLE | SS_LEFT);
         control(210, 110, 90, 40, 1028, L"Static", WS_CHILD | WS_VISIBLE | SS_LEFT);
     }
-    const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(bytes_.data()); }
+    const DLGTEMPLATE* get() const { return reinterpret_cast<const DLGTEMPLATE*>(m_bytes.data()); }
 
 private:
     void align()
     {
-        while (bytes_.size() % 4)
-            bytes_.push_back(0);
+        while (m_bytes.size() % 4)
+            m_bytes.push_back(0);
     }
     void append(const void* data, size_t size)
     {
         const BYTE* p = static_cast<const BYTE*>(data);
-        bytes_.insert(bytes_.end(), p, p + size);
+        m_bytes.insert(m_bytes.end(), p, p + size);
     }
     void word(WORD w) { append(&w, sizeof(w)); }
     void text(const wchar_t* s) { append(s, (wcslen(s) + 1) * sizeof(wchar_t)); }
@@ -64,7 +64,7 @@ private:
         text(L"");
         word(0);  // no creation data
     }
-    std::vector<BYTE> bytes_;
+    std::vector<BYTE> m_bytes;
 };
 
 struct Page {
