@@ -9,12 +9,6 @@
 
 namespace {
 
-COLORREF to_colorref(uint32_t colour)
-{
-    ListRgba rgba = list_colour_to_rgba(colour);
-    return RGB(rgba.r, rgba.g, rgba.b);
-}
-
 int list_format(int alignment)
 {
     switch (alignment) {
@@ -453,7 +447,7 @@ std::wstring CSCListCtrl::cell_text(int row, int column) const
 
 uint32_t CSCListCtrl::cell_colour(int row, int column) const
 {
-    uint32_t colour = list_no_colour;
+    uint32_t colour = kNoColour;
     const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { colour = m_model.cell_colour(row, column); });
     return colour;
 }
@@ -500,8 +494,8 @@ void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
         if (cell.right <= cell.left)
             continue;
         uint32_t own = m_model.cell_colour(row, column);
-        COLORREF colour = own != list_no_colour ? to_colorref(own) : m_text_colour;
-        if (selected && focused && own == list_no_colour)
+        COLORREF colour = own != kNoColour ? colorref_from_colour(own) : m_text_colour;
+        if (selected && focused && own == kNoColour)
             colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
         SetTextColor(dc, colour);
         std::wstring text = m_model.cell_text(row, column);
@@ -527,7 +521,7 @@ void CSCListCtrl::draw_no_rows_text(HDC dc)
     band.bottom = std::min<LONG>(client.bottom, client.top + 2 * m_row_height);
     HGDIOBJ old_font = SelectObject(dc, m_font ? m_font : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, to_colorref(m_no_rows_colour));
+    SetTextColor(dc, colorref_from_colour(m_no_rows_colour));
     UINT format = m_no_rows_format & (DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM);
     DrawTextW(dc, m_no_rows_text.c_str(), static_cast<int>(m_no_rows_text.size()), &band,
               format | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);

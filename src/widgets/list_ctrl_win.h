@@ -41,7 +41,7 @@ public:
     int append_row(const std::wstring& first_cell);
     int add_row_from_text(int index, const std::wstring& text, wchar_t separator = L'|');
     void set_cell_text(int row, int column, const std::wstring& text, bool repaint = true);
-    // Row -1: every row; column -1: every column. Colour forms: see list_colour_to_rgba.
+    // Row -1: every row; column -1: every column. Colour forms: see colour_to_rgba.
     void set_cell_colour(int row, int column, uint32_t colour);
     void set_row_colour(int row, uint32_t colour);
     // Text shown while the list has no rows. `format` holds DrawText flags

@@ -25,23 +25,6 @@ std::vector<ListColumn> parse_list_columns(const std::wstring& text)
     return columns;
 }
 
-ListRgba list_colour_to_rgba(uint32_t value)
-{
-    ListRgba rgba;
-    if ((value >> 24) == 0) {
-        rgba.r = value & 0xFF;
-        rgba.g = (value >> 8) & 0xFF;
-        rgba.b = (value >> 16) & 0xFF;
-        rgba.a = 255;
-    } else {
-        rgba.a = (value >> 24) & 0xFF;
-        rgba.r = (value >> 16) & 0xFF;
-        rgba.g = (value >> 8) & 0xFF;
-        rgba.b = value & 0xFF;
-    }
-    return rgba;
-}
-
 bool list_second_row_colour(uint32_t background, uint32_t& result)
 {
     auto lower = [](uint32_t channel) { return channel > 10 ? channel - 10 : 0; };
@@ -60,7 +43,7 @@ void CSCListModel::set_column_count(size_t count)
     m_column_count = count;
     for (Row& row : m_rows) {
         row.texts.resize(count);
-        row.colours.resize(count, list_no_colour);
+        row.colours.resize(count, kNoColour);
     }
 }
 
@@ -68,7 +51,7 @@ CSCListModel::Row CSCListModel::new_row() const
 {
     Row row;
     row.texts.resize(std::max<size_t>(m_column_count, 1));
-    row.colours.resize(row.texts.size(), list_no_colour);
+    row.colours.resize(row.texts.size(), kNoColour);
     return row;
 }
 
@@ -147,6 +130,6 @@ std::wstring CSCListModel::cell_text(int row, int column) const
 uint32_t CSCListModel::cell_colour(int row, int column) const
 {
     if (!valid_row(row) || column < 0 || static_cast<size_t>(column) >= m_rows[row].colours.size())
-        return list_no_colour;
+        return kNoColour;
     return m_rows[row].colours[column];
 }

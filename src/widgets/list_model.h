@@ -1,6 +1,8 @@
 // Rows, cells and columns of the report list, kept apart from the window that shows them.
 #pragma once
 
+#include "common/colour.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -15,18 +17,8 @@ struct ListColumn {
 // a final ";" is optional.
 std::vector<ListColumn> parse_list_columns(const std::wstring& text);
 
-// A cell without a colour of its own shows in the list's text colour.
-constexpr uint32_t list_no_colour = 0x00FFFFFFu;
-
-// Callers pass colours in two forms, told apart by the top byte:
-//   top byte 0     -> 0x00BBGGRR, the Windows COLORREF order (0x00008B is dark red);
-//   top byte not 0 -> 0xAARRGGBB with that alpha (0xFFB22222 is firebrick).
-// 0x00FFFFFF is list_no_colour; opaque white is written 0xFFFFFFFF.
-struct ListRgba {
-    uint8_t r = 0, g = 0, b = 0, a = 255;
-    bool operator==(const ListRgba& o) const { return r == o.r && g == o.g && b == o.b && a == o.a; }
-};
-ListRgba list_colour_to_rgba(uint32_t value);
+// A cell without a colour of its own (kNoColour) shows in the list's text
+// colour. Colours come in either form of common/colour.h.
 
 // The second row colour from a COLORREF background: each of red, green and blue
 // lowered by 10 (not below 0). Returns false, leaving `result` alone, when that is pure white.

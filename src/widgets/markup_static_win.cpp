@@ -151,7 +151,7 @@ void CSCStatic::set_plain_text(const std::wstring& text, uint32_t colour)
     run_on_window_thread([&] {
         m_text = text;
         m_plain = true;
-        if (colour != markup_no_background)
+        if (colour != kNoColour)
             m_plain_colour = colour;
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
@@ -291,7 +291,7 @@ void CSCStatic::paint_runs(void* graphics_pointer)
     for (const MarkupLine& line : m_document) {
         for (auto run = line.rbegin(); run != line.rend(); ++run) {
             const MarkupRect& r = run->rect;
-            if (run->style.background != markup_no_background && (run->style.background >> 24) != 0) {
+            if (run->style.background != kNoColour && (run->style.background >> 24) != 0) {
                 Gdiplus::SolidBrush fill(gdip_colour(run->style.background));
                 graphics.FillRectangle(&fill, r.left, r.top, r.width(), r.height());
             }

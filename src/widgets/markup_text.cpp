@@ -89,7 +89,7 @@ private:
         MarkupRun run;
         run.text = text;
         run.style = m_current;
-        run.style.background = m_background == m_default.background ? markup_no_background : m_background;
+        run.style.background = m_background == m_default.background ? kNoColour : m_background;
         m_line.push_back(run);
     }
 

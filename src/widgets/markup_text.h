@@ -2,6 +2,8 @@
 // each run with its own font and colours. Portable; layout and drawing are elsewhere.
 #pragma once
 
+#include "common/colour.h"  // kNoColour: no background of its own
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,8 +15,6 @@ enum MarkupFontStyle : uint32_t {
     markup_strikeout = 8,
 };
 
-// No background of its own: fully transparent white.
-constexpr uint32_t markup_no_background = 0x00FFFFFFu;
 constexpr size_t markup_face_max = 63;
 
 struct MarkupStyle {
@@ -22,7 +22,7 @@ struct MarkupStyle {
     float size = 10.0f;             // points
     uint32_t flags = 0;             // MarkupFontStyle bits
     uint32_t text_colour = 0xFF000000u;
-    uint32_t background = markup_no_background;
+    uint32_t background = kNoColour;
 
     bool operator==(const MarkupStyle& other) const
     {

@@ -9,14 +9,9 @@
 
 namespace {
 
-Gdiplus::Color argb(uint32_t value)
+Gdiplus::Color gdip_colour(uint32_t argb)
 {
-    return Gdiplus::Color(static_cast<Gdiplus::ARGB>(value));
-}
-
-COLORREF to_colorref(uint32_t value)
-{
-    return RGB((value >> 16) & 0xFF, (value >> 8) & 0xFF, value & 0xFF);
+    return Gdiplus::Color(static_cast<Gdiplus::ARGB>(argb));
 }
 
 Gdiplus::RectF shrink(const Gdiplus::RectF& rect, float by)
@@ -27,7 +22,7 @@ Gdiplus::RectF shrink(const Gdiplus::RectF& rect, float by)
 
 void fill_marker(Gdiplus::Graphics& g, const Gdiplus::RectF& rect, int shape, uint32_t colour)
 {
-    Gdiplus::SolidBrush brush(argb(colour));
+    Gdiplus::SolidBrush brush(gdip_colour(colour));
     if (shape == 2)
         g.FillRectangle(&brush, rect);
     else
@@ -221,7 +216,7 @@ uint32_t CSCStepCtrl::text_colour(int index) const
 
 uint32_t CSCStepCtrl::check_mark_colour_of(int index) const
 {
-    if (m_check_override != 0x00FFFFFFu)
+    if (m_check_override != kNoColour)
         return m_check_override;
     return check_mark_colour(m_model.marker_colour(index), m_minimum_contrast);
 }
@@ -252,7 +247,7 @@ void CSCStepCtrl::paint(HDC target)
         Gdiplus::Graphics g(dc);
         g.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
         g.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
-        Gdiplus::SolidBrush background(argb(colours.background | 0xFF000000u));
+        Gdiplus::SolidBrush background(gdip_colour(colours.background | 0xFF000000u));
         g.FillRectangle(&background, 0, 0, width, height);
 
         const float dpi_scale = dpi() / 96.0f;
@@ -266,7 +261,7 @@ void CSCStepCtrl::paint(HDC target)
             fill_marker(g, marker, shape, colour);
             const StepState state = m_model.state(i);
             if (state == StepState::done) {
-                Gdiplus::Pen pen(argb(check_mark_colour_of(i)), 1.8f * dpi_scale);
+                Gdiplus::Pen pen(gdip_colour(check_mark_colour_of(i)), 1.8f * dpi_scale);
                 pen.SetStartCap(Gdiplus::LineCapRound);
                 pen.SetEndCap(Gdiplus::LineCapRound);
                 pen.SetLineJoin(Gdiplus::LineJoinRound);
@@ -282,7 +277,7 @@ void CSCStepCtrl::paint(HDC target)
                 // does not anti-alias fills.
                 const float width = (state == StepState::current ? 2.0f : 1.0f) * dpi_scale;
                 fill_marker(g, marker, shape, colours.background | 0xFF000000u);
-                Gdiplus::Pen ring(argb(colour), width);
+                Gdiplus::Pen ring(gdip_colour(colour), width);
                 Gdiplus::RectF middle = shrink(marker, width / 2);
                 if (shape == 2)
                     g.DrawRectangle(&ring, middle);
@@ -303,7 +298,7 @@ void CSCStepCtrl::paint(HDC target)
         const int mid = (r.top + r.bottom) / 2;
         RECT text = {r.right + scale(m_text_gap), mid - scale(20), width - scale(m_margin_right), mid + scale(20)};
         HGDIOBJ old_font = SelectObject(dc, m_model.state(i) == StepState::current ? m_bold_font : m_font);
-        SetTextColor(dc, to_colorref(m_model.text_colour(i)));
+        SetTextColor(dc, colorref_from_argb(m_model.text_colour(i)));
         DrawTextW(dc, line.text.c_str(), static_cast<int>(line.text.size()), &text,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         SelectObject(dc, old_font);

@@ -13,7 +13,7 @@ void CSCStepModel::set_text(int index, const std::wstring& text, uint32_t text_c
     if (index < 0 || static_cast<size_t>(index) >= m_lines.size())
         return;
     m_lines[index].text = text;
-    if (text_colour != step_no_colour)
+    if (text_colour != kNoColour)
         m_lines[index].text_colour = text_colour;
 }
 
@@ -21,7 +21,7 @@ void CSCStepModel::set_line_colour(int index, uint32_t marker_colour, uint32_t t
 {
     if (index == -1) {
         m_colours.marker_done = marker_colour;
-        if (text_colour != step_no_colour)
+        if (text_colour != kNoColour)
             m_colours.marker_current = marker_colour;
         for (StepLine& line : m_lines)
             line.marker_colour = marker_colour;
@@ -35,8 +35,8 @@ void CSCStepModel::set_line_colour(int index, uint32_t marker_colour, uint32_t t
 void CSCStepModel::reset_colours()
 {
     for (StepLine& line : m_lines) {
-        line.marker_colour = step_no_colour;
-        line.text_colour = step_no_colour;
+        line.marker_colour = kNoColour;
+        line.text_colour = kNoColour;
     }
 }
 
@@ -49,7 +49,7 @@ StepState CSCStepModel::state(int index) const
 
 uint32_t CSCStepModel::marker_colour(int index) const
 {
-    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].marker_colour != step_no_colour)
+    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].marker_colour != kNoColour)
         return m_lines[index].marker_colour;
     switch (state(index)) {
     case StepState::done: return m_colours.marker_done;
@@ -60,7 +60,7 @@ uint32_t CSCStepModel::marker_colour(int index) const
 
 uint32_t CSCStepModel::text_colour(int index) const
 {
-    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].text_colour != step_no_colour)
+    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].text_colour != kNoColour)
         return m_lines[index].text_colour;
     switch (state(index)) {
     case StepState::done: return m_colours.text_done;

@@ -1,20 +1,21 @@
 // Lines of the step list and the rules for their colours and places; the window draws them.
 #pragma once
 
+#include "common/colour.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 // A line's marker or text colour when it has none of its own.
-constexpr uint32_t step_no_colour = 0xFFFFFFu;
 
 enum class StepState { done, current, pending };
 
 struct StepLine {
     std::wstring text;
     int shape = -1;                       // -1: the control's
-    uint32_t marker_colour = step_no_colour;
-    uint32_t text_colour = step_no_colour;
+    uint32_t marker_colour = kNoColour;
+    uint32_t text_colour = kNoColour;
 };
 
 struct StepColours {
@@ -32,11 +33,11 @@ public:
     void set_current(int index) { m_current = index < -1 ? -1 : index; }
     int current() const { return m_current; }
 
-    // Ignored beyond the last line; a text colour of step_no_colour keeps the line's.
-    void set_text(int index, const std::wstring& text, uint32_t text_colour = step_no_colour);
+    // Ignored beyond the last line; a text colour of kNoColour keeps the line's.
+    void set_text(int index, const std::wstring& text, uint32_t text_colour = kNoColour);
     // One line: its own marker colour (a line's text colour comes with its text).
     // Index -1: the done marker colour of the control, the current one too when
-    // `text_colour` is not step_no_colour, and every line's own marker colour.
+    // `text_colour` is not kNoColour, and every line's own marker colour.
     void set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour);
     void reset_colours();
 

@@ -30,14 +30,14 @@ TEST(ListColumns, ParsesPairsWithAndWithoutFinalSemicolon)
 TEST(ListColours, BothCallerFormsShowTheColourNamed)
 {
     // Zero top byte: 0x00BBGGRR.
-    EXPECT_TRUE((list_colour_to_rgba(0x00008B) == ListRgba{0x8B, 0x00, 0x00, 0xFF}));  // dark red
-    EXPECT_TRUE((list_colour_to_rgba(0x007F00) == ListRgba{0x00, 0x7F, 0x00, 0xFF}));  // green
-    EXPECT_TRUE((list_colour_to_rgba(0x20A5DA) == ListRgba{0xDA, 0xA5, 0x20, 0xFF}));  // goldenrod
-    EXPECT_TRUE((list_colour_to_rgba(0x507FFF) == ListRgba{0xFF, 0x7F, 0x50, 0xFF}));  // coral
+    EXPECT_TRUE((colour_to_rgba(0x00008B) == Rgba{0x8B, 0x00, 0x00, 0xFF}));  // dark red
+    EXPECT_TRUE((colour_to_rgba(0x007F00) == Rgba{0x00, 0x7F, 0x00, 0xFF}));  // green
+    EXPECT_TRUE((colour_to_rgba(0x20A5DA) == Rgba{0xDA, 0xA5, 0x20, 0xFF}));  // goldenrod
+    EXPECT_TRUE((colour_to_rgba(0x507FFF) == Rgba{0xFF, 0x7F, 0x50, 0xFF}));  // coral
     // Opaque top byte: 0xAARRGGBB.
-    EXPECT_TRUE((list_colour_to_rgba(0xFFB22222) == ListRgba{0xB2, 0x22, 0x22, 0xFF}));  // firebrick
-    EXPECT_TRUE((list_colour_to_rgba(0xFFA0522D) == ListRgba{0xA0, 0x52, 0x2D, 0xFF}));  // sienna
-    EXPECT_TRUE((list_colour_to_rgba(0xFF696969) == ListRgba{0x69, 0x69, 0x69, 0xFF}));  // dim grey
+    EXPECT_TRUE((colour_to_rgba(0xFFB22222) == Rgba{0xB2, 0x22, 0x22, 0xFF}));  // firebrick
+    EXPECT_TRUE((colour_to_rgba(0xFFA0522D) == Rgba{0xA0, 0x52, 0x2D, 0xFF}));  // sienna
+    EXPECT_TRUE((colour_to_rgba(0xFF696969) == Rgba{0x69, 0x69, 0x69, 0xFF}));  // dim grey
 }
 
 TEST(ListColours, SecondRowColourIsTheBackgroundLowered)
@@ -74,10 +74,10 @@ TEST(ListRows, RowsCellsAndColoursLiveInTheModel)
     EXPECT_FALSE(model.set_cell_text(-1, 0, L"nope"));
     EXPECT_EQ(model.row_count(), 4u);
 
-    EXPECT_EQ(model.cell_colour(1, 1), list_no_colour);
+    EXPECT_EQ(model.cell_colour(1, 1), kNoColour);
     EXPECT_TRUE(model.set_cell_colour(1, 0, 0xFFB22222));
     EXPECT_EQ(model.cell_colour(1, 0), 0xFFB22222u);
-    EXPECT_EQ(model.cell_colour(1, 1), list_no_colour);
+    EXPECT_EQ(model.cell_colour(1, 1), kNoColour);
     EXPECT_TRUE(model.set_row_colour(2, 0x00008B));
     for (int column = 0; column < 3; ++column)
         EXPECT_EQ(model.cell_colour(2, column), 0x00008Bu);
@@ -90,7 +90,7 @@ TEST(ListRows, RowsCellsAndColoursLiveInTheModel)
     // More columns later: existing rows grow with empty cells.
     model.set_column_count(4);
     EXPECT_TRUE(model.set_cell_text(0, 3, L"new"));
-    EXPECT_EQ(model.cell_colour(0, 3), list_no_colour);
+    EXPECT_EQ(model.cell_colour(0, 3), kNoColour);
 
     model.clear();
     EXPECT_EQ(model.row_count(), 0u);

@@ -95,7 +95,7 @@ TEST_F(StepCtrlTest, WorkerThreadMovesTheCurrentLine)
     std::thread worker([&] {
         for (int i = 0; i <= 8; ++i) {
             m_steps.set_current(i);
-            m_steps.set_line_colour(i, step_no_colour, step_no_colour);
+            m_steps.set_line_colour(i, kNoColour, kNoColour);
         }
         done = true;
     });

@@ -64,12 +64,12 @@ TEST(StepModel, StatesAndColoursFollowTheCurrentLine)
 
     // 0xFFFFFF on every line leaves the state colours visible.
     for (int i = 0; i < 3; ++i)
-        model.set_line_colour(i, step_no_colour, step_no_colour);
+        model.set_line_colour(i, kNoColour, kNoColour);
     EXPECT_EQ(model.marker_colour(0), 0xFF0000FFu);
     EXPECT_EQ(model.marker_colour(1), 0xFF808080u);
 
     // Index -1 sets the control's done colour, and the current one when a text colour is given.
-    model.set_line_colour(-1, 0xFF228B22, step_no_colour);
+    model.set_line_colour(-1, 0xFF228B22, kNoColour);
     EXPECT_EQ(model.colours().marker_done, 0xFF228B22u);
     EXPECT_EQ(model.colours().marker_current, 0xFF0000FFu);
     EXPECT_EQ(model.marker_colour(2), 0xFF228B22u);

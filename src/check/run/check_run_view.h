@@ -4,12 +4,13 @@
 // change); a console front end or a test implements it otherwise.
 #pragma once
 
+#include "common/colour.h"
+
 #include <cstdint>
 #include <string>
 
-// Colour values as the widgets take them (0xAARRGGBB; duration colours with a zero
-// top byte). kNoColour: the step line has no colour of its own.
-inline constexpr std::uint32_t kNoColour = 0xFFFFFF;
+// Colour values as the widgets take them (common/colour.h: 0xAARRGGBB; duration
+// colours with a zero top byte). kNoColour: the step line has no colour of its own.
 inline constexpr std::uint32_t kColourFailed = 0xFFB22222;    // firebrick
 inline constexpr std::uint32_t kColourCancelled = 0xFFA0522D; // sienna
 inline constexpr std::uint32_t kColourPartly = 0x507FFF;      // some attempts failed

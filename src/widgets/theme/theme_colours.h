@@ -3,6 +3,8 @@
 // specified controls take.
 #pragma once
 
+#include "common/colour.h"  // argb, colorref_from_argb
+
 #include <cstdint>
 
 struct CSCTheme {
@@ -29,18 +31,6 @@ struct CSCTheme {
     }
     int font_weight() const { return bold ? 700 : 400; }
 };
-
-// 0x00BBGGRR -> opaque 0xFFRRGGBB.
-constexpr std::uint32_t argb(std::uint32_t colorref)
-{
-    return 0xFF000000u | ((colorref & 0xFF) << 16) | (colorref & 0xFF00) | ((colorref >> 16) & 0xFF);
-}
-
-// Opaque 0xAARRGGBB -> 0x00BBGGRR.
-constexpr std::uint32_t colorref_from_argb(std::uint32_t value)
-{
-    return ((value >> 16) & 0xFF) | (value & 0xFF00) | ((value & 0xFF) << 16);
-}
 
 // The one palette of the program.
 const CSCTheme& default_theme();
