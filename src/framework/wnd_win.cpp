@@ -29,7 +29,7 @@ bool register_class(const CreateArgs& args, const std::wstring& name, WNDPROC pr
 
 } // namespace
 
-int wnd_dpi(HWND hwnd)
+int window_dpi(HWND hwnd)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
     static auto fn = reinterpret_cast<GetDpiForWindowFn>(
@@ -245,7 +245,7 @@ RECT Wnd::window_rect() const
 
 int Wnd::dpi() const
 {
-    return wnd_dpi(m_hwnd);
+    return window_dpi(m_hwnd);
 }
 
 int Wnd::scale(int pixels) const

@@ -99,5 +99,6 @@ private:
     void unbind();
 };
 
-// DPI of a window (96 when the system cannot tell).
-int wnd_dpi(HWND hwnd);
+// The one DPI entry point. A window: its DPI. No window yet (null): the
+// screen's, which a window made now would get. 96 when the system cannot tell.
+int window_dpi(HWND hwnd);

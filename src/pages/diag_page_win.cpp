@@ -42,7 +42,7 @@ void CDiagPage::configure_list()
         return;
     const DWORD styles = LVS_EX_FULLROWSELECT | LVS_EX_INFOTIP | LVS_EX_FLATSB;
     ListView_SetExtendedListViewStyleEx(list, styles, styles);
-    m_list.set_columns(scale_column_widths(m_plan.columns, wnd_dpi(list)));
+    m_list.set_columns(scale_column_widths(m_plan.columns, window_dpi(list)));
 
     m_list.set_font_size(list_font_size(settings_get_int(m_plan.font_section, L"font size", kDefaultListFontSize)));
     // An empty name keeps the list's own font.

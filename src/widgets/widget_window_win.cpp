@@ -26,19 +26,6 @@ UINT run_queued_message()
 
 }  // namespace
 
-int window_dpi(HWND hwnd)
-{
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static GetDpiForWindowFn get_dpi = reinterpret_cast<GetDpiForWindowFn>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (get_dpi && hwnd) {
-        UINT dpi = get_dpi(hwnd);
-        if (dpi > 0)
-            return static_cast<int>(dpi);
-    }
-    return 96;
-}
-
 CSCWidget::~CSCWidget()
 {
     release_window();

@@ -7,6 +7,7 @@
 
 #include "common/gdiplus_startup_win.h"  // ensure_gdiplus, for the controls
 #include "common/repaint_pacer.h"
+#include "framework/wnd_win.h"  // window_dpi
 
 #include <windows.h>
 
@@ -83,6 +84,3 @@ private:
     bool m_run_queued_sent = false;  // a message to run the queue is on its way
     bool m_running_queued = false;   // window's thread only
 };
-
-// DPI of a window: GetDpiForWindow where the system has it, else 96.
-int window_dpi(HWND hwnd);

@@ -107,7 +107,7 @@ void CALLBACK drive(HWND, UINT, UINT_PTR, DWORD)
                 (id == 1044 ? s.http_tip : s.https_tip) = text;
             }
         }
-        std::wstring dpi = wnd_dpi(h) == 96 ? L"" : L"-" + std::to_wstring(wnd_dpi(h)) + L"dpi";
+        std::wstring dpi = window_dpi(h) == 96 ? L"" : L"-" + std::to_wstring(window_dpi(h)) + L"dpi";
         s.screenshot = !s.take_screenshot || save_screenshot(h, L"download-error-help" + dpi);
         // Escape in the dialog, as a key press on the focused control.
         HWND focus = GetFocus();

@@ -40,12 +40,12 @@ std::wstring header_title(HWND list, int column)
 
 int scaled(HWND hwnd, int pixels)
 {
-    return MulDiv(pixels, wnd_dpi(hwnd), 96);
+    return MulDiv(pixels, window_dpi(hwnd), 96);
 }
 
 std::wstring dpi_suffix(HWND hwnd)
 {
-    int dpi = wnd_dpi(hwnd);
+    int dpi = window_dpi(hwnd);
     return dpi == 96 ? std::wstring() : L"-" + std::to_wstring(dpi) + L"dpi";
 }
 

@@ -7,7 +7,7 @@
 HFONT create_point_font(HWND hwnd, const wchar_t* face, int points, int weight)
 {
     LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(points, wnd_dpi(hwnd), 72);
+    lf.lfHeight = -MulDiv(points, window_dpi(hwnd), 72);
     lf.lfWeight = weight;
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;

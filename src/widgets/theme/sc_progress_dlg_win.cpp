@@ -25,7 +25,7 @@ CSCProgressDlg::~CSCProgressDlg()
 bool CSCProgressDlg::create(HWND owner, const std::wstring& text, int width, int height)
 {
     m_message = text;
-    int dpi = wnd_dpi(owner);
+    int dpi = window_dpi(owner);
     CreateArgs args;
     args.parent = owner;
     args.class_name = L"";
