@@ -3,6 +3,7 @@
 
 #include "check/run/check_report_rows.h"
 #include "check/run/result_text.h"
+#include "common/gdi_owners_win.h"  // ComInitialisation
 #include "common/shell_win.h"
 #include "diag/archive/result_summary.h"
 #include "diag/archive/save_logs.h"
@@ -44,7 +45,7 @@ private:
 
 void CMarloCheckToolDlg::save_logs()
 {
-    HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComInitialisation com;  // the shell calls of the save
     SaveLogsInput input;
     input.product_name = m_product_name;
     input.product_paths = m_run.m_product_paths;
@@ -58,8 +59,6 @@ void CMarloCheckToolDlg::save_logs()
     m_progress_dlg.set_hide_at_end(true);
     DialogSaveHost host(m_hwnd, m_progress_dlg, m_message_box, m_diag_future, m_diag_texts);
     ::save_logs(input, host);
-    if (SUCCEEDED(com))
-        CoUninitialize();
 }
 
 void CMarloCheckToolDlg::fill_result_page()

@@ -80,8 +80,6 @@ CMarloCheckToolDlg::~CMarloCheckToolDlg()
     wait_for_workers();
     if (m_diag_future.valid())
         m_diag_future.wait();
-    if (m_caption_icon)
-        DestroyIcon(m_caption_icon);
 }
 
 void CMarloCheckToolDlg::set_web_host(const std::wstring& host, int port)
@@ -118,7 +116,7 @@ BOOL CMarloCheckToolDlg::OnInitDialog()
     SetIcon(m_icon, false);
 
     SHChangeNotify(SHCNE_ASSOCCHANGED, SHCNF_IDLIST, nullptr, nullptr);
-    CoInitialize(nullptr);
+    m_com.emplace();
 
     SetWindowLongPtrW(m_hwnd, GWL_STYLE, GetWindowLongPtrW(m_hwnd, GWL_STYLE) | WS_CLIPCHILDREN);
     set_system_buttons({SC_MINIMIZE, SC_CLOSE});
@@ -251,9 +249,9 @@ void CMarloCheckToolDlg::init_controls()
     m_message_box.create(m_hwnd, m_product_name + L" Check Tool", IDR_MAINFRAME);
 
     int icon_size = scale(20);
-    m_caption_icon = static_cast<HICON>(
-        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, icon_size, icon_size, 0));
-    set_caption_icon(m_caption_icon);
+    m_caption_icon.reset(static_cast<HICON>(
+        LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, icon_size, icon_size, 0)));
+    set_caption_icon(m_caption_icon.get());
     set_text(m_product_name + L" Check Tool (ver. " + version_value(L"FileVersion") + L")");
 }
 

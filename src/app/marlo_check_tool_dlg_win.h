@@ -4,6 +4,7 @@
 #pragma once
 
 #include "check/channel/session_event_listener.h"
+#include "common/gdi_owners_win.h"
 #include "check/http/http_request.h"
 #include "check/run/check_run.h"
 #include "check/run/check_run_view.h"
@@ -22,6 +23,7 @@
 #include <atomic>
 #include <deque>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -40,6 +42,9 @@ public:
     // Where the check list comes from (set before DoModal; default: the built-in host, port 80).
     void set_web_host(const std::wstring& host, int port);
 
+    // COM for the window's thread from OnInitDialog on; declared first, so it
+    // ends after everything else the dialog holds.
+    std::optional<ComInitialisation> m_com;
     std::wstring m_product_name;
     std::deque<std::wstring> m_product_processes;
     std::wstring m_service_name;
@@ -60,7 +65,7 @@ public:
     DiagTexts m_diag_texts;
     std::future<void> m_diag_future;
     HICON m_icon = nullptr;
-    HICON m_caption_icon = nullptr;
+    OwnedIcon m_caption_icon;
     CEnTabCtrl m_tab;
     CGdiButton m_start_button;
     CGdiButton m_save_button;

@@ -4,7 +4,12 @@
 // because erasing first would only make the window flicker.
 #pragma once
 
+#include "common/gdi_owners_win.h"
+
 #include <windows.h>
+
+#include <cstdint>
+#include <optional>
 
 // True when `msg` is one of the three, with the window's answer in `result`;
 // `paint(HDC)` draws the whole client area into the given device context.
@@ -40,12 +45,17 @@ public:
     BufferedPaint(const BufferedPaint&) = delete;
     BufferedPaint& operator=(const BufferedPaint&) = delete;
     ~BufferedPaint();
-    HDC dc() const { return m_mem ? m_mem : m_target; }
+    HDC dc() const { return m_selected ? m_memory.get() : m_target; }
 
 private:
     HDC m_target;
     RECT m_rc;
-    HDC m_mem = nullptr;
-    HBITMAP m_bitmap = nullptr;
-    HGDIOBJ m_old = nullptr;
+    MemoryDc m_memory;
+    OwnedBitmap m_bitmap;
+    std::optional<SelectedObject> m_selected;  // the bitmap in m_memory, while buffered
 };
+
+// Fills a rectangle with a COLORREF (no brush to make or delete).
+void fill_rect(HDC dc, const RECT& rc, std::uint32_t colour);
+// Draws a one-pixel frame just inside a rectangle in a COLORREF.
+void frame_rect(HDC dc, const RECT& rc, std::uint32_t colour);

@@ -1,5 +1,7 @@
 #include "framework/wnd_win.h"
 
+#include "common/gdi_owners_win.h"
+
 #include <commctrl.h>
 
 #include <vector>
@@ -38,9 +40,8 @@ int window_dpi(HWND hwnd)
     if (fn && hwnd)
         dpi = fn(hwnd);
     if (dpi == 0) {
-        HDC dc = GetDC(nullptr);
-        dpi = static_cast<UINT>(GetDeviceCaps(dc, LOGPIXELSY));
-        ReleaseDC(nullptr, dc);
+        WindowDc screen(nullptr);
+        dpi = static_cast<UINT>(GetDeviceCaps(screen.get(), LOGPIXELSY));
     }
     return dpi ? static_cast<int>(dpi) : 96;
 }

@@ -1,5 +1,6 @@
 #include "pages/default_browser_win.h"
 
+#include "common/gdi_owners_win.h"  // ComInitialisation
 #include "pages/default_browser.h"
 
 #include <windows.h>
@@ -11,7 +12,7 @@ namespace {
 std::wstring prog_id_from_association_service()
 {
     std::wstring out;
-    HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ComInitialisation com;
     IApplicationAssociationRegistration* registration = nullptr;
     if (SUCCEEDED(CoCreateInstance(CLSID_ApplicationAssociationRegistration, nullptr, CLSCTX_INPROC_SERVER,
                                    IID_IApplicationAssociationRegistration,
@@ -25,8 +26,6 @@ std::wstring prog_id_from_association_service()
         }
         registration->Release();
     }
-    if (SUCCEEDED(init))
-        CoUninitialize();
     return out;
 }
 

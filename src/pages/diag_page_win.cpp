@@ -14,12 +14,6 @@ const int kListMargin = 2;
 
 CDiagPage::CDiagPage(const ListPagePlan& plan) : CDialogEx(static_cast<UINT>(plan.template_id)), m_plan(plan) {}
 
-CDiagPage::~CDiagPage()
-{
-    if (m_back_brush)
-        DeleteObject(m_back_brush);
-}
-
 void CDiagPage::set_colours(COLORREF back, COLORREF text)
 {
     m_back = back;
@@ -29,7 +23,7 @@ void CDiagPage::set_colours(COLORREF back, COLORREF text)
 BOOL CDiagPage::OnInitDialog()
 {
     CDialogEx::OnInitDialog();
-    m_back_brush = CreateSolidBrush(m_back);
+    m_back_brush.reset(CreateSolidBrush(m_back));
     configure_list();
     fit_list();
     return TRUE;
@@ -86,11 +80,11 @@ bool CDiagPage::OnMessage(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
         SetBkColor(reinterpret_cast<HDC>(wp), m_back);
-        result = reinterpret_cast<LRESULT>(m_back_brush);
+        result = reinterpret_cast<LRESULT>(m_back_brush.get());
         return true;
     case WM_ERASEBKGND: {
         RECT rc = client_rect();
-        FillRect(reinterpret_cast<HDC>(wp), &rc, m_back_brush);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, m_back_brush.get());
         result = 1;
         return true;
     }

@@ -4,6 +4,7 @@
 // result pages come from the check run and the summary.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "framework/dialog_win.h"
 #include "pages/list_page_plan.h"
 #include "widgets/list_ctrl_win.h"
@@ -12,7 +13,6 @@
 
 class CDiagPage : public CDialogEx {
 public:
-    ~CDiagPage() override;
 
     CSCListCtrl m_list;
 
@@ -35,7 +35,7 @@ private:
 
     COLORREF m_back = RGB(255, 255, 255);
     COLORREF m_text = RGB(64, 64, 64);
-    HBRUSH m_back_brush = nullptr;
+    OwnedBrush m_back_brush;
 };
 
 // Page 0: one row per check item and its progress. The main dialog hands the

@@ -2,6 +2,7 @@
 
 #include "check/http/http_request.h"
 #include "common/log.h"
+#include "common/own_paint_win.h"
 #include "framework/resources_win.h"
 #include "pages/default_browser.h"
 #include "pages/default_browser_win.h"
@@ -62,19 +63,13 @@ std::unique_ptr<Gdiplus::Bitmap> load_png(UINT id)
 
 CDownloadErrorHelpDlg::CDownloadErrorHelpDlg(HWND parent) : CDialogEx(kTemplate, parent) {}
 
-CDownloadErrorHelpDlg::~CDownloadErrorHelpDlg()
-{
-    if (m_white)
-        DeleteObject(m_white);
-    if (m_address_back)
-        DeleteObject(m_address_back);
-}
+CDownloadErrorHelpDlg::~CDownloadErrorHelpDlg() = default;
 
 BOOL CDownloadErrorHelpDlg::OnInitDialog()
 {
     CDialogEx::OnInitDialog();
-    m_white = CreateSolidBrush(RGB(255, 255, 255));
-    m_address_back = CreateSolidBrush(kAddressBack);
+    m_white.reset(CreateSolidBrush(RGB(255, 255, 255)));
+    m_address_back.reset(CreateSolidBrush(kAddressBack));
 
     create_tooltip();
 
@@ -232,14 +227,9 @@ void CDownloadErrorHelpDlg::draw_image_button(const DRAWITEMSTRUCT& item)
     RECT rc = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     const bool focused = (item.itemState & ODS_FOCUS) != 0;
-    HBRUSH back = CreateSolidBrush(pressed ? kButtonHot : RGB(255, 255, 255));
-    FillRect(dc, &rc, back);
-    DeleteObject(back);
-    if (focused || pressed) {
-        HBRUSH edge = CreateSolidBrush(kButtonEdge);
-        FrameRect(dc, &rc, edge);
-        DeleteObject(edge);
-    }
+    fill_rect(dc, rc, pressed ? kButtonHot : RGB(255, 255, 255));
+    if (focused || pressed)
+        frame_rect(dc, rc, kButtonEdge);
     if (m_image) {
         const int side = std::min(rc.right - rc.left, rc.bottom - rc.top) - 2 * scale(2);
         if (side > 0) {
@@ -261,7 +251,7 @@ bool CDownloadErrorHelpDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
         if (!m_white)
             return false;
         RECT rc = client_rect();
-        FillRect(reinterpret_cast<HDC>(wp), &rc, m_white);
+        FillRect(reinterpret_cast<HDC>(wp), &rc, m_white.get());
         result = 1;
         return true;
     }
@@ -269,7 +259,7 @@ bool CDownloadErrorHelpDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
     case WM_CTLCOLORBTN:
         if (!m_white)
             return false;
-        result = reinterpret_cast<LRESULT>(m_white);
+        result = reinterpret_cast<LRESULT>(m_white.get());
         return true;
     case WM_CTLCOLORSTATIC: {
         if (!m_white)
@@ -279,10 +269,10 @@ bool CDownloadErrorHelpDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& r
         if (id == kHttpAddress || id == kHttpsAddress) {
             SetTextColor(dc, kRoyalBlue);
             SetBkColor(dc, kAddressBack);
-            result = reinterpret_cast<LRESULT>(m_address_back);
+            result = reinterpret_cast<LRESULT>(m_address_back.get());
         } else {
             SetBkColor(dc, RGB(255, 255, 255));
-            result = reinterpret_cast<LRESULT>(m_white);
+            result = reinterpret_cast<LRESULT>(m_white.get());
         }
         return true;
     }

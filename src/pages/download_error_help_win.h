@@ -3,6 +3,7 @@
 // that open them in the default browser. Only its OK button closes it.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "framework/dialog_win.h"
 #include "widgets/markup_static_win.h"
 
@@ -17,7 +18,7 @@ class Bitmap;
 class CDownloadErrorHelpDlg : public CDialogEx {
 public:
     explicit CDownloadErrorHelpDlg(HWND parent = nullptr);
-    ~CDownloadErrorHelpDlg() override;
+    ~CDownloadErrorHelpDlg() override;  // where Gdiplus::Bitmap is complete
 
     // Set between construction and DoModal.
     std::int32_t m_error_code = 0;
@@ -52,8 +53,8 @@ private:
     CSCStatic m_explanation;
     HWND m_tooltip = nullptr;
     std::unique_ptr<Gdiplus::Bitmap> m_image;
-    HBRUSH m_white = nullptr;
-    HBRUSH m_address_back = nullptr;
+    OwnedBrush m_white;
+    OwnedBrush m_address_back;
     std::wstring m_error_line_text;
     std::wstring m_browser_name;
     int m_image_id = 0;

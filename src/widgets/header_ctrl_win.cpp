@@ -42,15 +42,11 @@ void CSCHeaderCtrl::paint(HDC dc)
 {
     RECT client;
     GetClientRect(hwnd(), &client);
-    HBRUSH back = CreateSolidBrush(m_back);
-    FillRect(dc, &client, back);
-    DeleteObject(back);
+    fill_rect(dc, client, m_back);
 
-    HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
-    HGDIOBJ old_font = font ? SelectObject(dc, font) : nullptr;
+    SelectedObject font(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, m_text);
-    HBRUSH line = CreateSolidBrush(m_line);
     const int count = static_cast<int>(SendMessageW(hwnd(), HDM_GETITEMCOUNT, 0, 0));
     const int pad = scale(6);
     for (int i = 0; i < count; ++i) {
@@ -73,13 +69,10 @@ void CSCHeaderCtrl::paint(HDC dc)
                   align | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         // A short divider at the right edge of each title.
         RECT divider{item.right - 1, item.top + scale(6), item.right, item.bottom - scale(6)};
-        FillRect(dc, &divider, line);
+        fill_rect(dc, divider, m_line);
     }
     RECT bottom{client.left, client.bottom - 1, client.right, client.bottom};
-    FillRect(dc, &bottom, line);
-    DeleteObject(line);
-    if (old_font)
-        SelectObject(dc, old_font);
+    fill_rect(dc, bottom, m_line);
 }
 
 LRESULT CSCHeaderCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)

@@ -1,6 +1,7 @@
 #include "widgets/list_ctrl_win.h"
 
 #include "common/log.h"
+#include "common/own_paint_win.h"
 #include "framework/settings_store.h"
 
 #include <commctrl.h>
@@ -34,8 +35,6 @@ CSCListCtrl::CSCListCtrl() = default;
 CSCListCtrl::~CSCListCtrl()
 {
     detach();
-    if (m_font)
-        DeleteObject(m_font);
     if (m_row_images)
         ImageList_Destroy(m_row_images);
 }
@@ -148,15 +147,13 @@ void CSCListCtrl::rebuild_font()
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynW(lf.lfFaceName, m_font_name.c_str(), LF_FACESIZE);
-    HFONT font = CreateFontIndirectW(&lf);
+    OwnedFont font(CreateFontIndirectW(&lf));
     if (!font)
         return;
-    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
     if (HWND header = ListView_GetHeader(hwnd()))
-        SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    if (m_font)
-        DeleteObject(m_font);
-    m_font = font;
+        SendMessageW(header, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+    m_font = std::move(font);  // the one the list used until now goes only after it took this one
     // A new font makes the list measure its rows again: keep them at our height.
     set_row_height();
 }
@@ -477,11 +474,9 @@ void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
         fill = focused ? GetSysColor(COLOR_HIGHLIGHT) : RGB(0xD9, 0xE4, 0xF1);
     else if (m_use_second_row_colour && (row % 2) == 1)
         fill = m_second_row_colour;
-    HBRUSH brush = CreateSolidBrush(fill);
-    FillRect(dc, &item.rcItem, brush);
-    DeleteObject(brush);
+    fill_rect(dc, item.rcItem, fill);
 
-    HGDIOBJ old_font = SelectObject(dc, m_font ? m_font : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    SelectedObject font(dc, drawing_font());
     SetBkMode(dc, TRANSPARENT);
 
     // Columns in their display order, from the row's left edge (which follows scrolling).
@@ -505,7 +500,11 @@ void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
     }
     if ((item.itemState & ODS_FOCUS) && focused)
         DrawFocusRect(dc, &item.rcItem);
-    SelectObject(dc, old_font);
+}
+
+HFONT CSCListCtrl::drawing_font() const
+{
+    return m_font ? m_font.get() : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0));
 }
 
 void CSCListCtrl::draw_no_rows_text(HDC dc)
@@ -519,22 +518,20 @@ void CSCListCtrl::draw_no_rows_text(HDC dc)
     }
     RECT band = client;
     band.bottom = std::min<LONG>(client.bottom, client.top + 2 * m_row_height);
-    HGDIOBJ old_font = SelectObject(dc, m_font ? m_font : reinterpret_cast<HFONT>(SendMessageW(hwnd(), WM_GETFONT, 0, 0)));
+    SelectedObject font(dc, drawing_font());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, colorref_from_colour(m_no_rows_colour));
     UINT format = m_no_rows_format & (DT_CENTER | DT_RIGHT | DT_VCENTER | DT_BOTTOM);
     DrawTextW(dc, m_no_rows_text.c_str(), static_cast<int>(m_no_rows_text.size()), &band,
               format | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, old_font);
 }
 
 LRESULT CSCListCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
     if (msg == WM_PAINT && m_model.row_count() == 0 && !m_no_rows_text.empty()) {
         LRESULT result = default_proc(msg, wparam, lparam);
-        HDC dc = GetDC(hwnd());
-        draw_no_rows_text(dc);
-        ReleaseDC(hwnd(), dc);
+        WindowDc dc(hwnd());
+        draw_no_rows_text(dc.get());
         return result;
     }
     if (msg == WM_SETFOCUS || msg == WM_KILLFOCUS)

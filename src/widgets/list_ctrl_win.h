@@ -4,6 +4,7 @@
 // run on the window's thread through SendMessage.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "widgets/header_ctrl_win.h"
 #include "widgets/list_model.h"
 #include "widgets/widget_window_win.h"
@@ -85,13 +86,15 @@ private:
     // (column, width) in display order; read once per paint.
     const std::vector<std::pair<int, int>>& display_columns();
     void draw_no_rows_text(HDC dc);
+    // The font the rows are drawn in: ours, else the one the list was given.
+    HFONT drawing_font() const;
     // Marks the row (-1: every row) for the next repaint.
     void invalidate_row(int row);
     void publish_rows();
 
     CSCListModel m_model;
     std::vector<ListColumn> m_columns;
-    HFONT m_font = nullptr;
+    OwnedFont m_font;
     std::wstring m_font_name;
     int m_font_size = 9;
     int m_row_height = 26;

@@ -42,9 +42,10 @@ std::unique_ptr<Gdiplus::Font> make_font(const MarkupStyle& style, int dpi)
     lf.lfStrikeOut = (style.flags & markup_strikeout) ? TRUE : FALSE;
     lf.lfCharSet = DEFAULT_CHARSET;
     lstrcpynW(lf.lfFaceName, style.face.c_str(), LF_FACESIZE);
-    HDC screen = GetDC(nullptr);
-    font = std::make_unique<Gdiplus::Font>(screen, &lf);
-    ReleaseDC(nullptr, screen);
+    {
+        WindowDc screen(nullptr);
+        font = std::make_unique<Gdiplus::Font>(screen.get(), &lf);
+    }
     if (font->GetLastStatus() == Gdiplus::Ok)
         return font;
     font = std::make_unique<Gdiplus::Font>(Gdiplus::FontFamily::GenericSansSerif(), pixels, gdip_style(style.flags),
@@ -65,8 +66,6 @@ CSCStatic::~CSCStatic()
 {
     detach();
     release_animation();
-    if (m_font)
-        DeleteObject(m_font);
 }
 
 void CSCStatic::on_attached()
@@ -116,9 +115,9 @@ void CSCStatic::layout()
     options.alignment = m_alignment;
     options.vertical = m_vertical;
 
-    HDC dc = GetDC(hwnd());
+    WindowDc dc(hwnd());
     {
-        Gdiplus::Graphics graphics(dc);
+        Gdiplus::Graphics graphics(dc.get());
         const int window_dpi = dpi();
         const Gdiplus::StringFormat* format = Gdiplus::StringFormat::GenericTypographic();
         m_text_rect = layout_markup(m_document, options, [&](const MarkupRun& run) {
@@ -133,7 +132,6 @@ void CSCStatic::layout()
             return MarkupSize{with_bar.Width - bar.Width, with_bar.Height};
         });
     }
-    ReleaseDC(hwnd(), dc);
 }
 
 void CSCStatic::set_text(const std::wstring& markup)
@@ -166,12 +164,10 @@ void CSCStatic::set_font_size(int points)
         lf.lfHeight = -MulDiv(points, dpi(), 72);
         lf.lfCharSet = DEFAULT_CHARSET;
         lstrcpynW(lf.lfFaceName, m_default_style.face.c_str(), LF_FACESIZE);
-        HFONT font = CreateFontIndirectW(&lf);
+        OwnedFont font(CreateFontIndirectW(&lf));
         if (font) {
-            SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-            if (m_font)
-                DeleteObject(m_font);
-            m_font = font;
+            SendMessageW(hwnd(), WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
+            m_font = std::move(font);
         }
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
@@ -346,9 +342,7 @@ void CSCStatic::paint(HDC target)
 
     // The parent decides the background unless the control has its own.
     if (m_own_background) {
-        HBRUSH brush = CreateSolidBrush(RGB((m_background >> 16) & 0xFF, (m_background >> 8) & 0xFF, m_background & 0xFF));
-        FillRect(dc, &client, brush);
-        DeleteObject(brush);
+        fill_rect(dc, client, colorref_from_argb(m_background));
     } else {
         HWND parent = GetParent(hwnd());
         HBRUSH brush = parent ? reinterpret_cast<HBRUSH>(SendMessageW(parent, WM_CTLCOLORSTATIC,

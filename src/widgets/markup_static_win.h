@@ -4,6 +4,7 @@
 // resource. Setters may be called from worker threads.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "widgets/markup_layout.h"
 #include "widgets/widget_window_win.h"
 
@@ -85,7 +86,7 @@ private:
     bool m_own_background = false;
     uint32_t m_background = 0xFFFFFFFFu;
     MarkupRect m_text_rect;
-    HFONT m_font = nullptr;
+    OwnedFont m_font;
 
     std::unique_ptr<Gdiplus::Image> m_animation;
     IStream* m_animation_stream = nullptr;

@@ -79,10 +79,6 @@ CSCMessageBox::~CSCMessageBox()
         m_message.reset();
         DestroyWindow(m_hwnd);
     }
-    if (m_font)
-        DeleteObject(m_font);
-    if (m_caption_icon)
-        DestroyIcon(m_caption_icon);
 }
 
 UINT CSCMessageBox::answer_message()
@@ -122,8 +118,8 @@ bool CSCMessageBox::create(HWND owner, const std::wstring& title, UINT icon_id, 
     round_corners(m_hwnd);
 
     if (icon_id)
-        m_caption_icon = static_cast<HICON>(
-            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(icon_id), IMAGE_ICON, 16, 16, 0));
+        m_caption_icon.reset(static_cast<HICON>(
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(icon_id), IMAGE_ICON, 16, 16, 0)));
     m_style_icons[0] = LoadIconW(nullptr, IDI_HAND);
     m_style_icons[1] = LoadIconW(nullptr, IDI_QUESTION);
     m_style_icons[2] = LoadIconW(nullptr, IDI_EXCLAMATION);
@@ -135,14 +131,14 @@ bool CSCMessageBox::create(HWND owner, const std::wstring& title, UINT icon_id, 
     lf.lfHeight = -MulDiv(9, window_dpi(m_hwnd), 72);
     if (m_korean)
         lstrcpynW(lf.lfFaceName, L"맑은 고딕", LF_FACESIZE);
-    m_font = CreateFontIndirectW(&lf);
+    m_font.reset(CreateFontIndirectW(&lf));
 
     for (int id = 1; id <= 11; ++id) {
         m_buttons[id] = CreateWindowExW(0, L"BUTTON", message_box_label(id, m_korean).c_str(),
                                        WS_CHILD | BS_OWNERDRAW, 0, 0, scale(84), scale(28), m_hwnd,
                                        reinterpret_cast<HMENU>(static_cast<UINT_PTR>(message_box_button_id_base + id)),
                                        GetModuleHandleW(nullptr), nullptr);
-        SendMessageW(m_buttons[id], WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+        SendMessageW(m_buttons[id], WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     }
 
     m_message = std::make_unique<CSCStatic>();
@@ -345,32 +341,27 @@ void CSCMessageBox::paint(HDC target)
 {
     RECT client;
     GetClientRect(m_hwnd, &client);
-    HDC dc = CreateCompatibleDC(target);
-    HBITMAP bitmap = CreateCompatibleBitmap(target, client.right, client.bottom);
-    HGDIOBJ old_bitmap = SelectObject(dc, bitmap);
-
-    HBRUSH body = CreateSolidBrush(kBodyColour);
-    FillRect(dc, &client, body);
-    DeleteObject(body);
+    BufferedPaint buffer(m_hwnd, target, client);
+    const HDC dc = buffer.dc();
+    fill_rect(dc, client, kBodyColour);
 
     RECT caption = {0, 0, client.right, scale(24)};
-    HBRUSH caption_brush = CreateSolidBrush(kCaptionColour);
-    FillRect(dc, &caption, caption_brush);
-    DeleteObject(caption_brush);
+    fill_rect(dc, caption, kCaptionColour);
     int text_left = scale(8);
     if (m_caption_icon) {
         int size = scale(16);
-        DrawIconEx(dc, scale(8), (caption.bottom - size) / 2, m_caption_icon, size, size, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, scale(8), (caption.bottom - size) / 2, m_caption_icon.get(), size, size, 0, nullptr, DI_NORMAL);
         text_left = scale(32);
     }
     RECT caption_text_rect = {text_left, 0, client.right - scale(8), caption.bottom};
-    HGDIOBJ old_font = SelectObject(dc, m_font);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, RGB(0x30, 0x30, 0x30));
-    std::wstring text = caption_text();
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption_text_rect,
-              DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
-    SelectObject(dc, old_font);
+    {
+        SelectedObject font(dc, m_font.get());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, RGB(0x30, 0x30, 0x30));
+        std::wstring text = caption_text();
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &caption_text_rect,
+                  DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+    }
 
     unsigned icon = message_box_icon(m_style);
     if (icon) {
@@ -379,14 +370,7 @@ void CSCMessageBox::paint(HDC target)
                    m_icon_rect.bottom - m_icon_rect.top, 0, nullptr, DI_NORMAL);
     }
 
-    HBRUSH border = CreateSolidBrush(kBorderColour);
-    FrameRect(dc, &client, border);
-    DeleteObject(border);
-
-    BitBlt(target, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
-    SelectObject(dc, old_bitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
+    frame_rect(dc, client, kBorderColour);
 }
 
 void CSCMessageBox::draw_button(const DRAWITEMSTRUCT& item)
@@ -398,28 +382,23 @@ void CSCMessageBox::draw_button(const DRAWITEMSTRUCT& item)
     HDC dc = item.hDC;
     RECT r = item.rcItem;
 
-    HBRUSH back = CreateSolidBrush(kBodyColour);
-    FillRect(dc, &r, back);
-    DeleteObject(back);
+    fill_rect(dc, r, kBodyColour);
     COLORREF fill = is_default ? kDefaultButton : kOtherButton;
     if (pressed)
         fill = RGB(GetRValue(fill) * 85 / 100, GetGValue(fill) * 85 / 100, GetBValue(fill) * 85 / 100);
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, fill);
-    HGDIOBJ old_brush = SelectObject(dc, brush);
-    HGDIOBJ old_pen = SelectObject(dc, pen);
-    RoundRect(dc, r.left, r.top, r.right, r.bottom, scale(6), scale(6));
-    SelectObject(dc, old_brush);
-    SelectObject(dc, old_pen);
-    DeleteObject(brush);
-    DeleteObject(pen);
+    {
+        OwnedBrush brush(CreateSolidBrush(fill));
+        OwnedPen pen(CreatePen(PS_SOLID, 1, fill));
+        SelectedObject selected_brush(dc, brush.get());
+        SelectedObject selected_pen(dc, pen.get());
+        RoundRect(dc, r.left, r.top, r.right, r.bottom, scale(6), scale(6));
+    }
 
     std::wstring label = message_box_label(id, m_korean);
-    HGDIOBJ old_font = SelectObject(dc, m_font);
+    SelectedObject font(dc, m_font.get());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, is_default ? RGB(255, 255, 255) : RGB(0x30, 0x30, 0x30));
     DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, old_font);
 }
 
 LRESULT CALLBACK CSCMessageBox::window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)

@@ -4,6 +4,7 @@
 // counts down in its caption. Created once, shown many times.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "widgets/markup_static_win.h"
 
 #include <windows.h>
@@ -61,7 +62,7 @@ private:
     HWND m_hwnd = nullptr;
     HWND m_owner = nullptr;
     std::wstring m_title;
-    HICON m_caption_icon = nullptr;
+    OwnedIcon m_caption_icon;
     HICON m_style_icons[4] = {};
     bool m_modal = true;
     UINT m_style = 0;
@@ -70,7 +71,7 @@ private:
     bool m_centre_on_owner = true;
     int m_result = -1;
     bool m_korean = false;
-    HFONT m_font = nullptr;
+    OwnedFont m_font;
     HWND m_buttons[12] = {};
     std::unique_ptr<CSCStatic> m_message;
     RECT m_icon_rect = {};

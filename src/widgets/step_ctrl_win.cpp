@@ -36,10 +36,6 @@ CSCStepCtrl::CSCStepCtrl() = default;
 CSCStepCtrl::~CSCStepCtrl()
 {
     detach();
-    if (m_font)
-        DeleteObject(m_font);
-    if (m_bold_font)
-        DeleteObject(m_bold_font);
 }
 
 void CSCStepCtrl::on_attached()
@@ -67,14 +63,10 @@ void CSCStepCtrl::make_fonts()
 
 void CSCStepCtrl::make_fonts_from(LOGFONTW lf, int weight)
 {
-    if (m_font)
-        DeleteObject(m_font);
-    if (m_bold_font)
-        DeleteObject(m_bold_font);
     lf.lfWeight = weight;
-    m_font = CreateFontIndirectW(&lf);
+    m_font.reset(CreateFontIndirectW(&lf));
     lf.lfWeight = FW_BOLD;
-    m_bold_font = CreateFontIndirectW(&lf);
+    m_bold_font.reset(CreateFontIndirectW(&lf));
 }
 
 void CSCStepCtrl::set_font(const std::wstring& face, int points, int weight)
@@ -297,11 +289,10 @@ void CSCStepCtrl::paint(HDC target)
         RECT r = marker_rect(i);
         const int mid = (r.top + r.bottom) / 2;
         RECT text = {r.right + scale(m_text_gap), mid - scale(20), width - scale(m_margin_right), mid + scale(20)};
-        HGDIOBJ old_font = SelectObject(dc, m_model.state(i) == StepState::current ? m_bold_font : m_font);
+        SelectedObject font(dc, m_model.state(i) == StepState::current ? m_bold_font.get() : m_font.get());
         SetTextColor(dc, colorref_from_argb(m_model.text_colour(i)));
         DrawTextW(dc, line.text.c_str(), static_cast<int>(line.text.size()), &text,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-        SelectObject(dc, old_font);
     }
 }
 

@@ -5,6 +5,7 @@
 // threads: they run on the window's thread through SendMessage.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "widgets/step_model.h"
 #include "widgets/widget_window_win.h"
 
@@ -39,7 +40,7 @@ public:
     // the lines that are not current (the current line is always bold).
     void set_font(const std::wstring& face, int points, int weight = 400);
     // The font of lines that are not current.
-    HFONT font() const { return m_font; }
+    HFONT font() const { return m_font.get(); }
 
     // The colours the control paints line `index` with, and the check mark for it.
     uint32_t marker_colour(int index) const;
@@ -69,6 +70,6 @@ private:
     int m_margin_top = 8, m_margin_left = 8, m_margin_bottom = 8, m_margin_right = 8, m_text_gap = 8;
     double m_minimum_contrast = 4.5;
     uint32_t m_check_override = kNoColour;
-    HFONT m_font = nullptr;       // the parent's font at creation
-    HFONT m_bold_font = nullptr;  // the same at weight 700
+    OwnedFont m_font;       // the parent's font at creation
+    OwnedFont m_bold_font;  // the same at weight 700
 };

@@ -9,14 +9,6 @@
 
 #include <algorithm>
 
-CEnTabCtrl::~CEnTabCtrl()
-{
-    if (m_font)
-        DeleteObject(m_font);
-    if (m_bold_font)
-        DeleteObject(m_bold_font);
-}
-
 bool CEnTabCtrl::attach(HWND hwnd)
 {
     if (!Wnd::attach(hwnd))
@@ -29,13 +21,9 @@ bool CEnTabCtrl::attach(HWND hwnd)
 
 void CEnTabCtrl::rebuild_font()
 {
-    if (m_font)
-        DeleteObject(m_font);
-    if (m_bold_font)
-        DeleteObject(m_bold_font);
     m_font = create_point_font(m_hwnd, default_theme().font_name, m_points, m_weight);
     m_bold_font = create_point_font(m_hwnd, default_theme().font_name, m_points, 700);
-    SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), FALSE);
+    SendMessageW(m_hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(m_font.get()), FALSE);
     invalidate();
 }
 
@@ -181,7 +169,7 @@ void CEnTabCtrl::paint(HDC target)
         ti.pszText = buf;
         ti.cchTextMax = 127;
         SendMessageW(m_hwnd, TCM_GETITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&ti));
-        draw_text(dc, buf, tab, i == selected ? m_bold_font : m_font, i == selected ? m_selected_text : m_text,
+        draw_text(dc, buf, tab, i == selected ? m_bold_font.get() : m_font.get(), i == selected ? m_selected_text : m_text,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
     }
     // A rule under the tabs in the selected tab's colour joins tab and page.
@@ -189,7 +177,5 @@ void CEnTabCtrl::paint(HDC target)
     fill_rect(dc, rule, m_selected_back);
     // Thin frame round the page area.
     RECT frame{rc.left, rule.bottom, rc.right, rc.bottom};
-    HBRUSH brush = CreateSolidBrush(m_tab_back);
-    FrameRect(dc, &frame, brush);
-    DeleteObject(brush);
+    frame_rect(dc, frame, m_tab_back);
 }

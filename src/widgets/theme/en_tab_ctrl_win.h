@@ -2,6 +2,7 @@
 // stays the system's (item size, minimum width); only the drawing is ours.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "framework/wnd_win.h"
 
 #include <cstdint>
@@ -9,7 +10,6 @@
 
 class CEnTabCtrl : public Wnd {
 public:
-    ~CEnTabCtrl() override;
     bool attach(HWND hwnd);
 
     int insert_item(int index, const std::wstring& text);
@@ -41,7 +41,7 @@ private:
     std::uint32_t m_selected_text = 0xFFFFFF;
     int m_points = 10;
     int m_weight = 400;
-    HFONT m_font = nullptr;
-    HFONT m_bold_font = nullptr;
+    OwnedFont m_font;
+    OwnedFont m_bold_font;
     int m_hot = -1;
 };

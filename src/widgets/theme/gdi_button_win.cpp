@@ -6,12 +6,6 @@
 
 #include <algorithm>
 
-CGdiButton::~CGdiButton()
-{
-    if (m_font)
-        DeleteObject(m_font);
-}
-
 bool CGdiButton::create(HWND parent, const RECT& rc, int id, const std::wstring& text)
 {
     CreateArgs args;
@@ -47,8 +41,6 @@ void CGdiButton::rebuild_font()
 {
     if (!m_hwnd)
         return;
-    if (m_font)
-        DeleteObject(m_font);
     m_font = create_point_font(m_hwnd, default_theme().font_name, m_points, m_weight);
     invalidate();
 }
@@ -130,17 +122,16 @@ void CGdiButton::draw(const DRAWITEMSTRUCT& dis)
         int w = rc.right - rc.left, h = rc.bottom - rc.top;
         int s = std::max(4, std::min(w, h) / 3);
         int cx = rc.left + w / 2, cy = rc.top + h / 2;
-        HPEN pen = CreatePen(PS_SOLID, std::max(1, scale(1)), fore);
-        HGDIOBJ old = SelectObject(dc, pen);
+        OwnedPen pen(CreatePen(PS_SOLID, std::max(1, scale(1)), fore));
+        SelectedObject selected_pen(dc, pen.get());
         switch (m_glyph) {
         case Glyph::minimise:
             MoveToEx(dc, cx - s / 2, cy + s / 3, nullptr);
             LineTo(dc, cx + s / 2 + 1, cy + s / 3);
             break;
         case Glyph::maximise: {
-            HGDIOBJ old_brush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+            SelectedObject hollow(dc, GetStockObject(NULL_BRUSH));
             Rectangle(dc, cx - s / 2, cy - s / 2, cx + s / 2 + 1, cy + s / 2 + 1);
-            SelectObject(dc, old_brush);
             break;
         }
         case Glyph::close:
@@ -155,13 +146,11 @@ void CGdiButton::draw(const DRAWITEMSTRUCT& dis)
         default:
             break;
         }
-        SelectObject(dc, old);
-        DeleteObject(pen);
         return;
     }
     if (pressed)
         OffsetRect(&rc, 0, 1);
-    draw_text(dc, text(), rc, m_font, fore, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    draw_text(dc, text(), rc, m_font.get(), fore, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if ((dis.itemState & ODS_FOCUS) && !(dis.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = dis.rcItem;
         InflateRect(&focus, -scale(3), -scale(3));

@@ -2,6 +2,7 @@
 // disabled states. Works on a template button (attach) or one it creates.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "framework/wnd_win.h"
 
 #include <cstdint>
@@ -9,7 +10,6 @@
 
 class CGdiButton : public Wnd {
 public:
-    ~CGdiButton() override;
 
     bool create(HWND parent, const RECT& rc, int id, const std::wstring& text);
     bool attach(HWND hwnd);
@@ -42,7 +42,7 @@ private:
     std::uint32_t m_disabled_text = 0xE1E1E1;
     int m_points = 10;
     int m_weight = 400;
-    HFONT m_font = nullptr;
+    OwnedFont m_font;
     bool m_hover = false;
     Glyph m_glyph = Glyph::none;
 };

@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-HFONT create_point_font(HWND hwnd, const wchar_t* face, int points, int weight)
+OwnedFont create_point_font(HWND hwnd, const wchar_t* face, int points, int weight)
 {
     LOGFONTW lf{};
     lf.lfHeight = -MulDiv(points, window_dpi(hwnd), 72);
@@ -12,24 +12,15 @@ HFONT create_point_font(HWND hwnd, const wchar_t* face, int points, int weight)
     lf.lfCharSet = DEFAULT_CHARSET;
     lf.lfQuality = CLEARTYPE_QUALITY;
     lstrcpynW(lf.lfFaceName, face ? face : L"맑은 고딕", LF_FACESIZE);
-    return CreateFontIndirectW(&lf);
-}
-
-void fill_rect(HDC dc, const RECT& rc, std::uint32_t colour)
-{
-    COLORREF old = SetBkColor(dc, colour);
-    ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &rc, nullptr, 0, nullptr);
-    SetBkColor(dc, old);
+    return OwnedFont(CreateFontIndirectW(&lf));
 }
 
 void draw_text(HDC dc, const std::wstring& text, RECT rc, HFONT font, std::uint32_t colour, UINT flags)
 {
-    HGDIOBJ old_font = font ? SelectObject(dc, font) : nullptr;
+    SelectedObject selected_font(dc, font);
     int old_mode = SetBkMode(dc, TRANSPARENT);
     COLORREF old_colour = SetTextColor(dc, colour);
     DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rc, flags);
     SetTextColor(dc, old_colour);
     SetBkMode(dc, old_mode);
-    if (old_font)
-        SelectObject(dc, old_font);
 }

@@ -147,9 +147,6 @@ void CGifPicture::show_frame(int frame)
 
 void CGifPicture::drop_frame_bitmaps()
 {
-    for (HBITMAP bitmap : m_frame_bitmaps)
-        if (bitmap)
-            DeleteObject(bitmap);
     m_frame_bitmaps.clear();
     m_frame_bitmap_size = SIZE{0, 0};
 }
@@ -159,10 +156,10 @@ HBITMAP CGifPicture::frame_bitmap(HDC like, int width, int height)
     if (m_frame_bitmap_size.cx != width || m_frame_bitmap_size.cy != height)
         drop_frame_bitmaps();
     m_frame_bitmap_size = SIZE{width, height};
-    m_frame_bitmaps.resize(static_cast<size_t>(std::max(m_timing.frame_count(), 1)), nullptr);
+    m_frame_bitmaps.resize(static_cast<size_t>(std::max(m_timing.frame_count(), 1)));
     const size_t index = static_cast<size_t>(m_frame) < m_frame_bitmaps.size() ? static_cast<size_t>(m_frame) : 0;
     if (m_frame_bitmaps[index])
-        return m_frame_bitmaps[index];
+        return m_frame_bitmaps[index].get();
 
     UINT dims = m_image->GetFrameDimensionsCount();
     if (dims > 0) {
@@ -170,14 +167,12 @@ HBITMAP CGifPicture::frame_bitmap(HDC like, int width, int height)
         m_image->GetFrameDimensionsList(ids.data(), dims);
         m_image->SelectActiveFrame(&ids[0], static_cast<UINT>(index));
     }
-    HDC dc = CreateCompatibleDC(like);
-    HBITMAP bitmap = dc ? CreateCompatibleBitmap(like, width, height) : nullptr;
-    if (!bitmap) {
-        if (dc)
-            DeleteDC(dc);
+    MemoryDc memory(like);
+    OwnedBitmap bitmap(memory ? CreateCompatibleBitmap(like, width, height) : nullptr);
+    if (!bitmap)
         return nullptr;
-    }
-    HGDIOBJ old = SelectObject(dc, bitmap);
+    const HDC dc = memory.get();
+    SelectedObject selected(dc, bitmap.get());
     const RECT rc{0, 0, width, height};
     fill_rect(dc, rc, m_back);
     const double iw = m_image->GetWidth(), ih = m_image->GetHeight();
@@ -189,10 +184,8 @@ HBITMAP CGifPicture::frame_bitmap(HDC like, int width, int height)
         g.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBicubic);
         g.DrawImage(m_image.get(), (width - w) / 2, (height - h) / 2, w, h);
     }
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    m_frame_bitmaps[index] = bitmap;
-    return bitmap;
+    m_frame_bitmaps[index] = std::move(bitmap);  // stays selected only until `selected` goes
+    return m_frame_bitmaps[index].get();
 }
 
 void CGifPicture::arm_timer()
@@ -260,11 +253,9 @@ void CGifPicture::paint(HDC target)
     HBITMAP bitmap = frame_bitmap(dc, cw, ch);
     if (!bitmap)
         return;
-    HDC source = CreateCompatibleDC(dc);
+    MemoryDc source(dc);
     if (!source)
         return;
-    HGDIOBJ old = SelectObject(source, bitmap);
-    BitBlt(dc, rc.left, rc.top, cw, ch, source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
+    SelectedObject selected(source.get(), bitmap);
+    BitBlt(dc, rc.left, rc.top, cw, ch, source.get(), 0, 0, SRCCOPY);
 }

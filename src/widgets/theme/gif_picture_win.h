@@ -3,6 +3,7 @@
 // SendMessage); the frames advance on the control's own timer.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "framework/wnd_win.h"
 #include "widgets/theme/gif_timing.h"
 
@@ -54,6 +55,6 @@ private:
     std::uint32_t m_back = 0xFFFFFF;
     int m_frame = 0;
     bool m_running = false;
-    std::vector<HBITMAP> m_frame_bitmaps;
+    std::vector<OwnedBitmap> m_frame_bitmaps;
     SIZE m_frame_bitmap_size{0, 0};
 };

@@ -18,8 +18,6 @@ const UINT kMsgGetMessage = WM_APP + 0x46;
 CSCProgressDlg::~CSCProgressDlg()
 {
     destroy();
-    if (m_font)
-        DeleteObject(m_font);
 }
 
 bool CSCProgressDlg::create(HWND owner, const std::wstring& text, int width, int height)
@@ -164,15 +162,15 @@ void CSCProgressDlg::paint(HDC target)
     RECT text_rc{rc.left + margin, strip.bottom + scale(8), rc.right - margin, bar.top - scale(8)};
     // Vertically centred block of lines.
     RECT measure = text_rc;
-    draw_text(dc, L"", measure, m_font, m_theme.text, DT_CALCRECT);
-    HGDIOBJ old = SelectObject(dc, m_font);
-    DrawTextW(dc, m_message.c_str(), -1, &measure, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
-    SelectObject(dc, old);
+    {
+        SelectedObject font(dc, m_font.get());
+        DrawTextW(dc, m_message.c_str(), -1, &measure, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    }
     int text_h = measure.bottom - measure.top;
     int avail = text_rc.bottom - text_rc.top;
     if (text_h < avail)
         text_rc.top += (avail - text_h) / 2;
-    draw_text(dc, m_message, text_rc, m_font, m_theme.text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    draw_text(dc, m_message, text_rc, m_font.get(), m_theme.text, DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
 
     fill_rect(dc, bar, m_theme.tab_back);
     RECT done = bar;

@@ -3,6 +3,7 @@
 // thread; every other method works by SendMessage, so worker threads may call them.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "framework/wnd_win.h"
 #include "widgets/theme/progress_model.h"
 #include "widgets/theme/theme_colours.h"
@@ -37,5 +38,5 @@ private:
     std::wstring m_message;
     ProgressModel m_model;
     CSCTheme m_theme = default_theme();
-    HFONT m_font = nullptr;
+    OwnedFont m_font;
 };

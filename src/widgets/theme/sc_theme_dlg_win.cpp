@@ -43,10 +43,6 @@ CSCThemeDlg::CSCThemeDlg(UINT template_id, HWND parent) : CDialogEx(template_id,
 CSCThemeDlg::~CSCThemeDlg()
 {
     m_buttons.clear();
-    if (m_caption_font)
-        DeleteObject(m_caption_font);
-    if (m_back_brush)
-        DeleteObject(m_back_brush);
 }
 
 UINT CSCThemeDlg::system_buttons_message()
@@ -70,9 +66,7 @@ RECT CSCThemeDlg::caption_rect() const
 void CSCThemeDlg::set_theme(const CSCTheme& theme)
 {
     m_theme = theme;
-    if (m_back_brush)
-        DeleteObject(m_back_brush);
-    m_back_brush = CreateSolidBrush(m_theme.back);
+    m_back_brush.reset(CreateSolidBrush(m_theme.back));
     if (m_hwnd) {
         rebuild_fonts();
         for (auto& b : m_buttons)
@@ -90,15 +84,13 @@ void CSCThemeDlg::set_caption_icon(HICON icon)
 
 void CSCThemeDlg::rebuild_fonts()
 {
-    if (m_caption_font)
-        DeleteObject(m_caption_font);
     m_caption_font = create_point_font(m_hwnd, m_theme.font_name, m_theme.font_size, 700);
 }
 
 BOOL CSCThemeDlg::OnInitDialog()
 {
     if (!m_back_brush)
-        m_back_brush = CreateSolidBrush(m_theme.back);
+        m_back_brush.reset(CreateSolidBrush(m_theme.back));
     // Our own caption replaces the system's.
     LONG_PTR style = GetWindowLongPtrW(m_hwnd, GWL_STYLE);
     style &= ~static_cast<LONG_PTR>(WS_CAPTION | WS_THICKFRAME | WS_BORDER | WS_DLGFRAME);
@@ -207,11 +199,9 @@ void CSCThemeDlg::paint_frame(HDC target)
     }
     RECT text_rc{x, cap.top, cap.right - scale(kButtonWidth) * static_cast<int>(m_buttons.size()) - scale(8),
                  cap.bottom};
-    draw_text(dc, text(), text_rc, m_caption_font, m_theme.title_text,
+    draw_text(dc, text(), text_rc, m_caption_font.get(), m_theme.title_text,
               DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-    HBRUSH border = CreateSolidBrush(m_theme.border);
-    FrameRect(dc, &rc, border);
-    DeleteObject(border);
+    frame_rect(dc, rc, m_theme.border);
 }
 
 LRESULT CSCThemeDlg::on_system_button(WPARAM wp, LPARAM)
@@ -262,13 +252,13 @@ bool CSCThemeDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
         result = 1;
         return true;
     case WM_CTLCOLORDLG:
-        result = reinterpret_cast<LRESULT>(m_back_brush);
+        result = reinterpret_cast<LRESULT>(m_back_brush.get());
         return true;
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wp);
         SetBkColor(dc, m_theme.back);
         SetTextColor(dc, m_theme.text);
-        result = reinterpret_cast<LRESULT>(m_back_brush);
+        result = reinterpret_cast<LRESULT>(m_back_brush.get());
         return true;
     }
     case WM_SETTEXT:

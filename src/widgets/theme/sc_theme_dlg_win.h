@@ -5,6 +5,7 @@
 // wParam pointing at the pressed CGdiButton.
 #pragma once
 
+#include "common/gdi_owners_win.h"
 #include "framework/dialog_win.h"
 #include "widgets/theme/gdi_button_win.h"
 #include "widgets/theme/theme_colours.h"
@@ -37,7 +38,7 @@ public:
     // Height of the caption bar in pixels at the window's DPI.
     int caption_height() const;
     // The theme's background brush (for pages and controls).
-    HBRUSH back_brush() const { return m_back_brush; }
+    HBRUSH back_brush() const { return m_back_brush.get(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -61,6 +62,6 @@ private:
     std::vector<int> m_button_commands;
     std::vector<std::unique_ptr<CGdiButton>> m_buttons;
     HICON m_caption_icon = nullptr;
-    HFONT m_caption_font = nullptr;
-    HBRUSH m_back_brush = nullptr;
+    OwnedFont m_caption_font;
+    OwnedBrush m_back_brush;
 };
