@@ -8,16 +8,8 @@
 
 void CMarloCheckToolDlg::add_result_tip()
 {
-    HWND list = m_result_page.m_list.hwnd();
-    if (!m_tooltip || !list)
-        return;
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND;
-    ti.hwnd = m_hwnd;
-    ti.uId = reinterpret_cast<UINT_PTR>(list);
-    ti.lpszText = LPSTR_TEXTCALLBACKW; // asked for each time it shows: the row decides
-    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    // Asked for each time it shows: the row under the cursor decides.
+    m_tooltip.add_asking(m_result_page.m_list.hwnd());
 }
 
 void CMarloCheckToolDlg::collect_result_causes()
@@ -43,7 +35,7 @@ int CMarloCheckToolDlg::result_row_at(POINT screen) const
 bool CMarloCheckToolDlg::answer_result_tip(NMHDR* header)
 {
     HWND list = m_result_page.m_list.hwnd();
-    if (!list || header->hwndFrom != m_tooltip || header->code != TTN_GETDISPINFOW ||
+    if (!list || header->hwndFrom != m_tooltip.hwnd() || header->code != TTN_GETDISPINFOW ||
         header->idFrom != reinterpret_cast<UINT_PTR>(list))
         return false;
     auto* info = reinterpret_cast<NMTTDISPINFOW*>(header);
@@ -64,10 +56,10 @@ bool CMarloCheckToolDlg::answer_result_tip(NMHDR* header)
 void CMarloCheckToolDlg::track_result_tip(const MSG* msg)
 {
     HWND list = m_result_page.m_list.hwnd();
-    if (!m_tooltip || !list || msg->message != WM_MOUSEMOVE || msg->hwnd != list)
+    if (!list || msg->message != WM_MOUSEMOVE || msg->hwnd != list)
         return;
     // The tip shows another row's cause: hide it, so that it asks for the new
     // row's text when it shows again. (A tip not shown yet asks when it shows.)
-    if (IsWindowVisible(m_tooltip) && result_row_at(msg->pt) != m_result_tip_row)
-        SendMessageW(m_tooltip, TTM_POP, 0, 0);
+    if (result_row_at(msg->pt) != m_result_tip_row)
+        m_tooltip.pop();
 }

@@ -24,30 +24,6 @@
 
 namespace {
 
-// The tool tips' own hit test skips disabled controls, so the save button
-// could not explain itself before a run has finished. The dialog answers the
-// tool tip's question instead: a direct child under the point counts even when
-// it is disabled.
-LRESULT CALLBACK tooltip_hit_test(HWND tip, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR dialog_ref)
-{
-    if (msg == TTM_WINDOWFROMPOINT && lp) {
-        HWND dialog = reinterpret_cast<HWND>(dialog_ref);
-        POINT screen = *reinterpret_cast<const POINT*>(lp);
-        HWND under = WindowFromPoint(screen);
-        if (under == dialog) {
-            POINT client = screen;
-            ScreenToClient(dialog, &client);
-            HWND child = ChildWindowFromPointEx(dialog, client, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
-            if (child)
-                under = child;
-        }
-        return reinterpret_cast<LRESULT>(under);
-    }
-    if (msg == WM_NCDESTROY)
-        RemoveWindowSubclass(tip, tooltip_hit_test, 1);
-    return DefSubclassProc(tip, msg, wp, lp);
-}
-
 const wchar_t kStartText[] = L"진단 시작";
 const wchar_t kExitQuestion[] = L"시스템 진단툴을 종료합니다.";
 const wchar_t kCompletedNotice[] =
@@ -170,31 +146,11 @@ void CMarloCheckToolDlg::create_later_pages()
     add_result_tip();
 }
 
-void CMarloCheckToolDlg::add_tooltip(HWND control, const std::wstring& text)
-{
-    if (!m_tooltip || !control)
-        return;
-    TOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND;
-    ti.hwnd = m_hwnd;
-    ti.uId = reinterpret_cast<UINT_PTR>(control);
-    ti.lpszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-}
-
 void CMarloCheckToolDlg::init_controls()
 {
     const CSCTheme& t = theme();
 
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    if (m_tooltip) {
-        SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, scale(420));
-        SendMessageW(m_tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 20000);
-        SetWindowSubclass(m_tooltip, tooltip_hit_test, 1, reinterpret_cast<DWORD_PTR>(m_hwnd));
-    }
+    m_tooltip.create(m_hwnd, scale(420), 20000);
 
     m_tab.insert_item(0, L"진단 로그");
     m_tab.insert_item(1, L"진단 결과");
@@ -223,8 +179,8 @@ void CMarloCheckToolDlg::init_controls()
         b->set_text_font(12, 400);
     }
     m_save_button.set_disabled_colours(colorref_from_argb(0xFF808080), t.disabled_text);
-    add_tooltip(m_start_button.hwnd(), L"각 체크항목의 검사를 시작합니다. 검사 도중에도 취소할 수 있습니다.");
-    add_tooltip(m_save_button.hwnd(),
+    m_tooltip.add(m_start_button.hwnd(), L"각 체크항목의 검사를 시작합니다. 검사 도중에도 취소할 수 있습니다.");
+    m_tooltip.add(m_save_button.hwnd(),
                 L"검사 완료 후 검사 결과 및 원격제어 관련 파일정보 등을 압축파일로 저장합니다.\n저장이 완료되면 윈도우 "
                 L"탐색기로 표시됩니다.");
 
@@ -295,22 +251,9 @@ void CMarloCheckToolDlg::OnSize(UINT type, int cx, int cy)
 
 bool CMarloCheckToolDlg::PreTranslateMessage(MSG* msg)
 {
-    // Mouse messages reach the tool tips addressed to the window under the
-    // cursor, with the point in its client coordinates: a disabled button's
-    // messages arrive at the dialog, and a captured mouse's at the captor.
-    if (m_tooltip && msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
+    if (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST) {
         track_result_tip(msg);
-        POINT screen = msg->pt;
-        HWND under = reinterpret_cast<HWND>(SendMessageW(m_tooltip, TTM_WINDOWFROMPOINT, 0,
-                                                         reinterpret_cast<LPARAM>(&screen)));
-        if (under) {
-            POINT client = screen;
-            ScreenToClient(under, &client);
-            MSG relay = *msg;
-            relay.hwnd = under;
-            relay.lParam = MAKELPARAM(client.x, client.y);
-            SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
-        }
+        m_tooltip.relay(*msg);
     }
     if (m_log_page.exists() && (msg->hwnd == m_log_page.hwnd() || IsChild(m_log_page.hwnd(), msg->hwnd)) &&
         m_log_page.PreTranslateMessage(msg))

@@ -13,6 +13,7 @@
 #include "widgets/markup_static_win.h"
 #include "widgets/message_box_win.h"
 #include "widgets/step_ctrl_win.h"
+#include "widgets/tool_tip_win.h"
 #include "widgets/theme/en_tab_ctrl_win.h"
 #include "widgets/theme/gdi_button_win.h"
 #include "widgets/theme/gif_picture_win.h"
@@ -53,7 +54,7 @@ public:
     HttpRequest m_checklist_request;
     CSCProgressDlg m_progress_dlg;
     CSCMessageBox m_message_box;
-    HWND m_tooltip = nullptr;
+    CSCToolTip m_tooltip;
     // Cause lines of the result page's rows, in its order, and the tip's text.
     std::vector<std::wstring> m_result_causes;
     std::wstring m_result_tip_text;
@@ -130,7 +131,6 @@ private:
     // Waits, dispatching messages, for every worker thread before the dialog goes.
     void wait_for_workers();
     void show_page(int index);
-    void add_tooltip(HWND control, const std::wstring& text);
     // The result page's tip: a row's cause line.
     void add_result_tip();
     void collect_result_causes();
