@@ -1,5 +1,8 @@
 #include "framework/dialog_win.h"
 
+#include "framework/centre_window_win.h"
+#include "framework/modal_loop_win.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -32,42 +35,24 @@ INT_PTR CDialogEx::DoModal()
         m_modal = false;
         return -1;
     }
-    bool owner_was_enabled = owner && IsWindowEnabled(owner);
-    if (owner_was_enabled)
-        EnableWindow(owner, FALSE);
+    DisabledOwner disabled_owner(owner);
     if (!m_ending && IsWindow(h) && !IsWindowVisible(h) && !(GetWindowLongW(h, GWL_STYLE) & WS_CHILD))
         ShowWindow(h, SW_SHOW);
 
-    MSG msg;
-    bool quit = false;
-    WPARAM quit_code = 0;
-    while (!m_ending && IsWindow(h)) {
-        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            quit = true;
-            quit_code = msg.wParam;
-            break;
-        }
-        if (got == -1)
-            break;
-        bool ours = msg.hwnd == h || IsChild(h, msg.hwnd);
-        if (ours && PreTranslateMessage(&msg))
-            continue;
-        if (IsWindow(h) && IsDialogMessageW(h, &msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    if (owner_was_enabled)
-        EnableWindow(owner, TRUE);
+    run_modal_loop([&] { return m_ending || !IsWindow(h); },
+                   [&](MSG& msg) {
+                       const bool ours = msg.hwnd == h || IsChild(h, msg.hwnd);
+                       if (ours && PreTranslateMessage(&msg))
+                           return true;
+                       return IsWindow(h) && IsDialogMessageW(h, &msg) != FALSE;
+                   });
+    disabled_owner.restore();
     if (IsWindow(h)) {
         if (owner && GetActiveWindow() == h)
             SetActiveWindow(owner);
         DestroyWindow(h);
     }
     m_modal = false;
-    if (quit)
-        PostQuitMessage(static_cast<int>(quit_code));
     return m_result;
 }
 
@@ -107,24 +92,8 @@ bool CDialogEx::bind_control(int id, Wnd& control)
 
 void CDialogEx::CenterWindow(HWND over)
 {
-    if (!m_hwnd)
-        return;
-    RECT rc = window_rect();
-    RECT area{};
-    if (!over)
-        over = GetWindow(m_hwnd, GW_OWNER);
-    if (over && IsWindowVisible(over) && !IsIconic(over)) {
-        GetWindowRect(over, &area);
-    } else {
-        MONITORINFO mi{};
-        mi.cbSize = sizeof(mi);
-        GetMonitorInfoW(MonitorFromWindow(m_hwnd, MONITOR_DEFAULTTOPRIMARY), &mi);
-        area = mi.rcWork;
-    }
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    int x = area.left + ((area.right - area.left) - w) / 2;
-    int y = area.top + ((area.bottom - area.top) - h) / 2;
-    SetWindowPos(m_hwnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_hwnd)
+        centre_window(m_hwnd, over ? over : GetWindow(m_hwnd, GW_OWNER));
 }
 
 void CDialogEx::SetIcon(HICON icon, bool big)

@@ -3,6 +3,8 @@
 #include "common/log.h"
 #include "common/own_paint_win.h"
 #include "framework/app_win.h"
+#include "framework/centre_window_win.h"
+#include "framework/modal_loop_win.h"
 #include "framework/wnd_win.h"
 #include "widgets/message_box_model.h"
 
@@ -245,17 +247,8 @@ void CSCMessageBox::prepare(const std::wstring& text, UINT style, int time_limit
     if (!text.empty())
         lay_out(text);
 
-    if (m_centre_on_owner) {
-        RECT box, area;
-        GetWindowRect(m_hwnd, &box);
-        if (m_owner && IsWindowVisible(m_owner) && !IsIconic(m_owner))
-            GetWindowRect(m_owner, &area);
-        else
-            SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
-        int w = box.right - box.left, h = box.bottom - box.top;
-        SetWindowPos(m_hwnd, nullptr, (area.left + area.right - w) / 2, (area.top + area.bottom - h) / 2, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
+    if (m_centre_on_owner)
+        centre_window(m_hwnd, m_owner);
     bool topmost = m_owner && (GetWindowLongPtrW(m_owner, GWL_EXSTYLE) & WS_EX_TOPMOST);
     SetWindowPos(m_hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     ShowWindow(m_hwnd, SW_SHOW);
@@ -273,31 +266,13 @@ int CSCMessageBox::show(const std::wstring& text, UINT style, int time_limit)
     m_modal = true;
     prepare(text, style, time_limit);
     HWND owner = m_owner;
-    if (owner)
-        EnableWindow(owner, FALSE);
-
-    bool quit = false;
-    MSG msg;
-    while (m_result < 0) {
-        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == 0) {
-            // The enclosing loop must still see the quit message.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            quit = true;
-            break;
-        }
-        if (got == -1)
-            break;
-        if (pre_translate(msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    DisabledOwner disabled_owner(owner);
+    const bool quit = run_modal_loop([&] { return m_result >= 0; },
+                                     [&](MSG& msg) { return pre_translate(msg); }) == ModalEnd::quit;
     KillTimer(m_hwnd, kCountdownTimer);
     m_seconds_left = 0;
     // Enable the owner before hiding so that activation returns to it.
-    if (owner)
-        EnableWindow(owner, TRUE);
+    disabled_owner.restore();
     ShowWindow(m_hwnd, SW_HIDE);
     if (owner && IsWindow(owner))
         SetActiveWindow(owner);

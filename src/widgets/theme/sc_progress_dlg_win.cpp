@@ -1,6 +1,7 @@
 #include "widgets/theme/sc_progress_dlg_win.h"
 
 #include "common/own_paint_win.h"
+#include "framework/centre_window_win.h"
 #include "widgets/theme/gdi_helpers_win.h"
 
 #include <algorithm>
@@ -45,13 +46,8 @@ void CSCProgressDlg::set_topmost(bool topmost)
 
 void CSCProgressDlg::center_on(HWND window)
 {
-    if (!m_hwnd || !window)
-        return;
-    RECT over{}, rc = window_rect();
-    GetWindowRect(window, &over);
-    int w = rc.right - rc.left, h = rc.bottom - rc.top;
-    SetWindowPos(m_hwnd, nullptr, over.left + ((over.right - over.left) - w) / 2,
-                 over.top + ((over.bottom - over.top) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_hwnd && window)
+        centre_window(m_hwnd, window);
 }
 
 void CSCProgressDlg::set_message(const std::wstring& text)

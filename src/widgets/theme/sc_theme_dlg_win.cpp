@@ -1,5 +1,6 @@
 #include "widgets/theme/sc_theme_dlg_win.h"
 
+#include "common/window_geometry.h"
 #include "widgets/theme/gdi_helpers_win.h"
 
 #include <windowsx.h>
@@ -268,23 +269,26 @@ bool CSCThemeDlg::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
     case WM_NCHITTEST: {
         POINT pt{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
         ScreenToClient(m_hwnd, &pt);
-        RECT rc = client_rect();
-        if (m_resizable && !IsZoomed(m_hwnd)) {
-            int b = scale(kResizeBorder);
-            bool left = pt.x < b, right = pt.x >= rc.right - b, top = pt.y < b, bottom = pt.y >= rc.bottom - b;
-            if (top && left) { result = HTTOPLEFT; return true; }
-            if (top && right) { result = HTTOPRIGHT; return true; }
-            if (bottom && left) { result = HTBOTTOMLEFT; return true; }
-            if (bottom && right) { result = HTBOTTOMRIGHT; return true; }
-            if (left) { result = HTLEFT; return true; }
-            if (right) { result = HTRIGHT; return true; }
-            if (top) { result = HTTOP; return true; }
-            if (bottom) { result = HTBOTTOM; return true; }
-        }
-        if (pt.y >= 0 && pt.y < caption_height()) {
-            // The icon opens the system menu, the rest of the bar moves the window.
-            result = (m_caption_icon && pt.x < scale(34)) ? HTSYSMENU : HTCAPTION;
-            return true;
+        const RECT rc = client_rect();
+        FrameMetrics frame;
+        frame.width = rc.right;
+        frame.height = rc.bottom;
+        frame.resize_border = m_resizable && !IsZoomed(m_hwnd) ? scale(kResizeBorder) : 0;
+        frame.caption_height = caption_height();
+        // The icon opens the system menu, the rest of the bar moves the window.
+        frame.system_menu_width = m_caption_icon ? scale(34) : 0;
+        switch (frame_hit(frame, pt.x, pt.y)) {
+        case FrameHit::client: return false;
+        case FrameHit::caption: result = HTCAPTION; return true;
+        case FrameHit::system_menu: result = HTSYSMENU; return true;
+        case FrameHit::left: result = HTLEFT; return true;
+        case FrameHit::right: result = HTRIGHT; return true;
+        case FrameHit::top: result = HTTOP; return true;
+        case FrameHit::bottom: result = HTBOTTOM; return true;
+        case FrameHit::top_left: result = HTTOPLEFT; return true;
+        case FrameHit::top_right: result = HTTOPRIGHT; return true;
+        case FrameHit::bottom_left: result = HTBOTTOMLEFT; return true;
+        case FrameHit::bottom_right: result = HTBOTTOMRIGHT; return true;
         }
         return false;
     }
