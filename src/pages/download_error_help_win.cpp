@@ -71,7 +71,7 @@ BOOL CDownloadErrorHelpDlg::OnInitDialog()
     m_white.reset(CreateSolidBrush(RGB(255, 255, 255)));
     m_address_back.reset(CreateSolidBrush(kAddressBack));
 
-    create_tooltip();
+    m_tooltip.create(m_hwnd, 0, 0, TTS_NOANIMATE);
 
     if (m_headline.attach(item(kHeadline))) {
         m_headline.set_background(kWhite);
@@ -113,8 +113,8 @@ BOOL CDownloadErrorHelpDlg::OnInitDialog()
         SetWindowLongPtrW(button, GWL_STYLE, style);
         InvalidateRect(button, nullptr, TRUE);
     }
-    add_tool(kOpenHttp, L"80 포트로 기본 브라우저에서 열기");
-    add_tool(kOpenHttps, L"443 포트로 기본 브라우저에서 열기");
+    m_tooltip.add(item(kOpenHttp), L"80 포트로 기본 브라우저에서 열기");
+    m_tooltip.add(item(kOpenHttps), L"443 포트로 기본 브라우저에서 열기");
 
     CenterWindow();
     // The OK button takes the focus rather than the first address, which would show selected.
@@ -155,37 +155,9 @@ void CDownloadErrorHelpDlg::fit_explanation()
     m_explanation.set_text(kHelpExplanationMarkup);
 }
 
-void CDownloadErrorHelpDlg::create_tooltip()
-{
-    m_tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | TTS_NOANIMATE, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, m_hwnd, nullptr,
-                                GetModuleHandleW(nullptr), nullptr);
-    if (m_tooltip)
-        SendMessageW(m_tooltip, TTM_ACTIVATE, TRUE, 0);
-}
-
-void CDownloadErrorHelpDlg::add_tool(int id, const wchar_t* text)
-{
-    HWND control = item(id);
-    if (!m_tooltip || !control)
-        return;
-    TOOLINFOW info = {};
-    info.cbSize = sizeof(info);
-    // Mouse messages reach the tip through PreTranslateMessage.
-    info.uFlags = TTF_IDISHWND;
-    info.hwnd = m_hwnd;
-    info.uId = reinterpret_cast<UINT_PTR>(control);
-    info.lpszText = const_cast<wchar_t*>(text);
-    SendMessageW(m_tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-}
-
 bool CDownloadErrorHelpDlg::PreTranslateMessage(MSG* msg)
 {
-    if (m_tooltip) {
-        MSG relay = *msg;
-        SendMessageW(m_tooltip, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relay));
-    }
+    m_tooltip.relay(*msg);
     return false;
 }
 

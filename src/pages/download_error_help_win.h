@@ -6,6 +6,7 @@
 #include "common/gdi_owners_win.h"
 #include "framework/dialog_win.h"
 #include "widgets/markup_static_win.h"
+#include "widgets/tool_tip_win.h"
 
 #include <cstdint>
 #include <memory>
@@ -30,7 +31,7 @@ public:
     const std::wstring& error_line() const { return m_error_line_text; }
     const std::wstring& browser_name() const { return m_browser_name; }
     int image_id() const { return m_image_id; }
-    HWND tooltip() const { return m_tooltip; }
+    HWND tooltip() const { return m_tooltip.hwnd(); }
 
     bool PreTranslateMessage(MSG* msg) override;
 
@@ -42,16 +43,14 @@ protected:
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
-    void create_tooltip();
     void fit_explanation();
-    void add_tool(int id, const wchar_t* text);
     void open_address(int edit_id);
     void draw_image_button(const DRAWITEMSTRUCT& item);
 
     CSCStatic m_headline;
     CSCStatic m_error_line;
     CSCStatic m_explanation;
-    HWND m_tooltip = nullptr;
+    CSCToolTip m_tooltip;
     std::unique_ptr<Gdiplus::Bitmap> m_image;
     OwnedBrush m_white;
     OwnedBrush m_address_back;

@@ -2,18 +2,20 @@
 
 #include <commctrl.h>
 
-bool CSCToolTip::create(HWND owner, int max_width, int show_ms)
+bool CSCToolTip::create(HWND owner, int max_width, int show_ms, DWORD extra_style)
 {
     CreateArgs args;
     args.parent = owner;
     args.class_name = TOOLTIPS_CLASSW;
-    args.style = WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX;
+    args.style = WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX | extra_style;
     args.ex_style = WS_EX_TOPMOST;
     if (!Wnd::create(args))
         return false;
     m_owner = owner;
-    SendMessageW(m_hwnd, TTM_SETMAXTIPWIDTH, 0, max_width);
-    SendMessageW(m_hwnd, TTM_SETDELAYTIME, TTDT_AUTOPOP, show_ms);
+    if (max_width > 0)
+        SendMessageW(m_hwnd, TTM_SETMAXTIPWIDTH, 0, max_width);
+    if (show_ms > 0)
+        SendMessageW(m_hwnd, TTM_SETDELAYTIME, TTDT_AUTOPOP, show_ms);
     return true;
 }
 

@@ -15,8 +15,9 @@
 class CSCToolTip : public Wnd {
 public:
     // A topmost tip for `owner`, wrapping at `max_width` pixels and shown for
-    // up to `show_ms` milliseconds.
-    bool create(HWND owner, int max_width, int show_ms);
+    // up to `show_ms` milliseconds (0: the system's defaults), with any
+    // further TTS_ styles.
+    bool create(HWND owner, int max_width = 0, int show_ms = 0, DWORD extra_style = 0);
     // `control`, a child of the owner, shows `text`.
     void add(HWND control, const std::wstring& text);
     // `control` asks the owner for its text each time it shows (TTN_GETDISPINFO).
