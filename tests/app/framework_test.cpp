@@ -3,6 +3,7 @@
 // messages to our windows.
 #include "framework/dialog_win.h"
 #include "framework/message_pump_win.h"
+#include "support/win/modal_driver.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +14,23 @@
 namespace {
 
 const int kTemplate = 500;
-const UINT_PTR kActTimer = 7;
+const UINT_PTR kOwnTimer = 7;
 
-// A dialog that, once shown, does one thing from its timer.
+// A dialog that, once shown and once its own timer has reached OnTimer, does
+// one thing (run by the modal driver from inside its modal loop).
 class ScriptedDialog : public CDialogEx {
 public:
-    ScriptedDialog(HWND owner, std::function<void(ScriptedDialog&)> act) : CDialogEx(kTemplate, owner), m_act(std::move(act)) {}
+    ScriptedDialog(HWND owner, std::function<void(ScriptedDialog&)> act)
+        : CDialogEx(kTemplate, owner), m_driver(20000, [this] { EndDialog(-3); })
+    {
+        m_driver.then([this] { return exists() && IsWindowVisible(m_hwnd) && timer_seen; },
+                      [this, act = std::move(act)] {
+                          owner_was_disabled = m_parent && !IsWindowEnabled(m_parent);
+                          act(*this);
+                      });
+    }
     bool owner_was_disabled = false;
+    bool timer_seen = false;
     int pre_translated = 0;
     int init_calls = 0;
 
@@ -35,20 +46,19 @@ protected:
     {
         ++init_calls;
         CDialogEx::OnInitDialog();
-        SetTimer(kActTimer, 10);
+        SetTimer(kOwnTimer, 10);
         return TRUE;
     }
     void OnTimer(UINT_PTR id) override
     {
-        if (id != kActTimer)
+        if (id != kOwnTimer)
             return;
-        KillTimer(kActTimer);
-        owner_was_disabled = m_parent && !IsWindowEnabled(m_parent);
-        m_act(*this);
+        KillTimer(kOwnTimer);
+        timer_seen = true;
     }
 
 private:
-    std::function<void(ScriptedDialog&)> m_act;
+    test_support::ModalDriver m_driver;
 };
 
 HWND make_owner()

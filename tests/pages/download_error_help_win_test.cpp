@@ -6,11 +6,14 @@
 #include "pages/default_browser.h"
 #include "pages/download_error_help_win.h"
 #include "pages/download_help_text.h"
+#include "support/win/modal_driver.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <string>
+
+using test_support::ModalDriver;
 
 namespace {
 
@@ -33,8 +36,7 @@ protected:
 // What the timer script saw while the dialog was open.
 struct Script {
     WatchedHelp* dlg = nullptr;
-    int step = 0;
-    ULONGLONG started = 0;
+    int step = 0;  // the steps done
     bool timed_out = false;
     std::wstring http, https, caption, ok_text, button_text;
     bool still_open_after_escape = false;
@@ -49,7 +51,6 @@ struct Script {
     bool take_screenshot = false;
     bool screenshot = false;
 };
-Script* g_script = nullptr;
 
 std::wstring item_text(HWND dlg, int id)
 {
@@ -58,83 +59,50 @@ std::wstring item_text(HWND dlg, int id)
     return text;
 }
 
-void CALLBACK drive(HWND, UINT, UINT_PTR, DWORD)
+// Reads the open dialog into `s`, then presses Escape in it.
+void look_then_press_escape(Script& s)
 {
-    Script& s = *g_script;
     HWND h = s.dlg->hwnd();
-    if (GetTickCount64() - s.started > 20000) {
-        // Bounded: whatever happened, the modal loop ends.
-        s.timed_out = true;
-        if (h)
-            s.dlg->EndDialog(-2);
-        return;
+    s.http = item_text(h, 1042);
+    s.https = item_text(h, 1043);
+    s.ok_text = item_text(h, IDOK);
+    s.button_text = item_text(h, 1044);
+    wchar_t caption[128] = {};
+    GetWindowTextW(h, caption, 128);
+    s.caption = caption;
+    s.buttons_drawn_by_dialog = (GetWindowLongPtrW(GetDlgItem(h, 1044), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW &&
+                                (GetWindowLongPtrW(GetDlgItem(h, 1045), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
+    {
+        // Every line of the explanation inside its box, the addresses under it.
+        HWND box = GetDlgItem(h, 1047);
+        RECT client, box_rect, address;
+        GetClientRect(box, &client);
+        const RECT text = s.dlg->explanation_text_rect();
+        s.explanation_fits = text.bottom > text.top && text.bottom <= client.bottom;
+        GetWindowRect(box, &box_rect);
+        GetWindowRect(GetDlgItem(h, 1042), &address);
+        s.addresses_below_explanation = address.top >= box_rect.bottom;
+        s.ok_has_focus = GetFocus() == GetDlgItem(h, IDOK);
     }
-    if (!h || !IsWindowVisible(h))
-        return;
-    switch (s.step) {
-    case 0: {
-        s.http = item_text(h, 1042);
-        s.https = item_text(h, 1043);
-        s.ok_text = item_text(h, IDOK);
-        s.button_text = item_text(h, 1044);
-        wchar_t caption[128] = {};
-        GetWindowTextW(h, caption, 128);
-        s.caption = caption;
-        s.buttons_drawn_by_dialog = (GetWindowLongPtrW(GetDlgItem(h, 1044), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW &&
-                                    (GetWindowLongPtrW(GetDlgItem(h, 1045), GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW;
-        {
-            // Every line of the explanation inside its box, the addresses under it.
-            HWND box = GetDlgItem(h, 1047);
-            RECT client, box_rect, address;
-            GetClientRect(box, &client);
-            const RECT text = s.dlg->explanation_text_rect();
-            s.explanation_fits = text.bottom > text.top && text.bottom <= client.bottom;
-            GetWindowRect(box, &box_rect);
-            GetWindowRect(GetDlgItem(h, 1042), &address);
-            s.addresses_below_explanation = address.top >= box_rect.bottom;
-            s.ok_has_focus = GetFocus() == GetDlgItem(h, IDOK);
+    if (HWND tip = s.dlg->tooltip()) {
+        s.tools = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
+        for (int id : {1044, 1045}) {
+            wchar_t text[128] = {};
+            TOOLINFOW info = {};
+            info.cbSize = sizeof(info);
+            info.hwnd = h;
+            info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(h, id));
+            info.lpszText = text;
+            SendMessageW(tip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&info));
+            (id == 1044 ? s.http_tip : s.https_tip) = text;
         }
-        if (HWND tip = s.dlg->tooltip()) {
-            s.tools = static_cast<int>(SendMessageW(tip, TTM_GETTOOLCOUNT, 0, 0));
-            for (int id : {1044, 1045}) {
-                wchar_t text[128] = {};
-                TOOLINFOW info = {};
-                info.cbSize = sizeof(info);
-                info.hwnd = h;
-                info.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(h, id));
-                info.lpszText = text;
-                SendMessageW(tip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&info));
-                (id == 1044 ? s.http_tip : s.https_tip) = text;
-            }
-        }
-        std::wstring dpi = window_dpi(h) == 96 ? L"" : L"-" + std::to_wstring(window_dpi(h)) + L"dpi";
-        s.screenshot = !s.take_screenshot || save_screenshot(h, L"download-error-help" + dpi);
-        // Escape in the dialog, as a key press on the focused control.
-        HWND focus = GetFocus();
-        PostMessageW(focus ? focus : h, WM_KEYDOWN, VK_ESCAPE, 1);
-        PostMessageW(focus ? focus : h, WM_KEYUP, VK_ESCAPE, 0xC0000001);
-        s.step = 1;
-        break;
     }
-    case 1:
-        if (s.dlg->cancel_commands < 1)
-            return;
-        s.still_open_after_escape = IsWindow(h) && IsWindowVisible(h);
-        // The caption's close box.
-        PostMessageW(h, WM_SYSCOMMAND, SC_CLOSE, 0);
-        s.step = 2;
-        break;
-    case 2:
-        if (s.dlg->cancel_commands < 2)
-            return;
-        s.still_open_after_close_box = IsWindow(h) && IsWindowVisible(h);
-        s.cancels_seen = s.dlg->cancel_commands;
-        PostMessageW(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, IDOK)));
-        s.step = 3;
-        break;
-    default:
-        break;
-    }
+    std::wstring dpi = window_dpi(h) == 96 ? L"" : L"-" + std::to_wstring(window_dpi(h)) + L"dpi";
+    s.screenshot = !s.take_screenshot || save_screenshot(h, L"download-error-help" + dpi);
+    // Escape in the dialog, as a key press on the focused control.
+    HWND focus = GetFocus();
+    PostMessageW(focus ? focus : h, WM_KEYDOWN, VK_ESCAPE, 1);
+    PostMessageW(focus ? focus : h, WM_KEYUP, VK_ESCAPE, 0xC0000001);
 }
 
 // Sets the user's https choice for the test and puts back what was there.
@@ -164,16 +132,31 @@ private:
 
 Script run_help(WatchedHelp& dlg, INT_PTR& answer, bool screenshot = false)
 {
-    Script script;
-    script.take_screenshot = screenshot;
-    script.dlg = &dlg;
-    script.started = GetTickCount64();
-    g_script = &script;
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, drive);
+    Script s;
+    s.take_screenshot = screenshot;
+    s.dlg = &dlg;
+    // Bounded: whatever happens, the modal loop ends.
+    ModalDriver driver(20000, [&] {
+        s.timed_out = true;
+        if (dlg.hwnd())
+            dlg.EndDialog(-2);
+    });
+    driver.then([&] { return dlg.hwnd() && IsWindowVisible(dlg.hwnd()); }, [&] { look_then_press_escape(s); })
+        .then([&] { return dlg.cancel_commands >= 1; },
+              [&] {
+                  s.still_open_after_escape = IsWindow(dlg.hwnd()) && IsWindowVisible(dlg.hwnd());
+                  PostMessageW(dlg.hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);  // the caption's close box
+              })
+        .then([&] { return dlg.cancel_commands >= 2; },
+              [&] {
+                  HWND h = dlg.hwnd();
+                  s.still_open_after_close_box = IsWindow(h) && IsWindowVisible(h);
+                  s.cancels_seen = dlg.cancel_commands;
+                  PostMessageW(h, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(h, IDOK)));
+              });
     answer = dlg.DoModal();
-    KillTimer(nullptr, timer);
-    g_script = nullptr;
-    return script;
+    s.step = static_cast<int>(driver.step());
+    return s;
 }
 
 }  // namespace

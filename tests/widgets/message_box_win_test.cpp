@@ -2,6 +2,7 @@
 
 #include "framework/app_win.h"
 #include "framework/wnd_win.h"
+#include "support/win/modal_driver.h"
 #include "widgets/message_box_win.h"
 
 #include <commctrl.h>
@@ -10,41 +11,9 @@
 #include <functional>
 #include <set>
 
+using test_support::ModalDriver;
+
 namespace {
-
-// Runs `action` on this thread from a timer while a box's own loop waits, once
-// `ready` holds (checked every 50 ms). The timer dispatches through that loop.
-class DuringShow {
-public:
-    DuringShow(std::function<bool()> ready, std::function<void()> action)
-        : m_ready(std::move(ready)), m_action(std::move(action))
-    {
-        m_current = this;
-        m_timer = SetTimer(nullptr, 0, 50, &DuringShow::tick);
-    }
-    ~DuringShow()
-    {
-        KillTimer(nullptr, m_timer);
-        m_current = nullptr;
-    }
-    bool done() const { return m_done; }
-
-private:
-    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD)
-    {
-        DuringShow* self = m_current;
-        if (!self || self->m_done || !self->m_ready())
-            return;
-        self->m_done = true;
-        self->m_action();
-    }
-    static DuringShow* m_current;
-    std::function<bool()> m_ready;
-    std::function<void()> m_action;
-    UINT_PTR m_timer = 0;
-    bool m_done = false;
-};
-DuringShow* DuringShow::m_current = nullptr;
 
 class MessageBoxTest : public testing::Test {
 protected:
@@ -66,7 +35,8 @@ TEST_F(MessageBoxTest, EnterAnswersOkAndTheOwnerIsDisabledMeanwhile)
 {
     bool owner_enabled_during_show = true;
     std::wstring ok_label, cancel_label;
-    DuringShow during([&] { return box_visible(); }, [&] {
+    ModalDriver during;
+    during.then([&] { return box_visible(); }, [&] {
         owner_enabled_during_show = IsWindowEnabled(m_owner->hwnd()) != FALSE;
         wchar_t text[64] = {};
         GetWindowTextW(m_box.button(1), text, 64);
@@ -78,7 +48,7 @@ TEST_F(MessageBoxTest, EnterAnswersOkAndTheOwnerIsDisabledMeanwhile)
     });
     int result = m_box.show(L"진단을 종료하시겠습니까?<br><cr=Firebrick>진행 중인 진단은 중지됩니다.</cr>",
                            MB_OKCANCEL | MB_ICONINFORMATION);
-    EXPECT_TRUE(during.done());
+    EXPECT_TRUE(during.finished());
     EXPECT_EQ(result, IDOK);
     EXPECT_FALSE(owner_enabled_during_show);
     EXPECT_TRUE(IsWindowEnabled(m_owner->hwnd()));
@@ -106,18 +76,20 @@ TEST_F(MessageBoxTest, EnterAnswersOkAndTheOwnerIsDisabledMeanwhile)
 
 TEST_F(MessageBoxTest, EscapeAnswersCancelAndButtonsAnswerTheirIds)
 {
-    DuringShow escape([&] { return box_visible(); },
-                      [&] { PostMessageW(m_box.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0); });
+    ModalDriver escape;
+    escape.then([&] { return box_visible(); }, [&] { PostMessageW(m_box.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0); });
     EXPECT_EQ(m_box.show(L"Escape?", MB_OKCANCEL), IDCANCEL);
     EXPECT_EQ(m_box.result(), IDCANCEL);
 }
 
 TEST_F(MessageBoxTest, ButtonClickAnswersItsId)
 {
-    DuringShow click([&] { return box_visible(); }, [&] { SendMessageW(m_box.button(2), BM_CLICK, 0, 0); });
+    ModalDriver click;
+    click.then([&] { return box_visible(); }, [&] { SendMessageW(m_box.button(2), BM_CLICK, 0, 0); });
     EXPECT_EQ(m_box.show(L"Click cancel", MB_OKCANCEL), IDCANCEL);
     // Only the buttons of the style show.
-    DuringShow check([&] { return box_visible(); }, [&] {
+    ModalDriver check;
+    check.then([&] { return box_visible(); }, [&] {
         EXPECT_TRUE(IsWindowVisible(m_box.button(1)));
         EXPECT_FALSE(IsWindowVisible(m_box.button(2)));
         SendMessageW(m_box.button(1), BM_CLICK, 0, 0);
@@ -157,7 +129,8 @@ TEST_F(MessageBoxTest, TimeLimitCountsDownInTheCaptionThenAnswersOk)
 
 TEST_F(MessageBoxTest, QuitMessageEndsTheWaitAndIsPassedOn)
 {
-    DuringShow quit([&] { return box_visible(); }, [&] { PostQuitMessage(7); });
+    ModalDriver quit;
+    quit.then([&] { return box_visible(); }, [&] { PostQuitMessage(7); });
     EXPECT_EQ(m_box.show(L"Quit", MB_OKCANCEL), -1);
     EXPECT_TRUE(IsWindowEnabled(m_owner->hwnd()));
     MSG msg;
@@ -212,7 +185,8 @@ TEST(MessageBoxOwner, WithoutAnOwnerTheApplicationsMainWindowIsTaken)
     ASSERT_TRUE(box.create(nullptr, L"Vantu Check Tool"));
     EXPECT_EQ(box.owner(), main_window.hwnd());
     bool main_disabled = false;
-    DuringShow during([&] { return IsWindowVisible(box.hwnd()) != FALSE; }, [&] {
+    ModalDriver during;
+    during.then([&] { return IsWindowVisible(box.hwnd()) != FALSE; }, [&] {
         main_disabled = !IsWindowEnabled(main_window.hwnd());
         PostMessageW(box.hwnd(), WM_KEYDOWN, VK_ESCAPE, 0);
     });
@@ -226,8 +200,9 @@ TEST(MessageBoxOwner, WithoutAnOwnerTheApplicationsMainWindowIsTaken)
     CSCMessageBox second;
     ASSERT_TRUE(second.create(nullptr, L"Vantu Check Tool"));
     SetActiveWindow(other.hwnd());
-    DuringShow during_second([&] { return IsWindowVisible(second.hwnd()) != FALSE; },
-                             [&] { PostMessageW(second.hwnd(), WM_KEYDOWN, VK_RETURN, 0); });
+    ModalDriver during_second;
+    during_second.then([&] { return IsWindowVisible(second.hwnd()) != FALSE; },
+                       [&] { PostMessageW(second.hwnd(), WM_KEYDOWN, VK_RETURN, 0); });
     EXPECT_EQ(second.show(L"x", MB_OK), IDOK);
     EXPECT_EQ(second.owner(), other.hwnd());
 }
