@@ -144,18 +144,6 @@ INT_PTR CALLBACK CDialogEx::dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     return self->handle(msg, wp, lp);
 }
 
-bool CDialogEx::reflect(HWND control, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
-{
-    if (!control || control == m_hwnd || !Wnd::from_handle(control))
-        return false;
-    ReflectResult r;
-    r.original_lp = lp;
-    SendMessageW(control, kReflectBase + msg, wp, reinterpret_cast<LPARAM>(&r));
-    if (r.handled)
-        result = r.result;
-    return r.handled;
-}
-
 INT_PTR CDialogEx::handle(UINT msg, WPARAM wp, LPARAM lp)
 {
     LRESULT result = 0;
@@ -173,32 +161,8 @@ INT_PTR CDialogEx::handle(UINT msg, WPARAM wp, LPARAM lp)
     };
 
     // Notifications about a control go to the control's own object first.
-    switch (msg) {
-    case WM_DRAWITEM: {
-        auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(lp);
-        if (dis && dis->CtlType != ODT_MENU && reflect(dis->hwndItem, msg, wp, lp, result))
-            return done(result);
-        break;
-    }
-    case WM_MEASUREITEM: {
-        auto* mis = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
-        if (mis && mis->CtlType != ODT_MENU && reflect(GetDlgItem(m_hwnd, static_cast<int>(mis->CtlID)), msg, wp, lp, result))
-            return done(result);
-        break;
-    }
-    case WM_NOTIFY: {
-        auto* hdr = reinterpret_cast<NMHDR*>(lp);
-        if (hdr && reflect(hdr->hwndFrom, msg, wp, lp, result))
-            return done(result);
-        break;
-    }
-    case WM_CTLCOLORBTN: case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORLISTBOX:
-        if (reflect(reinterpret_cast<HWND>(lp), msg, wp, lp, result))
-            return done(result);
-        break;
-    default:
-        break;
-    }
+    if (reflect_to_control(m_hwnd, msg, wp, lp, result))
+        return done(result);
 
     if (OnMessage(msg, wp, lp, result))
         return done(result);

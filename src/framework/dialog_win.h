@@ -55,20 +55,9 @@ protected:
 private:
     static INT_PTR CALLBACK dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     INT_PTR handle(UINT msg, WPARAM wp, LPARAM lp);
-    bool reflect(HWND control, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
     UINT m_template_id;
     bool m_modal = false;
     bool m_ending = false;
     INT_PTR m_result = -1;
-};
-
-// A control of ours that wants the notifications its parent receives about it
-// (WM_DRAWITEM, WM_MEASUREITEM, WM_NOTIFY, WM_CTLCOLOR...) handles
-// kReflectBase + message: wParam is the original wParam, lParam points at a
-// ReflectResult whose original_lp is the original lParam.
-struct ReflectResult {
-    LPARAM original_lp = 0;
-    bool handled = false;
-    LRESULT result = 0;
 };

@@ -10,6 +10,48 @@ namespace {
 
 const wchar_t kWndProp[] = L"VantuWnd";
 const wchar_t kDefaultClass[] = L"VantuWindow";
+// Calls queued ahead of the window's thread before their caller waits for it.
+const size_t kQueueLimit = 256;
+
+UINT invoke_message()
+{
+    static const UINT message = RegisterWindowMessageW(L"VantuWnd_Invoke");
+    return message;
+}
+
+UINT run_queued_message()
+{
+    static const UINT message = RegisterWindowMessageW(L"VantuWnd_RunQueued");
+    return message;
+}
+
+// The control a notification to its parent is about.
+HWND control_of(HWND parent, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        return item && item->CtlType != ODT_MENU ? item->hwndItem : nullptr;
+    }
+    case WM_MEASUREITEM: {
+        // Sent before the control may exist as a handle: found by its id.
+        auto* item = reinterpret_cast<const MEASUREITEMSTRUCT*>(lp);
+        return item && item->CtlType != ODT_MENU ? GetDlgItem(parent, static_cast<int>(item->CtlID)) : nullptr;
+    }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<const NMHDR*>(lp);
+        return header ? header->hwndFrom : nullptr;
+    }
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+        return reinterpret_cast<HWND>(lp);
+    default:
+        (void)wp;
+        return nullptr;
+    }
+}
 
 bool register_class(const CreateArgs& args, const std::wstring& name, WNDPROC proc)
 {
@@ -31,6 +73,15 @@ bool register_class(const CreateArgs& args, const std::wstring& name, WNDPROC pr
 
 } // namespace
 
+bool reflect_to_control(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
+{
+    HWND control = control_of(parent, msg, wp, lp);
+    if (!control || control == parent)
+        return false;
+    Wnd* target = Wnd::from_handle(control);
+    return target && target->on_reflect(msg, wp, lp, result);
+}
+
 int window_dpi(HWND hwnd)
 {
     using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
@@ -47,6 +98,11 @@ int window_dpi(HWND hwnd)
 }
 
 Wnd::~Wnd()
+{
+    release();
+}
+
+void Wnd::release()
 {
     if (m_hwnd) {
         HWND h = m_hwnd;
@@ -100,6 +156,8 @@ bool Wnd::create(const CreateArgs& args)
         return false;
     }
     m_owns_window = true;
+    if (own_class)
+        on_attached();
     return true;
 }
 
@@ -113,6 +171,7 @@ bool Wnd::attach(HWND hwnd)
         return false;
     }
     m_subclassed = true;
+    on_attached();
     return true;
 }
 
@@ -154,11 +213,24 @@ LRESULT CALLBACK Wnd::subclass_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
 
 LRESULT Wnd::dispatch(UINT msg, WPARAM wp, LPARAM lp)
 {
+    if (msg == invoke_message() && lp) {
+        (*reinterpret_cast<const std::function<void()>*>(lp))();
+        return 0;
+    }
+    if (msg == run_queued_message()) {
+        run_queued();
+        return 0;
+    }
     if (msg == WM_NCDESTROY) {
         LRESULT r = default_proc(msg, wp, lp);
         if (m_subclassed)
             RemoveWindowSubclass(m_hwnd, subclass_proc, 1);
         m_subclassed = false;
+        {
+            std::lock_guard<std::mutex> lock(m_queue_mutex);
+            m_queued.clear();  // calls for a window that is gone
+            m_run_queued_sent = false;
+        }
         unbind();
         on_final_destroy();
         return r;
@@ -252,4 +324,69 @@ int Wnd::dpi() const
 int Wnd::scale(int pixels) const
 {
     return MulDiv(pixels, dpi(), 96);
+}
+
+bool Wnd::off_thread() const
+{
+    return m_hwnd && GetWindowThreadProcessId(m_hwnd, nullptr) != GetCurrentThreadId();
+}
+
+void Wnd::run_on_window_thread(const std::function<void()>& fn)
+{
+    if (!m_hwnd)
+        return;
+    if (!off_thread()) {
+        run_queued();  // what other threads asked for earlier comes first
+        fn();
+        return;
+    }
+    // The window's thread runs the call while this thread waits in SendMessage;
+    // a message sent earlier to run the queue is handled before it.
+    SendMessageW(m_hwnd, invoke_message(), 0, reinterpret_cast<LPARAM>(&fn));
+}
+
+void Wnd::queue_on_window_thread(std::function<void()> fn)
+{
+    if (!m_hwnd)
+        return;
+    if (!off_thread()) {
+        run_queued();
+        fn();
+        return;
+    }
+    bool send = false;
+    size_t queued = 0;
+    {
+        std::lock_guard<std::mutex> lock(m_queue_mutex);
+        m_queued.push_back(std::move(fn));
+        queued = m_queued.size();
+        send = !m_run_queued_sent;
+        m_run_queued_sent = true;
+    }
+    // Messages sent from one thread reach the window's thread in order, so the
+    // queue runs before any later SendMessage of this thread.
+    if (send)
+        SendNotifyMessageW(m_hwnd, run_queued_message(), 0, 0);
+    if (queued >= kQueueLimit)
+        SendMessageW(m_hwnd, run_queued_message(), 0, 0);
+}
+
+void Wnd::run_queued()
+{
+    if (m_running_queued)
+        return;  // a queued call that reaches the window again; the loop below goes on
+    m_running_queued = true;
+    for (;;) {
+        std::vector<std::function<void()>> calls;
+        {
+            std::lock_guard<std::mutex> lock(m_queue_mutex);
+            calls.swap(m_queued);
+            m_run_queued_sent = false;
+        }
+        if (calls.empty())
+            break;
+        for (const std::function<void()>& call : calls)
+            call();
+    }
+    m_running_queued = false;
 }

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <mutex>
 #include <string>
+#include <vector>
 
 // Creation arguments, kept in a struct so call sites name what they set.
 struct CreateArgs {
@@ -21,10 +24,6 @@ struct CreateArgs {
     UINT class_style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
 };
 
-// Controls notify their parent by WM_DRAWITEM, WM_NOTIFY, WM_CTLCOLOR...; the
-// framework's dialogs hand these back to the control's own Wnd as
-// kReflectBase + message so each control draws itself.
-constexpr UINT kReflectBase = WM_USER + 0x1c00;
 
 class Wnd {
 public:
@@ -45,6 +44,10 @@ public:
     bool attach(HWND hwnd);
     // Gives the window back its own procedure (the window stays).
     void detach();
+    // What the destructor does, now: destroys a window this object created,
+    // lets go of one it attached. For a derived object whose window must be
+    // gone before its own members go.
+    void release();
     void destroy();
 
     // The object behind a window handle, or null when the window is not ours.
@@ -65,7 +68,27 @@ public:
     // Pixels at 96 DPI scaled to this window's DPI.
     int scale(int pixels) const;
 
+    // Calls from other threads run on the window's thread. True when the
+    // caller is not on that thread.
+    bool off_thread() const;
+    // Runs `fn` on the window's thread and waits for it (directly when already
+    // there); nothing when there is no window.
+    void run_on_window_thread(const std::function<void()>& fn);
+    // Runs `fn` on the window's thread without waiting for it: a caller on
+    // another thread goes on at once. Calls run in the order they were made,
+    // also among run_on_window_thread calls; a caller that gets far ahead of
+    // the window's thread waits for it, so the queue stays short.
+    void queue_on_window_thread(std::function<void()> fn);
+
 protected:
+    // Called once a window is attached (also one made by create()).
+    virtual void on_attached() {}
+    // A notification about this window that its parent handed on
+    // (WM_DRAWITEM, WM_MEASUREITEM, WM_NOTIFY, WM_CTLCOLOR*, with the parent's
+    // wParam and lParam): true when handled, with the parent's answer in `result`.
+    virtual bool on_reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
+    friend bool reflect_to_control(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+
     // Handles one message; call default_proc for what is not handled.
     virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
     LRESULT default_proc(UINT msg, WPARAM wp, LPARAM lp);
@@ -89,8 +112,14 @@ protected:
     HWND m_hwnd = nullptr;
 
 private:
+    void run_queued();
+
     bool m_subclassed = false;
     bool m_owns_window = false;
+    std::mutex m_queue_mutex;
+    std::vector<std::function<void()>> m_queued;
+    bool m_run_queued_sent = false;  // a message to run the queue is on its way
+    bool m_running_queued = false;   // window's thread only
     static LRESULT CALLBACK class_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK subclass_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                           UINT_PTR id, DWORD_PTR data);
@@ -98,6 +127,13 @@ private:
     void bind(HWND hwnd);
     void unbind();
 };
+
+// The one way notifications reach a control: a notification that came to
+// `parent` about one of its controls (WM_DRAWITEM, WM_MEASUREITEM, WM_NOTIFY,
+// WM_CTLCOLOR*) goes to that control's Wnd. True when the control handled it,
+// with the answer in `result`. Dialogs do this for every message; a plain
+// window procedure that hosts our controls calls it first.
+bool reflect_to_control(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
 // The one DPI entry point. A window: its DPI. No window yet (null): the
 // screen's, which a window made now would get. 96 when the system cannot tell.

@@ -34,7 +34,7 @@ CSCListCtrl::CSCListCtrl() = default;
 
 CSCListCtrl::~CSCListCtrl()
 {
-    detach();
+    release();  // the list uses the row images until it is gone
     if (m_row_images)
         ImageList_Destroy(m_row_images);
 }
@@ -548,7 +548,7 @@ LRESULT CSCListCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
     return default_proc(msg, wparam, lparam);
 }
 
-bool CSCListCtrl::parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result)
+bool CSCListCtrl::on_reflect(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result)
 {
     const UINT id = static_cast<UINT>(GetDlgCtrlID(hwnd()));
     switch (msg) {

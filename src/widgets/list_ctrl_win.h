@@ -75,8 +75,7 @@ protected:
     DWORD create_style() const override;
     void on_attached() override;
     LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) override;
-    bool parent_proc(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
-    bool watches_parent() const override { return true; }
+    bool on_reflect(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
     void on_repaint_tick() override;
 
 private:

@@ -64,7 +64,7 @@ CSCStatic::CSCStatic() = default;
 
 CSCStatic::~CSCStatic()
 {
-    detach();
+    release();  // no paint may reach the animation while it goes
     release_animation();
 }
 

@@ -33,11 +33,6 @@ void fill_marker(Gdiplus::Graphics& g, const Gdiplus::RectF& rect, int shape, ui
 
 CSCStepCtrl::CSCStepCtrl() = default;
 
-CSCStepCtrl::~CSCStepCtrl()
-{
-    detach();
-}
-
 void CSCStepCtrl::on_attached()
 {
     ensure_gdiplus();

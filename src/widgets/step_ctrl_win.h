@@ -14,7 +14,6 @@
 class CSCStepCtrl : public CSCWidget {
 public:
     CSCStepCtrl();
-    ~CSCStepCtrl() override;
 
     void set_count(int count);
     int count() const;

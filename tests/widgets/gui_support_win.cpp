@@ -1,11 +1,17 @@
 #include "gui_support_win.h"
 
+#include "framework/wnd_win.h"
+
 #include <algorithm>
 
 namespace {
 
 LRESULT CALLBACK host_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
+    // A plain window hosting our controls hands them their notifications.
+    LRESULT result = 0;
+    if (reflect_to_control(hwnd, msg, wparam, lparam, result))
+        return result;
     return DefWindowProcW(hwnd, msg, wparam, lparam);
 }
 

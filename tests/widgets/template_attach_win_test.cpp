@@ -73,13 +73,19 @@ struct Page {
     CSCStatic title;
 };
 
-INT_PTR CALLBACK page_proc(HWND hwnd, UINT msg, WPARAM, LPARAM lparam)
+INT_PTR CALLBACK page_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
 {
     if (msg == WM_INITDIALOG) {
         Page* page = reinterpret_cast<Page*>(lparam);
         page->list.attach(GetDlgItem(hwnd, 1012));
         page->steps.attach(GetDlgItem(hwnd, 1031));
         page->title.attach(GetDlgItem(hwnd, 1028));
+        return TRUE;
+    }
+    // A plain dialog procedure hands our controls their notifications.
+    LRESULT result = 0;
+    if (reflect_to_control(hwnd, msg, wparam, lparam, result)) {
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
     return FALSE;

@@ -105,19 +105,20 @@ int CEnTabCtrl::hit_test(POINT pt) const
     return static_cast<int>(SendMessageW(m_hwnd, TCM_HITTEST, 0, reinterpret_cast<LPARAM>(&info)));
 }
 
+bool CEnTabCtrl::on_reflect(UINT msg, WPARAM, LPARAM, LRESULT& result)
+{
+    if (msg != WM_DRAWITEM)
+        return false;
+    result = TRUE;  // drawn as a whole in WM_PAINT
+    return true;
+}
+
 LRESULT CEnTabCtrl::WndProc(UINT msg, WPARAM wp, LPARAM lp)
 {
     LRESULT painted = 0;
     if (handle_own_paint(m_hwnd, msg, wp, [this](HDC dc) { paint(dc); }, painted))
         return painted;
     switch (msg) {
-    case kReflectBase + WM_DRAWITEM: {
-        // Drawn as a whole in WM_PAINT.
-        auto* r = reinterpret_cast<ReflectResult*>(lp);
-        r->handled = true;
-        r->result = TRUE;
-        return 0;
-    }
     case WM_MOUSEMOVE: {
         POINT pt{static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp))};
         int hot = hit_test(pt);

@@ -27,6 +27,7 @@ public:
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
+    bool on_reflect(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 private:
     void paint(HDC dc);

@@ -68,16 +68,18 @@ void CGdiButton::set_text_font(int points, int weight)
     rebuild_font();
 }
 
+bool CGdiButton::on_reflect(UINT msg, WPARAM, LPARAM lp, LRESULT& result)
+{
+    if (msg != WM_DRAWITEM)
+        return false;
+    draw(*reinterpret_cast<DRAWITEMSTRUCT*>(lp));
+    result = TRUE;
+    return true;
+}
+
 LRESULT CGdiButton::WndProc(UINT msg, WPARAM wp, LPARAM lp)
 {
     switch (msg) {
-    case kReflectBase + WM_DRAWITEM: {
-        auto* r = reinterpret_cast<ReflectResult*>(lp);
-        draw(*reinterpret_cast<DRAWITEMSTRUCT*>(r->original_lp));
-        r->handled = true;
-        r->result = TRUE;
-        return 0;
-    }
     case WM_MOUSEMOVE:
         if (!m_hover) {
             m_hover = true;
