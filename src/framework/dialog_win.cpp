@@ -5,19 +5,13 @@
 
 #include <commctrl.h>
 
-namespace {
-const wchar_t kDialogProp[] = L"VantuDialog";
-}
-
 CDialogEx::CDialogEx(UINT template_id, HWND parent) : m_parent(parent), m_template_id(template_id) {}
 
 CDialogEx::~CDialogEx()
 {
     if (m_hwnd && IsWindow(m_hwnd)) {
         HWND h = m_hwnd;
-        RemovePropW(h, kDialogProp);
-        SetWindowLongPtrW(h, DWLP_USER, 0);
-        m_hwnd = nullptr;
+        unbind();  // the messages of its destruction no longer reach this object
         DestroyWindow(h);
     }
     m_hwnd = nullptr;
@@ -125,20 +119,17 @@ void CDialogEx::OnCancel()
 
 INT_PTR CALLBACK CDialogEx::dialog_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    auto* self = static_cast<CDialogEx*>(GetPropW(hwnd, kDialogProp));
+    // Only dialogs bind through this procedure, so the object found is one.
+    auto* self = static_cast<CDialogEx*>(Wnd::from_handle(hwnd));
     if (!self && msg == WM_INITDIALOG) {
         self = reinterpret_cast<CDialogEx*>(lp);
-        SetPropW(hwnd, kDialogProp, self);
-        self->m_hwnd = hwnd;
-        SetPropW(hwnd, L"VantuWnd", static_cast<Wnd*>(self));
+        self->bind(hwnd);
     }
     if (!self)
         return FALSE;
     if (msg == WM_NCDESTROY) {
-        RemovePropW(hwnd, kDialogProp);
-        RemovePropW(hwnd, L"VantuWnd");
         if (self->m_hwnd == hwnd)
-            self->m_hwnd = nullptr;
+            self->unbind();
         return FALSE;
     }
     return self->handle(msg, wp, lp);

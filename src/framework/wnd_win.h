@@ -109,6 +109,11 @@ protected:
         return true;
     }
 
+    // The one binding of an object to its window (a window property); a
+    // dialog binds at WM_INITDIALOG and unbinds at WM_NCDESTROY.
+    void bind(HWND hwnd);
+    void unbind();
+
     HWND m_hwnd = nullptr;
 
 private:
@@ -124,8 +129,6 @@ private:
     static LRESULT CALLBACK subclass_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
                                           UINT_PTR id, DWORD_PTR data);
     LRESULT dispatch(UINT msg, WPARAM wp, LPARAM lp);
-    void bind(HWND hwnd);
-    void unbind();
 };
 
 // The one way notifications reach a control: a notification that came to
