@@ -36,7 +36,7 @@ bool register_class()
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.lpszClassName = kClassName;
     wc.hbrBackground = nullptr;
-    wc.lpfnWndProc = DefWindowProcW;  // replaced per window in create()
+    wc.lpfnWndProc = DefWindowProcW;  // the box's Wnd runs in front of it
     registered = RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
     return registered;
 }
@@ -76,22 +76,14 @@ CSCMessageBox::CSCMessageBox() = default;
 
 CSCMessageBox::~CSCMessageBox()
 {
-    if (m_hwnd && IsWindow(m_hwnd)) {
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-        m_message.reset();
-        DestroyWindow(m_hwnd);
-    }
+    m_message.reset();  // the text goes before the box
+    release();
 }
 
 UINT CSCMessageBox::answer_message()
 {
     static const UINT message = RegisterWindowMessageW(L"MessageString_CSCMessageBox");
     return message;
-}
-
-int CSCMessageBox::scale(int pixels) const
-{
-    return MulDiv(pixels, window_dpi(m_hwnd), 96);
 }
 
 bool CSCMessageBox::create(HWND owner, const std::wstring& title, UINT icon_id, bool modal)
@@ -109,14 +101,12 @@ bool CSCMessageBox::create(HWND owner, const std::wstring& title, UINT icon_id, 
     m_korean = GetUserDefaultUILanguage() == 1042;
 
     DWORD ex_style = m_owner ? WS_EX_TOOLWINDOW : WS_EX_APPWINDOW;
-    m_hwnd = CreateWindowExW(ex_style, kClassName, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 400, 200, m_owner,
-                            nullptr, GetModuleHandleW(nullptr), nullptr);
-    if (!m_hwnd) {
+    HWND created = CreateWindowExW(ex_style, kClassName, title.c_str(), WS_POPUP | WS_CLIPCHILDREN, 0, 0, 400, 200,
+                                   m_owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!adopt_created(created, [this](HWND w) { return attach(w); })) {
         SCLOG(3, L"message box window not created (%d)", static_cast<int>(GetLastError()));
         return false;
     }
-    SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(window_proc));
     round_corners(m_hwnd);
 
     if (icon_id)
@@ -376,16 +366,11 @@ void CSCMessageBox::draw_button(const DRAWITEMSTRUCT& item)
     DrawTextW(dc, label.c_str(), static_cast<int>(label.size()), &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
 }
 
-LRESULT CALLBACK CSCMessageBox::window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam)
+LRESULT CSCMessageBox::WndProc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
-    auto* self = reinterpret_cast<CSCMessageBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self)
-        return DefWindowProcW(hwnd, msg, wparam, lparam);
-    return self->handle(msg, wparam, lparam);
-}
-
-LRESULT CSCMessageBox::handle(UINT msg, WPARAM wparam, LPARAM lparam)
-{
+    LRESULT reflected = 0;
+    if (reflect_to_control(m_hwnd, msg, wparam, lparam, reflected))
+        return reflected;
     LRESULT painted = 0;
     if (handle_own_paint(m_hwnd, msg, wparam, [this](HDC dc) { paint(dc); }, painted))
         return painted;
@@ -444,5 +429,5 @@ LRESULT CSCMessageBox::handle(UINT msg, WPARAM wparam, LPARAM lparam)
     default:
         break;
     }
-    return DefWindowProcW(m_hwnd, msg, wparam, lparam);
+    return default_proc(msg, wparam, lparam);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "common/gdi_owners_win.h"
+#include "framework/wnd_win.h"
 #include "widgets/markup_static_win.h"
 
 #include <windows.h>
@@ -12,12 +13,10 @@
 #include <memory>
 #include <string>
 
-class CSCMessageBox {
+class CSCMessageBox : public Wnd {
 public:
     CSCMessageBox();
-    ~CSCMessageBox();
-    CSCMessageBox(const CSCMessageBox&) = delete;
-    CSCMessageBox& operator=(const CSCMessageBox&) = delete;
+    ~CSCMessageBox() override;
 
     // Creates the hidden box. Without an owner the application's main window is taken;
     // `icon_id` names a 16 x 16 caption icon in the executable's resources (0: none).
@@ -33,7 +32,6 @@ public:
 
     static UINT answer_message();
 
-    HWND hwnd() const { return m_hwnd; }
     HWND owner() const { return m_owner; }
     HWND button(int result_id) const;
     int result() const { return m_result; }
@@ -48,8 +46,7 @@ public:
     CSCStatic& message() { return *m_message; }
 
 private:
-    static LRESULT CALLBACK window_proc(HWND hwnd, UINT msg, WPARAM wparam, LPARAM lparam);
-    LRESULT handle(UINT msg, WPARAM wparam, LPARAM lparam);
+    LRESULT WndProc(UINT msg, WPARAM wparam, LPARAM lparam) override;
     void find_owner();
     void prepare(const std::wstring& text, UINT style, int time_limit);
     void lay_out(const std::wstring& text);
@@ -57,9 +54,6 @@ private:
     void draw_button(const DRAWITEMSTRUCT& item);
     bool pre_translate(const MSG& msg);
     void answer(int result_id);
-    int scale(int pixels) const;
-
-    HWND m_hwnd = nullptr;
     HWND m_owner = nullptr;
     std::wstring m_title;
     OwnedIcon m_caption_icon;
