@@ -8,30 +8,30 @@
 
 #include <utility>
 
-// A font, brush, pen, bitmap or region, deleted with DeleteObject.
-template <typename Handle>
-class GdiObject {
+// A handle given back with `Free` when its owner goes or takes another.
+template <typename Handle, typename Free>
+class OwnedHandle {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : m_handle(handle) {}
-    GdiObject(GdiObject&& other) noexcept : m_handle(other.release()) {}
-    GdiObject& operator=(GdiObject&& other) noexcept
+    OwnedHandle() = default;
+    explicit OwnedHandle(Handle handle) : m_handle(handle) {}
+    OwnedHandle(OwnedHandle&& other) noexcept : m_handle(other.release()) {}
+    OwnedHandle& operator=(OwnedHandle&& other) noexcept
     {
         if (this != &other)
             reset(other.release());
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() { reset(); }
+    OwnedHandle(const OwnedHandle&) = delete;
+    OwnedHandle& operator=(const OwnedHandle&) = delete;
+    ~OwnedHandle() { reset(); }
 
     Handle get() const { return m_handle; }
     explicit operator bool() const { return m_handle != nullptr; }
-    // Deletes what it holds and takes `handle` instead.
+    // Gives back what it holds and takes `handle` instead.
     void reset(Handle handle = nullptr)
     {
         if (m_handle)
-            DeleteObject(m_handle);
+            Free()(m_handle);
         m_handle = handle;
     }
     Handle release() { return std::exchange(m_handle, nullptr); }
@@ -40,6 +40,16 @@ private:
     Handle m_handle = nullptr;
 };
 
+struct DeleteGdiObject {
+    void operator()(HGDIOBJ object) const { DeleteObject(object); }
+};
+struct DestroyIconHandle {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+
+// A font, brush, pen, bitmap or region, deleted with DeleteObject.
+template <typename Handle>
+using GdiObject = OwnedHandle<Handle, DeleteGdiObject>;
 using OwnedFont = GdiObject<HFONT>;
 using OwnedBrush = GdiObject<HBRUSH>;
 using OwnedPen = GdiObject<HPEN>;
@@ -102,33 +112,7 @@ private:
 };
 
 // An icon made for this program (not a shared one from LoadIcon), destroyed at the end.
-class OwnedIcon {
-public:
-    OwnedIcon() = default;
-    explicit OwnedIcon(HICON icon) : m_icon(icon) {}
-    OwnedIcon(OwnedIcon&& other) noexcept : m_icon(std::exchange(other.m_icon, nullptr)) {}
-    OwnedIcon& operator=(OwnedIcon&& other) noexcept
-    {
-        if (this != &other)
-            reset(std::exchange(other.m_icon, nullptr));
-        return *this;
-    }
-    OwnedIcon(const OwnedIcon&) = delete;
-    OwnedIcon& operator=(const OwnedIcon&) = delete;
-    ~OwnedIcon() { reset(); }
-
-    HICON get() const { return m_icon; }
-    explicit operator bool() const { return m_icon != nullptr; }
-    void reset(HICON icon = nullptr)
-    {
-        if (m_icon)
-            DestroyIcon(m_icon);
-        m_icon = icon;
-    }
-
-private:
-    HICON m_icon = nullptr;
-};
+using OwnedIcon = OwnedHandle<HICON, DestroyIconHandle>;
 
 // COM on this thread for one scope (apartment-threaded, as the shell wants).
 // Uninitialises only what its own call initialised.

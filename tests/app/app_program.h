@@ -40,6 +40,19 @@ inline std::string read_file(const std::wstring& path)
     return s.str();
 }
 
+// A check list of the product's paths and the given server groups (JSON
+// members, each ending in ",\n" but the last).
+inline std::string checklist_with(const std::string& groups)
+{
+    return "{\n"
+           " \"product path agent\": \"C:\\\\Program Files\\\\Vantu\\\\Agent\",\n"
+           " \"product path agent web\": \"C:\\\\Program Files\\\\Vantu\\\\AgentWeb\",\n"
+           " \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
+           " \"agent log path\": \"C:\\\\VantuLogs\\\\Agent\",\n"
+           " \"viewer log path\": \"C:\\\\VantuLogs\\\\Viewer\",\n" +
+           groups + "}\n";
+}
+
 // Account item and two web servers of the test server; with_failure adds a
 // proxy on a port where nothing listens.
 inline void serve_small_checklist(bool with_failure = false, const std::wstring& agent_logs = L"C:\\VantuLogs\\Agent")
@@ -275,15 +288,8 @@ inline std::vector<bool> visible_pages(HWND dialog)
 inline void serve_checklist_with_silent_session()
 {
     std::string port = std::to_string(http_port());
-    serve_checklist("{\n"
-                    " \"product path agent\": \"C:\\\\Program Files\\\\Vantu\\\\Agent\",\n"
-                    " \"product path agent web\": \"C:\\\\Program Files\\\\Vantu\\\\AgentWeb\",\n"
-                    " \"product path viewer\": \"C:\\\\Program Files\\\\Vantu\\\\Viewer\",\n"
-                    " \"agent log path\": \"C:\\\\VantuLogs\\\\Agent\",\n"
-                    " \"viewer log path\": \"C:\\\\VantuLogs\\\\Viewer\",\n"
-                    " \"session\": [\"127.0.0.1:" + to_utf8(env(L"VANTU_TS_TQS_SILENT_PORT")) + "\"],\n"
-                    " \"web\": [\"127.0.0.1:" + port + "\"]\n"
-                    "}\n");
+    serve_checklist(checklist_with(" \"session\": [\"127.0.0.1:" + to_utf8(env(L"VANTU_TS_TQS_SILENT_PORT")) + "\"],\n"
+                                   " \"web\": [\"127.0.0.1:" + port + "\"]\n"));
 }
 
 inline HWND ready_dialog(Program& program)
