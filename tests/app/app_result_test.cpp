@@ -68,6 +68,15 @@ RECT rows_area(HWND list)
     return area;
 }
 
+// Puts the program's window above every other and has it paint now: the
+// pixels read from the screen are then its own, also while the tests running
+// beside this one under ctest -j2 open windows of their own.
+void on_top_and_painted(HWND window)
+{
+    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
 // Ends the completion notice with Enter and waits until the dialog is usable.
 bool dismiss_notice(HWND notice, HWND dlg)
 {
@@ -127,6 +136,7 @@ TEST_F(AppWindow, FailedRowsAreColouredAcrossTheRowAndNameTheirFailure)
     EXPECT_EQ(text_of(lists.result), L"");
 
     // Firebrick in every column of the failed row, not only in its status cell.
+    on_top_and_painted(dlg);
     RECT rows = rows_area(lists.result);
     HDC screen = GetDC(nullptr);
     const int row_height = MulDiv(26, GetDeviceCaps(screen, LOGPIXELSY), 96);
@@ -188,6 +198,7 @@ TEST_F(AppWindow, ALongListsResultsArriveInOrderWithTheirColours)
     const int top = static_cast<int>(SendMessageW(log, LVM_GETTOPINDEX, 0, 0));
     const int page = static_cast<int>(SendMessageW(log, LVM_GETCOUNTPERPAGE, 0, 0));
     EXPECT_GE(top + page, 61) << "the last row is not shown";
+    on_top_and_painted(dlg);
     for (int row = top; row < std::min(top + page, 61); ++row) {
         RECT cell{LVIR_BOUNDS};  // asked in the program's own memory
         RemoteBuffer remote(program.process(), sizeof cell);
@@ -224,6 +235,7 @@ TEST_F(AppWindow, ARunWithoutFailuresSaysSoOnTheEmptyResultPage)
     EXPECT_EQ(SendMessageW(lists.result, LVM_GETITEMCOUNT, 0, 0), 0);
     EXPECT_EQ(text_of(lists.result), L"진단 실패 항목이 없습니다.");
     // The notice is drawn in the list, in grey.
+    on_top_and_painted(dlg);
     EXPECT_GE(count_screen_pixels(rows_area(lists.result), grey_text), 30);
     save_screen(L"app-result-no-failures");
 }
@@ -240,6 +252,7 @@ TEST_F(AppWindow, AStoppedRunDrawsItsNoticeOnTheResultPage)
     ASSERT_TRUE(wait_until([&] { return IsWindowVisible(lists.result) != 0; }, kStepLimitMs));
     // Before any run the empty page draws nothing. Visible is not yet painted:
     // until it is, the screen still shows the log page's grey rows.
+    on_top_and_painted(dlg);
     EXPECT_TRUE(wait_until([&] { return count_screen_pixels(rows_area(lists.result), grey_text) < 30; },
                            kStepLimitMs))
         << "the empty page draws something";
