@@ -26,7 +26,7 @@ UINT run_queued_message()
 }
 
 // The control a notification to its parent is about.
-HWND control_of(HWND parent, UINT msg, WPARAM wp, LPARAM lp)
+HWND control_of(HWND parent, UINT msg, LPARAM lp)
 {
     switch (msg) {
     case WM_DRAWITEM: {
@@ -48,7 +48,6 @@ HWND control_of(HWND parent, UINT msg, WPARAM wp, LPARAM lp)
     case WM_CTLCOLORLISTBOX:
         return reinterpret_cast<HWND>(lp);
     default:
-        (void)wp;
         return nullptr;
     }
 }
@@ -75,7 +74,7 @@ bool register_class(const CreateArgs& args, const std::wstring& name, WNDPROC pr
 
 bool reflect_to_control(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result)
 {
-    HWND control = control_of(parent, msg, wp, lp);
+    HWND control = control_of(parent, msg, lp);
     if (!control || control == parent)
         return false;
     Wnd* target = Wnd::from_handle(control);

@@ -548,14 +548,12 @@ LRESULT CSCListCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
     return default_proc(msg, wparam, lparam);
 }
 
-bool CSCListCtrl::on_reflect(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result)
+bool CSCListCtrl::on_reflect(UINT msg, WPARAM, LPARAM lparam, LRESULT& result)
 {
-    const UINT id = static_cast<UINT>(GetDlgCtrlID(hwnd()));
+    // reflect_to_control has found this list as the notification's subject.
     switch (msg) {
     case WM_DRAWITEM: {
         auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lparam);
-        if (item->hwndItem != hwnd())
-            return false;
         if (item->itemID < m_model.row_count())
             draw_row(*item);
         result = TRUE;
@@ -563,17 +561,14 @@ bool CSCListCtrl::on_reflect(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& re
     }
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lparam);
-        if (measure->CtlType != ODT_LISTVIEW || measure->CtlID != id)
+        if (measure->CtlType != ODT_LISTVIEW)
             return false;
         measure->itemHeight = m_row_height;
         result = TRUE;
         return true;
     }
     case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lparam);
-        if (header->hwndFrom != hwnd())
-            return false;
-        if (header->code == LVN_GETDISPINFOW) {
+        if (reinterpret_cast<NMHDR*>(lparam)->code == LVN_GETDISPINFOW) {
             // Text for tool tips, keyboard search and accessibility.
             auto* info = reinterpret_cast<NMLVDISPINFOW*>(lparam);
             if ((info->item.mask & LVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0) {

@@ -34,8 +34,7 @@ void CSCToolTip::add_tool(HWND control, wchar_t* text)
 
 void CSCToolTip::add(HWND control, const std::wstring& text)
 {
-    std::wstring copy = text;  // the tip copies it
-    add_tool(control, copy.data());
+    add_tool(control, const_cast<wchar_t*>(text.c_str()));  // the tip keeps its own copy
 }
 
 void CSCToolTip::add_asking(HWND control)
