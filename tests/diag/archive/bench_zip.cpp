@@ -18,6 +18,7 @@
 #include <fstream>
 #include <functional>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -94,6 +95,24 @@ bool measure(const std::string& label, int runs, const fs::path& archive, const 
     return true;
 }
 
+// Bytes of the folder entries that repeat one already in the archive: the
+// archive keeps a folder entry before every file of a subfolder, where zip -8
+// writes one per folder. Each is a local header (30 bytes, the name, a 17-byte
+// time extra) and a central record (46 bytes, the name, a 9-byte time extra).
+std::uintmax_t repeated_folder_entry_bytes(const std::vector<vantu::zip::ArchiveEntryRecord>& records,
+                                           std::size_t& count)
+{
+    std::set<std::wstring> seen;
+    std::uintmax_t bytes = 0;
+    count = 0;
+    for (const auto& r : records)
+        if (r.folder && !seen.insert(r.name).second) {
+            ++count;
+            bytes += 30 + 17 + 46 + 9 + 2 * r.name.size();
+        }
+    return bytes;
+}
+
 std::string quoted(const fs::path& p)
 {
     return "'" + p.string() + "'";
@@ -131,6 +150,7 @@ int main(int argc, char** argv)
                 runs);
 
     std::vector<Figure> figures;
+    std::vector<vantu::zip::ArchiveEntryRecord> last_records;
     const fs::path archive = base / "out.zip";
     std::vector<unsigned> counts = {1, 2};
     if (all > 2)
@@ -155,6 +175,7 @@ int main(int argc, char** argv)
                                     for (const auto& s : r.skipped)
                                         std::fprintf(stderr, "not packed: %ls (%ls)\n", s.source_path.c_str(),
                                                      vantu::zip::skip_reason_text(s).c_str());
+                                    last_records = r.records;
                                     return r.created && r.close_result == 0;
                                 },
                                 figures);
@@ -182,5 +203,9 @@ int main(int argc, char** argv)
                     f.label.c_str(), f.seconds, input_bytes / 1048576.0 / f.seconds, f.bytes / 1048576.0,
                     100.0 * f.bytes / input_bytes, f.seconds / zip8.seconds, static_cast<double>(f.bytes) / zip8.bytes,
                     one.seconds / f.seconds, f.cpu_seconds);
+    std::size_t repeats = 0;
+    const std::uintmax_t repeat_bytes = repeated_folder_entry_bytes(last_records, repeats);
+    std::printf("repeated folder entries: %zu, %.2f MB; our archive without them: size/zip-8 %.3f\n", repeats,
+                repeat_bytes / 1048576.0, static_cast<double>(figures[0].bytes - repeat_bytes) / zip8.bytes);
     return 0;
 }
