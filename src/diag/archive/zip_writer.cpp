@@ -234,7 +234,8 @@ struct ReadOutcome
 };
 
 // Reads sources on the calling thread, hands blocks to the pool and writes what
-// is finished in order, keeping at most `m_limit` blocks ahead of the file.
+// is finished in order, keeping at most `m_limit` blocks' worth of data ahead of
+// the file.
 class Packer
 {
 public:
@@ -335,14 +336,16 @@ private:
         m_a->skipped.push_back(SkippedFile{item.source, item.name, reason, bytes});
     }
 
-    // Only blocks count towards the limit: headers and ends are small, and with
-    // many small files they would otherwise keep the workers idle.
+    // What is in flight is bounded by its bytes, `m_limit` full blocks' worth: a
+    // bound on the number of blocks alone would let only a few small files ahead
+    // of the one being written, and the workers would wait for them. The step
+    // count bounds the headers and ends of many tiny or empty files.
     void push(Step step)
     {
         if (step.kind == Step::block)
-            ++m_blocks;
+            m_bytes_ahead += step.job->input.size();
         m_steps.push_back(std::move(step));
-        while ((m_blocks > m_limit || m_steps.size() > 16 * m_limit) && !m_error)
+        while ((m_bytes_ahead > m_limit * m_block || m_steps.size() > 64 * m_limit) && !m_error)
             write_front();
     }
 
@@ -452,7 +455,7 @@ private:
         Step step = std::move(m_steps.front());
         m_steps.pop_front();
         if (step.kind == Step::block)
-            --m_blocks;
+            m_bytes_ahead -= step.job->input.size();
         EntryState& e = *step.entry;
         switch (step.kind) {
         case Step::begin:
@@ -508,8 +511,8 @@ private:
 
     ZipArchive* m_a;
     unsigned m_threads = 1;
-    std::size_t m_limit = 4; // blocks in flight
-    std::size_t m_blocks = 0;
+    std::size_t m_limit = 4;       // full blocks' worth of bytes in flight
+    std::size_t m_bytes_ahead = 0; // input bytes of the blocks not yet written
     std::size_t m_block = kZipBlockBytes;
     std::deque<Step> m_steps;
     std::uint32_t m_error = kZipOk;
