@@ -111,6 +111,8 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d)
         put(w, "issuer", d.tls.issuer);
         put(w, "valid_from", d.tls.valid_from);
         put(w, "valid_to", d.tls.valid_to);
+        put(w, "pc_time", d.tls.pc_time);
+        put(w, "outside_validity", d.tls.outside_validity);
         put(w, "trusted", trust_name(d.tls.trust));
         put(w, "inspected", d.tls.inspected);
         put(w, "inspected_by", d.tls.inspected_by);

@@ -22,11 +22,11 @@ std::wstring system_hosts_path()
     return std::wstring(folder) + L"\\System32\\drivers\\etc\\hosts";
 }
 
-// The test server's ordinary certificate becomes a trusted root of this
-// prefix, as a company's own CA is on its PCs.
-bool trust_test_certificate()
+// A certificate of the test server (its ordinary one, its expired one) becomes a
+// trusted root of this prefix, as a company's own CA is on its PCs.
+bool trust_test_certificate(const wchar_t* variable)
 {
-    const std::string pem = archive_test::read_file(wine_path(env(L"VANTU_TS_CERT_FILE")));
+    const std::string pem = archive_test::read_file(wine_path(env(variable)));
     DWORD size = 0;
     if (!CryptStringToBinaryA(pem.c_str(), 0, CRYPT_STRING_BASE64HEADER, nullptr, &size, nullptr, nullptr))
         return false;
@@ -96,7 +96,8 @@ protected:
 
 TEST_F(MarlocheckDiagnosisTest, EachFailureIsExplainedInTheConsoleTheJsonAndTheReport)
 {
-    ASSERT_TRUE(trust_test_certificate());
+    ASSERT_TRUE(trust_test_certificate(L"VANTU_TS_CERT_FILE"));
+    ASSERT_TRUE(trust_test_certificate(L"VANTU_TS_EXPIRED_CERT_FILE"));
     // A stale line sends localhost to another address than the resolver's.
     CreateDirectoryW((system_hosts_path().substr(0, system_hosts_path().rfind(L'\\'))).c_str(), nullptr);
     archive_test::write_file(system_hosts_path(), m_hosts_before + "\r\n# added by a test\r\n127.0.0.9\tLocalHost\r\n");
@@ -108,11 +109,12 @@ TEST_F(MarlocheckDiagnosisTest, EachFailureIsExplainedInTheConsoleTheJsonAndTheR
     const int closed = test_server_port(L"VANTU_TS_CLOSED_PORT");
     const std::string https = to_utf8(env(L"VANTU_TS_HTTPS_443_HOST"));
     const std::string inspected = to_utf8(env(L"VANTU_TS_INSPECTED_443_HOST"));
+    const std::string expired = to_utf8(env(L"VANTU_TS_EXPIRED_443_HOST"));
     serve_checklist(check_list(
         " \"session\": [\"localhost:" + std::to_string(ok) + "\", " + entry(L"VANTU_TS_TQS_RESET_PORT") + ", " +
         entry(L"VANTU_TS_TQS_SILENT_PORT") + ", " + entry(L"VANTU_TS_TQS_DROP_PORT") +
         ", \"no-such-host.invalid:7001\", \"127.0.0.1:" + std::to_string(closed) + "\"],\n"
-        " \"web\": [\"" + https + ":443\", \"" + inspected + ":443\"]"));
+        " \"web\": [\"" + https + ":443\", \"" + inspected + ":443\", \"" + expired + ":443\"]"));
     server_call(L"/__control/rule?path=/&status=200&body=ok&times=30", L"POST");
 
     const std::wstring json = scratch / L"diagnosis.json";
@@ -163,13 +165,29 @@ TEST_F(MarlocheckDiagnosisTest, EachFailureIsExplainedInTheConsoleTheJsonAndTheR
     EXPECT_EQ(member(plain, "certificate", "inspected"), "false");
     EXPECT_EQ(member(plain, "proxy", "via_proxy"), "false");
 
-    const rapidjson::Value* checked = nullptr;
-    for (const rapidjson::Value& item : doc["items"].GetArray())
-        if (item["port"].GetInt() == 443 && &item != plain)
-            checked = &item;
+    // The three web items are told apart by the last digit of their masked address.
+    const auto web_item = [&doc](char last) -> const rapidjson::Value* {
+        for (const rapidjson::Value& item : doc["items"].GetArray()) {
+            const std::string host = item["host"].GetString();
+            if (item["port"].GetInt() == 443 && !host.empty() && host.back() == last)
+                return &item;
+        }
+        return nullptr;
+    };
+    EXPECT_EQ(web_item('2'), plain);
+    EXPECT_EQ(member(plain, "certificate", "outside_validity"), "false");
+    const rapidjson::Value* checked = web_item('3');
     EXPECT_EQ(member(checked, "certificate", "inspected"), "true");
     EXPECT_EQ(member(checked, "certificate", "inspected_by"), "Fortinet FortiGate");
     EXPECT_NE(member(checked, "certificate", "issuer").find("FortiGate CA Test"), std::string::npos);
+    // Expired in 2020 but from a trusted root: the PC's clock is outside its
+    // validity, and that alone is not taken for inspection.
+    const rapidjson::Value* outdated = web_item('4');
+    EXPECT_EQ(member(outdated, "failure", "kind"), "none");
+    EXPECT_EQ(member(outdated, "certificate", "valid_to").rfind("2020-02-0", 0), 0u)
+        << member(outdated, "certificate", "valid_to");
+    EXPECT_EQ(member(outdated, "certificate", "outside_validity"), "true");
+    EXPECT_EQ(member(outdated, "certificate", "inspected"), "false");
 
     // The report: its last section, failed items first, masked as the rest.
     std::wstring archive;
@@ -197,5 +215,6 @@ TEST_F(MarlocheckDiagnosisTest, EachFailureIsExplainedInTheConsoleTheJsonAndTheR
     EXPECT_NE(report.find("  hosts file  : line ", section), std::string::npos);
     EXPECT_NE(report.find("not among the resolved addresses: yes", section), std::string::npos);
     EXPECT_NE(report.find("inspected: yes (Fortinet FortiGate)", section), std::string::npos);
+    EXPECT_NE(report.find("is outside the validity, inspected: no", section), std::string::npos);
     EXPECT_EQ(report.find("127.0.0.1", section), std::string::npos) << "addresses are masked";
 }

@@ -113,6 +113,17 @@ TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
     d.tls.wininet_error = 12045;
     EXPECT_EQ(cause_line(d), L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 12045). HTTPS 인증서를 Fortinet FortiGate "
                              L"제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.");
+
+    d = failed(FailureKind::http_status, FailurePhase::request, 443);
+    d.http_status = 404;
+    d.tls.seen = true;
+    d.tls.valid_from = L"2026-01-01 09:00:00";
+    d.tls.valid_to = L"2027-01-01 08:59:59";
+    d.tls.pc_time = L"2019-03-01 09:00:00";
+    d.tls.outside_validity = true;
+    EXPECT_EQ(cause_line(d), L"서버가 HTTP 상태 404(으)로 응답했습니다. 이 PC의 시계(2019-03-01 09:00:00)가 서버 인증서의 "
+                             L"유효 기간(2026-01-01 09:00:00 ~ 2027-01-01 08:59:59) 밖에 있습니다: PC의 날짜와 시간이 "
+                             L"틀렸거나 서버 인증서가 만료되었습니다.");
 }
 
 TEST(DiagnosisReport, FailedItemsComeFirstWithMaskedAddresses)

@@ -74,6 +74,42 @@ TEST(TlsInspectors, TableRowsAndMatching)
     EXPECT_EQ(untrusted.inspected_by, L"");
 }
 
+// A chain the system distrusts only for time or revocation is no sign of
+// inspection; the PC's clock outside the validity is named either way.
+TEST(TlsInspectors, ExpiryAndTheClockAreNotInspection)
+{
+    struct Row
+    {
+        std::uint32_t chain_errors;
+        const wchar_t* issuer;
+        const wchar_t* pc_time;
+        bool inspected;
+        bool outside_validity;
+    };
+    const Row rows[] = {
+        {0x1, L"CN=R3, O=Let's Encrypt", L"2019-03-01 09:00:00", false, true},        // clock years behind
+        {0x1, L"CN=R3, O=Let's Encrypt", L"2027-06-02 00:00:00", false, true},        // certificate expired
+        {0x4, L"CN=R3, O=Let's Encrypt", L"2026-12-09 12:00:00", false, false},       // revoked
+        {0x1 | 0x20, L"CN=localhost", L"2027-06-02 00:00:00", true, true},            // and an untrusted root
+        {0x10000, L"CN=Corp Proxy CA", L"2026-12-09 12:00:00", true, false},          // partial chain
+        {0x1, L"CN=FortiGate CA Test, O=Fortinet", L"2026-12-09 12:00:00", true, false}, // the issuer names it
+        {0x0, L"CN=R3, O=Let's Encrypt", L"", false, false},                          // no clock read
+    };
+    for (const Row& row : rows) {
+        TlsCertificate c;
+        c.seen = true;
+        c.issuer = row.issuer;
+        c.chain_errors = row.chain_errors;
+        c.trust = row.chain_errors ? CertificateTrust::untrusted : CertificateTrust::trusted;
+        c.valid_from = L"2026-01-01 09:00:00";
+        c.valid_to = L"2027-01-01 08:59:59";
+        c.pc_time = row.pc_time;
+        assess_certificate(c);
+        EXPECT_EQ(c.inspected, row.inspected) << row.issuer << " " << row.chain_errors << " " << row.pc_time;
+        EXPECT_EQ(c.outside_validity, row.outside_validity) << row.pc_time;
+    }
+}
+
 TEST(FailureKind, WinInetCodesAndStatuses)
 {
     EXPECT_EQ(failure_from_wininet_error(12007, 10, 5000), FailureKind::name_not_resolved);

@@ -140,6 +140,10 @@ int main(int argc, char** argv)
             std::make_unique<httplib::SSLServer>(options.inspected_cert_file.c_str(),
                                                  options.inspected_key_file.c_str()),
             options.inspected_443_address);
+    if (!options.expired_443_address.empty())
+        add("expired-443", "VANTU_TS_EXPIRED_443_PORT",
+            std::make_unique<httplib::SSLServer>(options.expired_cert_file.c_str(), options.expired_key_file.c_str()),
+            options.expired_443_address);
 
     std::vector<std::pair<std::string, int>> ready;
     for (auto& listener : listeners) {

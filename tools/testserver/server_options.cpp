@@ -23,7 +23,8 @@ const char* server_usage()
     return "usage: vantu-testserver [--http PORT] [--https PORT --cert FILE --key FILE]\n"
            "         [--https-expired PORT --expired-cert FILE --expired-key FILE]\n"
            "         [--https-inspected PORT --inspected-cert FILE --inspected-key FILE]\n"
-           "         [--https-443 ADDRESS] [--inspected-443 ADDRESS]  (127.x.y.z, port 443)\n"
+           "         [--https-443 ADDRESS] [--inspected-443 ADDRESS] [--expired-443 ADDRESS]\n"
+           "                                                  (127.x.y.z, port 443)\n"
            "         [--raw PORT] [--root DIR] [--checklist FILE] [--tqs PORT:MODE]... [--ready-file FILE]\n"
            "         [--exit-with-parent]\n"
            "PORT 0 picks any free port; every listener binds to 127.0.0.1 only.\n";
@@ -75,12 +76,14 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
             options.inspected_cert_file = value;
         } else if (name == "--inspected-key") {
             options.inspected_key_file = value;
-        } else if (name == "--https-443" || name == "--inspected-443") {
+        } else if (name == "--https-443" || name == "--inspected-443" || name == "--expired-443") {
             if (value.rfind("127.", 0) != 0) {
                 error = name + " takes a loopback address (127.x.y.z): " + value;
                 return false;
             }
-            (name == "--https-443" ? options.https_443_address : options.inspected_443_address) = value;
+            (name == "--https-443"       ? options.https_443_address
+             : name == "--inspected-443" ? options.inspected_443_address
+                                         : options.expired_443_address) = value;
         } else if (name == "--root") {
             options.root_dir = value;
         } else if (name == "--checklist") {
@@ -107,8 +110,9 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
         error = "--https and --https-443 need --cert and --key";
         return false;
     }
-    if (options.https_expired_port && (options.expired_cert_file.empty() || options.expired_key_file.empty())) {
-        error = "--https-expired needs --expired-cert and --expired-key";
+    if ((options.https_expired_port || !options.expired_443_address.empty()) &&
+        (options.expired_cert_file.empty() || options.expired_key_file.empty())) {
+        error = "--https-expired and --expired-443 need --expired-cert and --expired-key";
         return false;
     }
     if ((options.https_inspected_port || !options.inspected_443_address.empty()) &&

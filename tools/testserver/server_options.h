@@ -25,6 +25,7 @@ struct ServerOptions
     // the inspecting-looking CA. Empty: none.
     std::string https_443_address;
     std::string inspected_443_address;
+    std::string expired_443_address;
     std::string root_dir;                   // files below it are served
     std::string checklist_file;             // served as /download/checklist.json
     std::string ready_file;                 // written once every listener is up

@@ -125,6 +125,10 @@ std::wstring cause_line(const ItemDiagnosis& d)
     }
     line += failure_cause(d);
 
+    if (d.tls.outside_validity)
+        line += format_text(L" 이 PC의 시계(%s)가 서버 인증서의 유효 기간(%s ~ %s) 밖에 있습니다: PC의 날짜와 시간이 틀렸거나 "
+                            L"서버 인증서가 만료되었습니다.",
+                            d.tls.pc_time.c_str(), d.tls.valid_from.c_str(), d.tls.valid_to.c_str());
     if (d.tls.inspected) {
         if (!d.tls.inspected_by.empty())
             line += format_text(L" HTTPS 인증서를 %s 제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.",

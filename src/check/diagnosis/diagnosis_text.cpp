@@ -93,6 +93,8 @@ std::wstring certificate_text(const TlsCertificate& tls)
                                     tls.issuer.c_str(), tls.valid_from.c_str(), tls.valid_to.c_str(), trust);
     if (tls.chain_errors)
         text += format_text(L" (chain errors 0x%X)", static_cast<unsigned>(tls.chain_errors));
+    if (tls.outside_validity)
+        text += format_text(L", this PC's clock %s is outside the validity", tls.pc_time.c_str());
     if (tls.wininet_error)
         text += format_text(L", error %d", tls.wininet_error);
     text += format_text(L", inspected: %s", yes_no(tls.inspected));

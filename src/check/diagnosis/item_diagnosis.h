@@ -92,10 +92,12 @@ struct TlsCertificate
     std::wstring issuer;
     std::wstring valid_from; // local time, "2026-12-09 10:05:03"
     std::wstring valid_to;
+    std::wstring pc_time;    // this PC's clock when the certificate was read, in the same form
+    bool outside_validity = false; // pc_time is before valid_from or after valid_to
     CertificateTrust trust = CertificateTrust::unknown;
     std::uint32_t chain_errors = 0;  // the system's chain trust error bits
     std::int32_t wininet_error = 0;  // WinINet's certificate error, where the request failed on one
-    bool inspected = false;          // issued by a TLS-inspecting product, or not trusted by the system
+    bool inspected = false;          // issued by a TLS-inspecting product, or its issuer not trusted by the system
     std::wstring inspected_by;       // the product whose name the issuer carries; empty when unknown
 };
 

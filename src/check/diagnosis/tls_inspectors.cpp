@@ -82,6 +82,17 @@ void assess_certificate(TlsCertificate& certificate)
 {
     if (!certificate.seen)
         return;
+    // The chain's error bits as the system gives them (CERT_TRUST_IS_NOT_TIME_VALID,
+    // CERT_TRUST_IS_REVOKED): a chain distrusted for these alone says nothing of
+    // who issued the certificate.
+    constexpr std::uint32_t kNotTimeValid = 0x1, kRevoked = 0x4;
+    const std::uint32_t errors = certificate.chain_errors;
+    const bool issuer_distrusted = certificate.trust == CertificateTrust::untrusted &&
+                                   (errors == 0 || (errors & ~(kNotTimeValid | kRevoked)) != 0);
     certificate.inspected_by = find_tls_inspector(certificate.issuer);
-    certificate.inspected = !certificate.inspected_by.empty() || certificate.trust == CertificateTrust::untrusted;
+    certificate.inspected = !certificate.inspected_by.empty() || issuer_distrusted;
+    // Both times are local and written "YYYY-MM-DD hh:mm:ss", so text order is time order.
+    const std::wstring& now = certificate.pc_time;
+    certificate.outside_validity = !now.empty() && !certificate.valid_from.empty() && !certificate.valid_to.empty() &&
+                                   (now < certificate.valid_from || now > certificate.valid_to);
 }

@@ -20,5 +20,8 @@ std::wstring find_tls_inspector(std::wstring_view issuer);
 
 struct TlsCertificate;
 // Sets the certificate's "inspected" flag: its issuer names an inspecting
-// product, or the system does not trust its chain.
+// product, or the system does not trust the chain for a reason other than time
+// or revocation (an expired certificate or a wrong PC clock is not a sign of
+// inspection). Sets "outside_validity" when the PC's clock is outside the
+// certificate's validity.
 void assess_certificate(TlsCertificate& certificate);

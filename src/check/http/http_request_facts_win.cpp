@@ -136,6 +136,11 @@ TlsCertificate read_server_certificate(HINTERNET request)
     TlsCertificate certificate;
     if (!read_chain(request, certificate))
         read_certificate_struct(request, certificate);
+    if (certificate.seen) {
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        certificate.pc_time = local_time_text(now);
+    }
     return certificate;
 }
 
