@@ -200,12 +200,16 @@ void ConsoleCheckView::flush_pending()
         o.title = item ? item->title : cells[LOG_COL_KIND];
         line = item_line(o.title, cells, o.code, o.code != 0 ? result_text(o.code, o.web_check) : std::wstring());
     }
-    // Why a failed or unstable item failed, on the line under it.
+    // Why a failed or unstable item failed, or what a passed one tolerated, on
+    // the line under it.
     const std::wstring cause = m_run ? m_run->cause_for_row(row) : std::wstring();
+    const std::wstring caution = m_run ? m_run->caution_for_row(row) : std::wstring();
     if (m_print) {
         m_print(line);
         if (!cause.empty())
             m_print(cause_line_text(cause));
+        if (!caution.empty())
+            m_print(L"            주의: " + caution);
     }
 }
 

@@ -128,6 +128,8 @@ TEST_F(MarlocheckDiagnosisTest, EachFailureIsExplainedInTheConsoleTheJsonAndTheR
     EXPECT_TRUE(contains(r.out, L"원인: 연결은 되었지만 암호화 키 교환 중 서버가 10초 안에 응답하지 않았습니다.")) << r.out;
     EXPECT_TRUE(contains(r.out, L"원인: " + std::to_wstring(drop) + L"번 포트가 2초 안에 응답하지 않았습니다")) << r.out;
     EXPECT_TRUE(contains(r.out, L"원인: DNS에서 서버 이름(no-such-host********)을 찾을 수 없습니다.")) << r.out;
+    // The web check passed on the expired certificate; the PC's clock is named.
+    EXPECT_TRUE(contains(r.out, L"            주의: 이 PC의 시계(")) << r.out;
 
     // The JSON file: one diagnosis per server item.
     rapidjson::Document doc;
@@ -205,10 +207,14 @@ TEST_F(MarlocheckDiagnosisTest, EachFailureIsExplainedInTheConsoleTheJsonAndTheR
     ASSERT_GE(zip.entries.size(), 3u);
     EXPECT_EQ(zip.entries.front().name, "report.html");
     EXPECT_EQ(zip.entries.back().name, "manifest.json");
-    std::string report;
-    for (const archive_test::ZipEntryView& e : zip.entries)
+    std::string report, page;
+    for (const archive_test::ZipEntryView& e : zip.entries) {
         if (e.name == "check_result.txt")
             report = e.data;
+        else if (e.name == "report.html")
+            page = e.data;
+    }
+    EXPECT_NE(page.find("<div class=\"caution\">주의: 이 PC의 시계("), std::string::npos);
     const std::size_t section = report.find("[Server Diagnosis]\r\nFail        세션  127****1:");
     ASSERT_NE(section, std::string::npos) << report.substr(report.size() > 3000 ? report.size() - 3000 : 0);
     EXPECT_EQ(report.find("Service Control Manager Events") < section, true) << "the diagnosis comes last";

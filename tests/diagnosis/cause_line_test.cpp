@@ -124,6 +124,18 @@ TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
     EXPECT_EQ(cause_line(d), L"서버가 HTTP 상태 404(으)로 응답했습니다. 이 PC의 시계(2019-03-01 09:00:00)가 서버 인증서의 "
                              L"유효 기간(2026-01-01 09:00:00 ~ 2027-01-01 08:59:59) 밖에 있습니다: PC의 날짜와 시간이 "
                              L"틀렸거나 서버 인증서가 만료되었습니다.");
+    EXPECT_EQ(caution_line(d), L"") << "a failed item's cause line says it already";
+
+    // The same certificate on a web check that passed: a caution, no cause.
+    d.failure = FailureKind::none;
+    d.result_code = 0;
+    d.successes = d.attempts;
+    EXPECT_EQ(cause_line(d), L"");
+    EXPECT_EQ(caution_line(d), L"이 PC의 시계(2019-03-01 09:00:00)가 서버 인증서의 유효 기간(2026-01-01 09:00:00 ~ "
+                               L"2027-01-01 08:59:59) 밖에 있습니다: PC의 날짜와 시간이 틀렸거나 서버 인증서가 "
+                               L"만료되었습니다.");
+    d.tls.outside_validity = false;
+    EXPECT_EQ(caution_line(d), L"");
 }
 
 TEST(DiagnosisReport, FailedItemsComeFirstWithMaskedAddresses)

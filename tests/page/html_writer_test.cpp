@@ -36,6 +36,10 @@ TEST(ReportPage, HostileNamesShowAsTextAndNothingIsFetched)
     item.attempts = {{35, true}, {2001, false}, {40, true}};
     item.cause = L"3번 중 1번 실패: <b>x</b>";
     in.items.push_back(item);
+    item.verdict = L"Ok";
+    item.cause.clear();
+    item.caution = L"이 PC의 시계(2019-03-01 09:00:00)가 <i>";
+    in.items.push_back(item);
     in.findings = split_sections(L"[UAC (User Account Control)]\nEnableLUA : 1\n\n[Services]\n<script>evil()</script>\n\n");
     in.contents = {{L"check_result.txt", 2048}, {L"logs/<img src=x>.log", 10}};
     in.not_packed = {{L"C:\\Logs\\held.log", L"locked"}};
@@ -52,6 +56,8 @@ TEST(ReportPage, HostileNamesShowAsTextAndNothingIsFetched)
     EXPECT_NE(page.find("color:#FF7F50\">Ok (2/3)</td>"), std::string::npos);
     EXPECT_NE(page.find("2: 2001 ms (실패)"), std::string::npos);
     EXPECT_NE(page.find("2.00KB"), std::string::npos);
+    EXPECT_NE(page.find("<div class=\"caution\">주의: 이 PC의 시계(2019-03-01 09:00:00)가 &lt;i&gt;</div>"),
+              std::string::npos);
     EXPECT_EQ(page.rfind("</html>"), page.size() - 7);
 }
 

@@ -59,6 +59,13 @@ std::wstring name_cause(const ItemDiagnosis& d)
     return format_text(L"서버 이름(%s)의 주소를 찾지 못했습니다.", host.c_str());
 }
 
+std::wstring clock_sentence(const TlsCertificate& tls)
+{
+    return format_text(L"이 PC의 시계(%s)가 서버 인증서의 유효 기간(%s ~ %s) 밖에 있습니다: PC의 날짜와 시간이 틀렸거나 "
+                       L"서버 인증서가 만료되었습니다.",
+                       tls.pc_time.c_str(), tls.valid_from.c_str(), tls.valid_to.c_str());
+}
+
 std::wstring failure_cause(const ItemDiagnosis& d)
 {
     switch (d.failure) {
@@ -126,9 +133,7 @@ std::wstring cause_line(const ItemDiagnosis& d)
     line += failure_cause(d);
 
     if (d.tls.outside_validity)
-        line += format_text(L" 이 PC의 시계(%s)가 서버 인증서의 유효 기간(%s ~ %s) 밖에 있습니다: PC의 날짜와 시간이 틀렸거나 "
-                            L"서버 인증서가 만료되었습니다.",
-                            d.tls.pc_time.c_str(), d.tls.valid_from.c_str(), d.tls.valid_to.c_str());
+        line += L" " + clock_sentence(d.tls);
     if (d.tls.inspected) {
         if (!d.tls.inspected_by.empty())
             line += format_text(L" HTTPS 인증서를 %s 제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.",
@@ -139,6 +144,13 @@ std::wstring cause_line(const ItemDiagnosis& d)
     if (d.proxy.via_proxy && d.failure != FailureKind::proxy_auth_required)
         line += format_text(L" (프록시 %s 경유)", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
     return line;
+}
+
+std::wstring caution_line(const ItemDiagnosis& d)
+{
+    if (!d.diagnosed || !d.tls.outside_validity || !cause_line(d).empty())
+        return std::wstring();
+    return clock_sentence(d.tls);
 }
 
 bool hosts_address_differs(const ItemDiagnosis& d)

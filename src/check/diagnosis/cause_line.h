@@ -10,3 +10,9 @@
 // Empty for an item that passed every attempt (or was not diagnosed). Addresses
 // are masked as the report masks them.
 std::wstring cause_line(const ItemDiagnosis& d);
+
+// What a passed item's check tolerated but the product may not: this PC's clock
+// outside the server certificate's validity (web checks accept such a
+// certificate). Empty when there is nothing, and for items with a cause line,
+// which says it already.
+std::wstring caution_line(const ItemDiagnosis& d);

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "check/diagnosis/cause_line.h"
 #include "check/diagnosis/diagnosis_text.h"
 #include "check/run/admin_check.h"
 #include "check/run/result_text.h"
@@ -75,6 +76,7 @@ inline std::vector<ReportPageItem> report_page_items(CheckRunView& view, const C
             continue;
         ReportPageItem& item = items[static_cast<std::size_t>(r)];
         item.cause = d->cause;
+        item.caution = caution_line(*d);
         item.diagnosis = diagnosis_block(DiagnosedItem{item.category, item.verdict, *d});
         for (const AttemptRecord& a : d->attempt_log)
             item.attempts.push_back(ReportPageAttempt{a.ms, a.code == 0});

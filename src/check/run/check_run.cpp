@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "check/channel/blastsock.h"
+#include "check/diagnosis/cause_line.h"
 #include "check/run/admin_check.h"
 #include "check/run/check_codes.h"
 #include "checklist/documents_folder.h"
@@ -283,6 +284,12 @@ std::wstring CCheckRun::cause_for_row(int row) const
 {
     const std::optional<ItemDiagnosis> d = diagnosis_for_row(row);
     return d ? d->cause : std::wstring();
+}
+
+std::wstring CCheckRun::caution_for_row(int row) const
+{
+    const std::optional<ItemDiagnosis> d = diagnosis_for_row(row);
+    return d ? caution_line(*d) : std::wstring();
 }
 
 bool CCheckRun::check_administrator(CCheckRun&, CCheckParam& param)

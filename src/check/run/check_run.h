@@ -105,6 +105,8 @@ public:
     std::optional<ItemDiagnosis> diagnosis_for_row(int row) const;
     // Its Korean cause line; empty for an item that passed or has not run.
     std::wstring cause_for_row(int row) const;
+    // What the row's passed check tolerated but the product may not; usually empty.
+    std::wstring caution_for_row(int row) const;
 
     // Closes the channel's socket if one is open (the dialog does it on exit).
     void close_channel();

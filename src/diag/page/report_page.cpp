@@ -28,6 +28,7 @@ th{background:#eef0f3;font-weight:600}
 td.verdict{font-weight:700;white-space:nowrap}
 table.items td:nth-child(1),table.items td:nth-child(3),table.items td:nth-child(5){white-space:nowrap}
 .cause{margin-top:4px;padding:4px 6px;background:#fff4e5;border-left:3px solid #e08a00}
+.caution{margin-top:4px;padding:4px 6px;background:#eef4ff;border-left:3px solid #3a6fd8}
 .hint{color:#555;font-size:.92em}
 pre{white-space:pre-wrap;word-break:break-word;font-family:Consolas,"D2Coding",monospace;font-size:.85em;background:#f7f7f9;padding:8px;margin:6px 0;max-height:40em;overflow:auto}
 details summary{cursor:pointer;font-weight:600;margin:4px 0}
@@ -194,6 +195,8 @@ void write_items(HtmlWriter& w, const ReportPageInput& in)
         }
         if (!item.cause.empty())
             w.element("div", L"원인: " + item.cause, {{"class", L"cause"}});
+        if (!item.caution.empty())
+            w.element("div", L"주의: " + item.caution, {{"class", L"caution"}});
         if (!item.diagnosis.empty()) {
             w.open("details").element("summary", L"진단 상세").element("pre", item.diagnosis).close("details");
         }

@@ -25,6 +25,7 @@ struct ReportPageItem
     std::wstring result_text;
     std::wstring hint;
     std::wstring cause;     // the diagnosis's cause line
+    std::wstring caution;   // what a passed item's check tolerated (a certificate outside this PC's clock)
     std::wstring diagnosis; // the diagnosis's report block
     std::vector<ReportPageAttempt> attempts;
 };
