@@ -114,6 +114,11 @@ TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
     EXPECT_EQ(cause_line(d), L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 12045). HTTPS 인증서를 Fortinet FortiGate "
                              L"제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.");
 
+    d.tls.inspected = false;
+    d.tls.wininet_error = 12157;
+    EXPECT_EQ(cause_line(d), L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 이 PC와 서버가 함께 쓸 수 있는 TLS "
+                             L"버전이나 암호 방식이 없습니다. 오래된 Windows라면 TLS 1.2가 켜져 있는지 확인하세요.");
+
     d = failed(FailureKind::http_status, FailurePhase::request, 443);
     d.http_status = 404;
     d.tls.seen = true;

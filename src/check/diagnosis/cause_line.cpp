@@ -98,6 +98,13 @@ std::wstring failure_cause(const ItemDiagnosis& d)
                                d.answer);
         return L"서버의 HTTP 응답이 올바르지 않습니다.";
     case FailureKind::tls_failure:
+        // No common protocol version or cipher: the classic of an old Windows
+        // whose TLS 1.2 is switched off, or of a server that dropped older versions.
+        if (d.tls.wininet_error == 12157)
+            return L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 이 PC와 서버가 함께 쓸 수 있는 TLS 버전이나 "
+                   L"암호 방식이 없습니다. 오래된 Windows라면 TLS 1.2가 켜져 있는지 확인하세요.";
+        if (d.tls.wininet_error == 12044)
+            return L"HTTPS 보안 연결을 맺지 못했습니다 (오류 12044): 서버가 클라이언트 인증서를 요구합니다.";
         if (d.tls.wininet_error)
             return format_text(L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 %d).", d.tls.wininet_error);
         return L"HTTPS 보안 연결을 맺지 못했습니다.";
