@@ -1,5 +1,6 @@
 #include "widgets/message_box_win.h"
 
+#include "common/colour.h"
 #include "common/log.h"
 #include "common/own_paint_win.h"
 #include "framework/app_win.h"
@@ -138,8 +139,7 @@ bool CSCMessageBox::create(HWND owner, const std::wstring& title, UINT icon_id, 
     if (!m_message->create(m_hwnd, rect, 0xFFFF))
         return false;
     SetWindowTextW(m_message->hwnd(), L"");
-    m_message->set_background(0xFF000000u | (GetRValue(kBodyColour) << 16) | (GetGValue(kBodyColour) << 8) |
-                             GetBValue(kBodyColour));
+    m_message->set_background(argb(kBodyColour));
     m_message->set_font_name(lf.lfFaceName);
     m_message->set_font_size(10);
     m_message->set_line_spacing(1.3f);

@@ -1,5 +1,6 @@
 #include "widgets/step_ctrl_win.h"
 
+#include "common/colour.h"
 #include "common/own_paint_win.h"
 
 #include <gdiplus.h>
@@ -38,8 +39,7 @@ void CSCStepCtrl::on_attached()
     ensure_gdiplus();
     LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE);
     SetWindowLongPtrW(hwnd(), GWL_STYLE, (style & ~SS_TYPEMASK) | SS_OWNERDRAW);
-    COLORREF face = GetSysColor(COLOR_BTNFACE);
-    m_model.colours().background = 0xFF000000u | (GetRValue(face) << 16) | (GetGValue(face) << 8) | GetBValue(face);
+    m_model.colours().background = argb(GetSysColor(COLOR_BTNFACE));
     make_fonts();
 }
 
