@@ -19,6 +19,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -203,6 +204,13 @@ int main(int argc, char** argv)
 
     for (auto& listener : listeners)
         listener.thread = std::thread([&listener] { listener.server->listen_after_bind(); });
+    // A server stopped before its thread has entered the accept loop does not
+    // see the stop and runs on, so a stop signal right after the ready file
+    // left the process hanging: the ready file waits until every loop runs.
+    const auto loops_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (auto& listener : listeners)
+        while (!listener.server->is_running() && std::chrono::steady_clock::now() < loops_deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
 
     if (!options.ready_file.empty() && !write_ready_file(options.ready_file, ready)) {
         std::fprintf(stderr, "vantu-testserver: cannot write %s\n", options.ready_file.c_str());
