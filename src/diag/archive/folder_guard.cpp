@@ -38,10 +38,30 @@ bool strictly_within(const std::wstring& inner, const std::wstring& outer)
     return inner.size() != outer.size() && within(inner, outer);
 }
 
+// A folder inside the Windows folder where services keep their files: below
+// Temp, below the AppData of the system profile (System32's, and SysWOW64's
+// for 32-bit services), or below the AppData of one of the service profiles
+// (ServiceProfiles\<name>\AppData).
+bool in_service_tree(const std::wstring& p, const std::wstring& windows)
+{
+    if (windows.empty())
+        return false;
+    for (const wchar_t* tree : {L"\\temp", L"\\system32\\config\\systemprofile\\appdata",
+                                L"\\syswow64\\config\\systemprofile\\appdata"})
+        if (strictly_within(p, windows + tree))
+            return true;
+    const std::wstring profiles = windows + L"\\serviceprofiles\\";
+    if (p.rfind(profiles, 0) != 0)
+        return false;
+    const size_t name_end = p.find(L'\\', profiles.size());
+    if (name_end == std::wstring::npos || name_end == profiles.size())
+        return false;
+    return strictly_within(p, p.substr(0, name_end) + L"\\appdata");
+}
+
 } // namespace
 
-GuardVerdict judge_folder(const std::wstring& real_path, bool network, const ProtectedFolders& folders,
-                          const std::wstring& product_name)
+GuardVerdict judge_folder(const std::wstring& real_path, bool network, const ProtectedFolders& folders)
 {
     const std::wstring p = normalised(real_path);
     if (network || p.rfind(L"\\\\", 0) == 0)
@@ -50,26 +70,18 @@ GuardVerdict judge_folder(const std::wstring& real_path, bool network, const Pro
     if (p.empty() || p == L"\\" || is_drive_root(p))
         return GuardVerdict::drive_root;
 
-    // The Windows folder and everything in it, but for the folders below its
-    // Temp: that is the temporary folder of services (the product's agent runs
-    // as one), where their logs can lie.
+    // The Windows folder and everything in it, but for the trees where services
+    // keep their own files: below its Temp, and below the AppData folder of the
+    // service profiles (the product's agent runs as a service and logs there).
     const std::wstring windows = normalised(folders.windows);
-    const std::wstring windows_temp = windows.empty() ? std::wstring() : windows + L"\\temp";
-    if (within(p, windows) && !strictly_within(p, windows_temp))
+    if (within(p, windows) && !in_service_tree(p, windows))
         return GuardVerdict::windows_folder;
 
-    const std::wstring product = normalised(product_name);
-    for (const std::wstring& root : folders.program_files) {
-        const std::wstring r = normalised(root);
-        if (r.empty() || !within(p, r))
-            continue;
-        if (p == r)
+    // The Program Files roots themselves; any folder below them is an install
+    // folder, whether the product's own or under its maker's name.
+    for (const std::wstring& root : folders.program_files)
+        if (!root.empty() && p == normalised(root))
             return GuardVerdict::program_files;
-        // The first component below the root must name the product.
-        const std::wstring first = p.substr(r.size() + 1, p.find(L'\\', r.size() + 1) - (r.size() + 1));
-        if (product.empty() || first.find(product) == std::wstring::npos)
-            return GuardVerdict::program_files;
-    }
     if (!folders.program_data.empty() && p == normalised(folders.program_data))
         return GuardVerdict::program_data;
     if (!folders.user_profile.empty() && p == normalised(folders.user_profile))
@@ -96,7 +108,7 @@ const wchar_t* guard_verdict_text(GuardVerdict verdict)
     case GuardVerdict::drive_root: return L"a drive root";
     case GuardVerdict::network_path: return L"a network path";
     case GuardVerdict::windows_folder: return L"the Windows folder";
-    case GuardVerdict::program_files: return L"a Program Files folder not of the product";
+    case GuardVerdict::program_files: return L"a Program Files root";
     case GuardVerdict::program_data: return L"the ProgramData root";
     case GuardVerdict::user_profile: return L"the user profile root";
     case GuardVerdict::known_folder: return L"a known folder of the user";
@@ -112,7 +124,7 @@ const wchar_t* guard_verdict_korean(GuardVerdict verdict)
     case GuardVerdict::drive_root: return L"드라이브 루트";
     case GuardVerdict::network_path: return L"네트워크 경로";
     case GuardVerdict::windows_folder: return L"Windows 폴더";
-    case GuardVerdict::program_files: return L"제품 폴더가 아닌 Program Files 폴더";
+    case GuardVerdict::program_files: return L"Program Files 폴더";
     case GuardVerdict::program_data: return L"ProgramData 폴더";
     case GuardVerdict::user_profile: return L"사용자 프로필 폴더";
     case GuardVerdict::known_folder: return L"사용자 개인 폴더";
@@ -121,19 +133,18 @@ const wchar_t* guard_verdict_korean(GuardVerdict verdict)
     return L"";
 }
 
-RefusedFolder guard_folder(const std::wstring& path, const std::wstring& product_name,
-                           const ProtectedFolders& folders)
+RefusedFolder guard_folder(const std::wstring& path, const ProtectedFolders& folders)
 {
     RefusedFolder r;
     r.path = path;
     r.real_path = real_folder_path(path);
-    r.verdict = judge_folder(r.real_path, on_network_volume(r.real_path), folders, product_name);
+    r.verdict = judge_folder(r.real_path, on_network_volume(r.real_path), folders);
     return r;
 }
 
-RefusedFolder guard_folder(const std::wstring& path, const std::wstring& product_name)
+RefusedFolder guard_folder(const std::wstring& path)
 {
-    return guard_folder(path, product_name, system_protected_folders());
+    return guard_folder(path, system_protected_folders());
 }
 
 } // namespace vantu::zip

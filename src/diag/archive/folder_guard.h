@@ -5,12 +5,14 @@
 // resolved) before anything in it is read.
 //
 // Refused: a drive root; a network path; the Windows folder and everything in
-// it; the Program Files roots and, below them, every folder that is not the
-// product's own (its first component names the product); the ProgramData root;
+// it but the trees where services keep their files (its Temp, the AppData of the
+// system and service profiles); the Program Files roots; the ProgramData root;
 // the user-profile root and its known folders (Desktop, Documents, Downloads,
 // Pictures, Music, Videos); and any folder that holds one of these (packing
 // C:\Users would pack every profile). Their subfolders, such as
-// Documents\Vantu\Logs, are allowed.
+// Documents\Vantu\Logs or Program Files\<maker>\<product>, are allowed: the
+// guard keeps a tampered list away from private and system folders; it does
+// not second-guess where a product was installed.
 #pragma once
 
 #include <string>
@@ -42,10 +44,8 @@ struct ProtectedFolders
 
 // Judges a real (link-resolved, absolute) folder path. `network` is what the
 // system says of the path's volume (a mapped network drive); UNC paths are
-// recognised from the text. `product_name` allows the product's own folders
-// below Program Files.
-GuardVerdict judge_folder(const std::wstring& real_path, bool network, const ProtectedFolders& folders,
-                          const std::wstring& product_name);
+// recognised from the text.
+GuardVerdict judge_folder(const std::wstring& real_path, bool network, const ProtectedFolders& folders);
 
 // The rule in the log's English ("the Windows folder") and in the report's Korean.
 const wchar_t* guard_verdict_text(GuardVerdict verdict);
@@ -67,9 +67,8 @@ std::wstring real_folder_path(const std::wstring& path);
 bool on_network_volume(const std::wstring& real_path);
 
 // Resolves and judges a folder on this machine.
-RefusedFolder guard_folder(const std::wstring& path, const std::wstring& product_name);
+RefusedFolder guard_folder(const std::wstring& path);
 // The same with the protected folders read once, for judging many folders.
-RefusedFolder guard_folder(const std::wstring& path, const std::wstring& product_name,
-                           const ProtectedFolders& folders);
+RefusedFolder guard_folder(const std::wstring& path, const ProtectedFolders& folders);
 
 } // namespace vantu::zip

@@ -33,14 +33,8 @@ ZipFolderReport zip_folder(const std::wstring& source_folder, const std::wstring
     if (!folder_exists(source_folder))
         return report;
 
-    std::function<RefusedFolder(const std::wstring&)> judge = options.judge_folder;
-    if (!judge) {
-        const ProtectedFolders protected_folders = system_protected_folders();
-        judge = [protected_folders, product = options.product_name](const std::wstring& path) {
-            return guard_folder(path, product, protected_folders);
-        };
-    }
-    FolderWalk walk = walk_folder(source_folder, judge);
+    FolderWalk walk = options.judge_folder ? walk_folder(source_folder, options.judge_folder)
+                                           : walk_guarded_folder(source_folder);
     report.refused = std::move(walk.refused);
     report.repeats = std::move(walk.repeats);
 

@@ -33,9 +33,8 @@ struct ZipFolderOptions
     ZipOptions zip;
     // Copies a file the writer could not open; empty: the platform's method.
     std::function<bool(const std::wstring& from, const std::wstring& to)> copy_file;
-    // Judges each subfolder; empty: the folder guard of this machine for the product.
+    // Judges each subfolder; empty: the folder guard of this machine.
     std::function<RefusedFolder(const std::wstring&)> judge_folder;
-    std::wstring product_name;
 };
 
 // Nothing happens (no archive) when the source is not an existing folder.

@@ -31,14 +31,24 @@ TEST(FolderGuard, DecisionsOnATableOfPaths)
         {L"C:\\Windows\\System32\\config\\", false, GuardVerdict::windows_folder},
         {L"C:\\Windows\\Temp", false, GuardVerdict::windows_folder},
         {L"C:\\Windows\\Temp\\VantuAgent\\Logs", false, GuardVerdict::allowed},
+        {L"C:\\Windows\\System32\\config\\systemprofile\\AppData\\Local\\Vantu", false, GuardVerdict::allowed},
+        {L"C:\\Windows\\SysWOW64\\config\\systemprofile\\AppData\\Roaming\\Vantu", false, GuardVerdict::allowed},
+        {L"C:\\Windows\\System32\\config\\systemprofile\\AppData", false, GuardVerdict::windows_folder},
+        {L"C:\\Windows\\System32\\config\\systemprofile", false, GuardVerdict::windows_folder},
+        {L"C:\\Windows\\ServiceProfiles\\LocalService\\AppData\\Local\\Vantu", false, GuardVerdict::allowed},
+        {L"C:\\Windows\\ServiceProfiles\\NetworkService\\AppData", false, GuardVerdict::windows_folder},
+        {L"C:\\Windows\\ServiceProfiles\\LocalService\\NTUSER", false, GuardVerdict::windows_folder},
+        {L"C:\\Windows\\ServiceProfiles\\AppData\\Local", false, GuardVerdict::windows_folder},
         {L"C:\\WindowsApps", false, GuardVerdict::allowed},
         {L"C:\\Program Files", false, GuardVerdict::program_files},
         {L"C:\\Program Files (x86)\\", false, GuardVerdict::program_files},
-        {L"C:\\Program Files\\OtherVendor\\Logs", false, GuardVerdict::program_files},
+        {L"C:\\Program Files\\Marlo Soft\\Vantu Agent\\Logs", false, GuardVerdict::allowed},
+        {L"C:\\Program Files (x86)\\Marlo", false, GuardVerdict::allowed},
         {L"C:\\Program Files\\Vantu\\Agent", false, GuardVerdict::allowed},
         {L"C:/Program Files (x86)/VantuViewer/log", false, GuardVerdict::allowed},
         {L"C:\\ProgramData", false, GuardVerdict::program_data},
         {L"C:\\ProgramData\\Vantu\\Logs", false, GuardVerdict::allowed},
+        {L"C:\\ProgramData\\Marlo Soft\\Vantu\\Agent\\Logs", false, GuardVerdict::allowed},
         {L"C:\\Users\\Kim", false, GuardVerdict::user_profile},
         {L"C:\\Users", false, GuardVerdict::holds_protected},
         {L"D:\\Media", false, GuardVerdict::holds_protected},
@@ -50,9 +60,7 @@ TEST(FolderGuard, DecisionsOnATableOfPaths)
         {L"C:\\Vantu\\Logs", false, GuardVerdict::allowed},
     };
     for (const auto& row : table)
-        EXPECT_EQ(row.verdict, judge_folder(row.path, row.network, machine, L"Vantu")) << std::wstring(row.path);
-    // Without a product name nothing below Program Files is the product's.
-    EXPECT_EQ(GuardVerdict::program_files, judge_folder(L"C:\\Program Files\\Vantu", false, machine, L""));
+        EXPECT_EQ(row.verdict, judge_folder(row.path, row.network, machine)) << std::wstring(row.path);
     EXPECT_STREQ(L"사용자 개인 폴더", guard_verdict_korean(GuardVerdict::known_folder));
     EXPECT_STREQ(L"the Windows folder", guard_verdict_text(GuardVerdict::windows_folder));
 }

@@ -145,7 +145,7 @@ TEST(ZipFolder, LinkedFoldersAreFollowedOnceAndNeverToAProtectedFolder)
     ProtectedFolders machine;
     machine.user_profile = scratch / L"Home";
     machine.known = {scratch / L"Home/Documents"};
-    options.judge_folder = [&](const std::wstring& path) { return guard_folder(path, L"Vantu", machine); };
+    options.judge_folder = [&](const std::wstring& path) { return guard_folder(path, machine); };
     const std::wstring zip = scratch / L"Vantu_log.zip";
     const ZipFolderReport report = zip_folder(logs, zip, options);
     EXPECT_EQ(kZipOk, report.close_result);
