@@ -7,6 +7,7 @@
 #include "common/version_info.h"
 #include "diag/archive/check_report.h"
 #include "diag/archive/check_report_facts.h"
+#include "diag/archive/folder_walk.h"
 
 std::wstring thousands_text(std::uint64_t value)
 {
@@ -52,7 +53,9 @@ std::wstring file_info_listing_text(const std::wstring& product_name, const std:
 std::vector<FileInfoRow> collect_file_info(const std::wstring& folder)
 {
     std::vector<FileInfoRow> rows;
-    for (const std::wstring& path : find_files(folder, L"*", L"", false, L"", true, true)) {
+    // Linked folders are followed once, as packing follows them, so a product
+    // folder behind a junction is listed as well as packed.
+    for (const std::wstring& path : vantu::zip::walk_guarded_folder(folder).files) {
         FileInfoRow r;
         r.name = path_part(path, path_part_file_name);
         r.date_time = file_time_text(path);

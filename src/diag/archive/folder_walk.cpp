@@ -17,7 +17,8 @@ constexpr int kMaxDepthWithoutIdentity = 64;
 class Walker
 {
 public:
-    Walker(FolderWalk& out, const std::function<RefusedFolder(const std::wstring&)>& judge) : m_out(out), m_judge(judge)
+    Walker(FolderWalk& out, const std::function<RefusedFolder(const std::wstring&)>& judge, const std::wstring& mask)
+        : m_out(out), m_judge(judge), m_mask(mask.empty() ? L"*" : mask)
     {
     }
 
@@ -35,7 +36,7 @@ public:
             return;
         }
         std::vector<folder_entry> entries;
-        if (!list_folder(folder, L"*", entries))
+        if (!list_folder(folder, m_mask, entries))
             return;
         // In packing order, so that of two paths to one folder the one packed is
         // the one met first in the archive.
@@ -69,17 +70,26 @@ public:
 private:
     FolderWalk& m_out;
     const std::function<RefusedFolder(const std::wstring&)>& m_judge;
+    const std::wstring m_mask;
     std::set<FolderId> m_seen;
 };
 
 } // namespace
 
-FolderWalk walk_folder(const std::wstring& root, const std::function<RefusedFolder(const std::wstring&)>& judge_link)
+FolderWalk walk_folder(const std::wstring& root, const std::function<RefusedFolder(const std::wstring&)>& judge,
+                       const std::wstring& mask)
 {
     FolderWalk out;
-    Walker(out, judge_link).walk(root, 0);
+    Walker(out, judge, mask).walk(root, 0);
     sort_descending_natural(out.files);
     return out;
+}
+
+FolderWalk walk_guarded_folder(const std::wstring& root, const std::wstring& mask)
+{
+    const ProtectedFolders protected_folders = system_protected_folders();
+    return walk_folder(
+        root, [&protected_folders](const std::wstring& path) { return guard_folder(path, protected_folders); }, mask);
 }
 
 } // namespace vantu::zip

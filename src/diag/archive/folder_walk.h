@@ -23,6 +23,13 @@ struct FolderWalk
 };
 
 // `judge` gives the guard's decision on a subfolder; empty: none is judged.
-FolderWalk walk_folder(const std::wstring& root, const std::function<RefusedFolder(const std::wstring&)>& judge);
+// `mask` (a file-name wildcard) applies to files and subfolders alike.
+FolderWalk walk_folder(const std::wstring& root, const std::function<RefusedFolder(const std::wstring&)>& judge,
+                       const std::wstring& mask = L"*");
+
+// The same walk with this machine's folder guard judging every subfolder: what
+// the listings and the crash-log search read, so that they see the folders
+// that packing sees.
+FolderWalk walk_guarded_folder(const std::wstring& root, const std::wstring& mask = L"*");
 
 } // namespace vantu::zip

@@ -97,6 +97,23 @@ TEST(FileInfoListing, FilesOfTheFolderTreeInDescendingNaturalOrder)
     EXPECT_THAT(bytes, HasSubstr("\r\n" + narrow(zeta) + "\r\n"));
 }
 
+TEST(FileInfoListing, ALinkedFolderIsListedOnceAndALoopEndsThere)
+{
+    ScratchFolder scratch;
+    const std::wstring root = scratch / L"Agent";
+    write_file(root + L"/app.exe", "app");
+    write_file(scratch / L"Elsewhere/plugin.dll", "plugin");
+    const std::string r = narrow(root);
+    run("ln -s '" + narrow(scratch / L"Elsewhere") + "' '" + r + "/plugins'"); // a junction to the plug-ins
+    run("ln -s '" + narrow(scratch / L"Elsewhere") + "' '" + r + "/again'");   // a second path to them
+    run("ln -s '" + r + "' '" + r + "/loop'");                                 // back to the product folder
+
+    std::vector<std::wstring> names;
+    for (const auto& row : collect_file_info(root))
+        names.push_back(row.name);
+    EXPECT_THAT(names, testing::ElementsAre(L"plugin.dll", L"app.exe"));
+}
+
 TEST(FileInfoListing, EmptyMissingAndUnwritable)
 {
     ScratchFolder scratch;
