@@ -10,6 +10,7 @@
 #include "diag/archive/archive_name.h"
 #include "diag/archive/base64.h"
 #include "diag/archive/file_info_listing.h"
+#include "diag/archive/folder_walk.h"
 #include "diag/archive/zip_folder.h"
 #include "diag/archive/zip_platform.h"
 #include "diag/collect/event_filter.h"
@@ -80,11 +81,11 @@ void append_to_report(const std::wstring& report, const std::wstring& text)
 }
 
 // A check-list folder the guard refuses is left out of everything that reads it.
-std::wstring guarded(const std::wstring& folder, const std::wstring& product, SaveLogsOutcome& out)
+std::wstring guarded(const std::wstring& folder, SaveLogsOutcome& out)
 {
     if (folder.empty() || !folder_exists(folder))
         return folder;
-    vantu::zip::RefusedFolder verdict = vantu::zip::guard_folder(folder, product);
+    vantu::zip::RefusedFolder verdict = vantu::zip::guard_folder(folder);
     if (verdict.verdict == vantu::zip::GuardVerdict::allowed)
         return folder;
     SCLOG(3, L"the check list names %s (%s, %s): refused by the folder guard, not packed", folder.c_str(),
@@ -155,10 +156,10 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     // Folders from the check list, as the folder guard lets them through.
     std::array<std::wstring, 3> product_paths;
     for (int i = 0; i < 3; ++i)
-        product_paths[i] = guarded(input.product_paths[i], input.product_name, out);
+        product_paths[i] = guarded(input.product_paths[i], out);
     std::array<std::wstring, 2> log_paths;
     for (int i = 0; i < 2; ++i)
-        log_paths[i] = guarded(input.log_paths[i], input.product_name, out);
+        log_paths[i] = guarded(input.log_paths[i], out);
 
     CheckReportInput report_input;
     report_input.product_name = input.product_name;
@@ -196,7 +197,6 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     host.step();
 
     vantu::zip::ZipFolderOptions folder_options;
-    folder_options.product_name = input.product_name;
     auto pack_logs = [&](const std::wstring& folder, const std::wstring& zip) {
         vantu::zip::ZipFolderReport r = vantu::zip::zip_folder(folder, zip, folder_options);
         if (!r.created)
@@ -219,8 +219,10 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     for (const std::wstring& folder : product_paths) {
         if (folder.empty() || !folder_exists(folder))
             continue;
-        const std::vector<std::wstring> found = find_files(folder, L"CrashHandler*", L"log", false, L"", true, true);
-        crash_logs.insert(crash_logs.end(), found.begin(), found.end());
+        // Subfolders named CrashHandler* are searched too, linked ones once.
+        for (const std::wstring& found : vantu::zip::walk_guarded_folder(folder, L"CrashHandler*").files)
+            if (lower(path_part(found, path_part_extension)) == L"log")
+                crash_logs.push_back(found);
     }
     auto crash_log_name = [](const std::wstring& log) {
         return path_part(log, path_part_last_folder) + L"_" + path_part(log, path_part_file_name);
@@ -239,7 +241,10 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         if ((zip == agent_zip || viewer_formed) && file_exists(zip))
             planned.push_back({path_part(zip, path_part_file_name), zip});
     planned.push_back({kManifestName, L""});
-    const std::wstring page_path = work + sep + kFrontPageName;
+    // The work folder is the user's shared temporary folder: the page and the
+    // manifest are written there under names of the product's own, and get
+    // their plain names only inside the archive.
+    const std::wstring page_path = work + sep + input.product_name + L"_check_report.html";
     vantu::zip::delete_file(page_path);
     if (input.front_page_and_manifest)
         write_text(page_path,
@@ -296,7 +301,7 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     if (archive && input.front_page_and_manifest) {
         const ManifestInput manifest =
             manifest_input(input, texts, facts, out, vantu::zip::zip_entry_records(archive.get()), save_time);
-        const std::wstring manifest_path = work + sep + kManifestName;
+        const std::wstring manifest_path = work + sep + input.product_name + L"_check_manifest.json";
         vantu::zip::delete_file(manifest_path);
         write_text(manifest_path, manifest_json(manifest));
         if (add(kManifestName, manifest_path))
