@@ -64,3 +64,9 @@ std::wstring qualified_function_name(const char* pretty_function);
          ? g_log->write((level), ::vantu_log_detail::qualified_function_name(VANTU_LOG_FUNCTION), \
                                   __LINE__, __VA_ARGS__)                                    \
          : std::wstring())
+
+// SCLOG_AS(L"Class::function", level, ...): the same under a function name of the
+// caller's choosing, for a step whose log text names the function that owned it
+// in the dialog although the code now lives in the engine.
+#define SCLOG_AS(function, level, ...)                                                     \
+    (g_log ? g_log->write((level), std::wstring(function), __LINE__, __VA_ARGS__) : std::wstring())

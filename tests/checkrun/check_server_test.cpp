@@ -220,8 +220,8 @@ TEST_F(CheckServerTest, RunWritesItsLogLines)
     const std::string log = bytes.str();
     const std::string port_text = std::to_string(p);
     for (const std::string& expected : {
-             std::string("[CCheckRun::init_check_list]"),
-             std::string("CCheckRun::init_check_list finished."),
+             std::string("[CMarloCheckToolDlg::init_check_list]"),
+             std::string("CMarloCheckToolDlg::init_check_list finished."),
              "[info] " + to_utf8(L"세션 서버") + "(127****1:" + port_text + ")...",
              std::string("[CCheckRun::check_server]"),
              "127****1:" + port_text + " checking... retry_count : 1/3",

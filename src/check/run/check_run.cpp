@@ -44,7 +44,9 @@ void CCheckRun::set_view(CheckRunView* view)
 
 InitCheckListResult CCheckRun::init_check_list(std::string_view body_utf8, const std::wstring& shown_text)
 {
-    SCLOG(0, L"%s", L"CCheckRun::init_check_list");
+    // The log names the step as the dialog's, where the log's readers know it.
+    static const wchar_t kLoggedName[] = L"CMarloCheckToolDlg::init_check_list";
+    SCLOG_AS(kLoggedName, 0, L"%s", kLoggedName);
     InitCheckListResult result;
 
     m_check_groups.clear();
@@ -56,7 +58,7 @@ InitCheckListResult CCheckRun::init_check_list(std::string_view body_utf8, const
     m_log_paths = parsed.log_paths;
     if (!parsed.ok) {
         if (parsed.error == CheckListError::invalid_json)
-            SCLOG(3, L"%s", parsed.message.c_str());
+            SCLOG_AS(kLoggedName, 3, L"%s", parsed.message.c_str());
         result.error = parsed.error;
         result.message = parsed.message;
         // The account item stays, as the list is built before the document is read.
@@ -85,7 +87,7 @@ InitCheckListResult CCheckRun::init_check_list(std::string_view body_utf8, const
 
     reset_check_list_view();
 
-    SCLOG(0, L"%s finished.", L"CCheckRun::init_check_list");
+    SCLOG_AS(kLoggedName, 0, L"%s finished.", kLoggedName);
     result.ok = true;
     return result;
 }
