@@ -133,11 +133,22 @@ private:
     {
         char buffer[4096];
         for (;;) {
+            // Whether the program had ended is read before the pipe is looked at:
+            // an empty pipe seen before its last lines were written, followed by
+            // an end seen after them, lost those lines.
+            const bool ended = m_ended;
             DWORD available = 0;
-            if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr))
+            if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+                // Every writer has gone; what they wrote may still be there.
+                DWORD n = 0;
+                while (ReadFile(pipe, buffer, sizeof buffer, &n, nullptr) && n > 0) {
+                    std::lock_guard<std::mutex> hold(m_lock);
+                    into.append(buffer, n);
+                }
                 break;
+            }
             if (available == 0) {
-                if (m_ended)
+                if (ended)
                     break;
                 Sleep(10);
                 continue;
