@@ -3,6 +3,7 @@
 #include "check/http/http_request.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cwctype>
 
 namespace {
@@ -45,6 +46,13 @@ void split_url(const std::wstring& url, std::wstring& host, std::int32_t& port, 
 }  // namespace
 
 HttpRequest::HttpRequest() = default;
+
+std::int32_t HttpRequest::attempt_bound_ms() const
+{
+    const std::int64_t sum = std::int64_t{std::max(m_connect_timeout_ms, 0)} + 2 * std::int64_t{std::max(m_timeout_ms, 0)} +
+                             kHttpBoundMarginMs;
+    return static_cast<std::int32_t>(std::min<std::int64_t>(sum, std::int64_t{INT32_MAX}));
+}
 
 HttpRequest::HttpRequest(const std::wstring& host, std::int32_t port, const std::wstring& path,
                          const std::wstring& method, bool https, const std::deque<std::wstring>& headers,

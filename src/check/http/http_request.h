@@ -14,10 +14,18 @@
 // A WinINet handle (HINTERNET) without <windows.h> in this header.
 using HttpHandle = void*;
 
+class AttemptBound;
+
 // Codes that m_status holds when the request itself failed. Any other value is an
 // HTTP status, -1, or WinINet's last error code (12000..12174 and system codes).
 inline constexpr std::int32_t kHttpUnreachable = 1232;        // pre-check found no listener
 inline constexpr std::int32_t kHttpMethodNotSupported = 405;  // method not GET/PUT/POST/DELETE
+// WinINet's "The operation timed out": also what an attempt that our own bound
+// cut off records, so that it reads like any other time-out.
+inline constexpr std::int32_t kHttpTimedOut = 12002;
+// What our own bound adds to the sum of an attempt's limits (connect, send,
+// receive) before it stops waiting for WinINet.
+inline constexpr std::int32_t kHttpBoundMarginMs = 2000;
 // The status line could not be read, or held no number. Note that 0 stands for success among the
 // check result codes: callers must never copy this into a result as it is, but
 // decide by is_success()/is_server_answer() (0 is neither).
@@ -46,6 +54,10 @@ public:
     // N") instead of wrapping; a body that ends before its announced length, or a
     // failed read, is -1 "InternetReadFile() failed." and leaves no download file;
     // a status line without a number is kHttpStatusQueryFailed.
+    // Whatever WinINet does, the attempt ends by our own bound: connect, send and
+    // receive limits plus kHttpBoundMarginMs, and each body read within the
+    // receive limit plus the margin; a cut-off attempt is kHttpTimedOut with the
+    // send failure's text.
     void perform(bool pre_check);
 
     // Prepares another attempt: status -1; url, body, text and download path
@@ -107,8 +119,14 @@ public:
     TlsCertificate m_certificate;
     ProxySettings m_proxy_settings;
 
+    // The attempt's bound, as the sum of its limits plus the margin.
+    std::int32_t attempt_bound_ms() const;
+
 private:
     void close_session();
+    // The WinINet calls of one attempt, blocking; `bound` (when set) learns of
+    // each body read and tells when nobody waits for the outcome any more.
+    void transfer(long start, AttemptBound* bound);
 };
 
 inline constexpr const wchar_t* kHttpContentTypeLine = L"Content-Type: application/json; charset=utf-8\r\n";

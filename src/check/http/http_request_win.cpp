@@ -6,11 +6,14 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include "check/diagnosis/failure_kind.h"
+#include "check/http/attempt_bound.h"
 #include "check/http/http_request_facts_win.h"
 #include "common/text_convert.h"
 #include "common/text_convert_win.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ctime>
 #include <cwchar>
 #include <filesystem>
@@ -140,6 +143,29 @@ void HttpRequest::perform(bool pre_check)
         return;
     }
 
+    // The attempt runs on a copy that its own thread owns; this record takes the
+    // copy's outcome only once the thread has returned.
+    struct Attempt
+    {
+        Attempt(const HttpRequest& r, std::chrono::milliseconds limit) : request(r), bound(limit) {}
+        HttpRequest request;
+        AttemptBound bound;
+    };
+    auto attempt = std::make_shared<Attempt>(*this, std::chrono::milliseconds(attempt_bound_ms()));
+    Attempt* a = attempt.get();
+    if (!a->bound.run(attempt, [a, start] { a->request.transfer(start, &a->bound); })) {
+        // Past the bound: stop waiting. Closing the session is a last request to
+        // WinINet to give up; the thread keeps the copy for as long as it runs.
+        a->request.close_session();
+        m_status = kHttpTimedOut;
+        m_text = http_send_failed_text(clock_ms() - start, kHttpTimedOut, error_text(kHttpTimedOut));
+        return;
+    }
+    *this = a->request;
+}
+
+void HttpRequest::transfer(long start, AttemptBound* bound)
+{
     HINTERNET session = InternetOpenW(L"request_url", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session) {
         m_status = static_cast<std::int32_t>(GetLastError());
@@ -203,7 +229,13 @@ void HttpRequest::perform(bool pre_check)
     if (m_collect_facts) {
         const DWORD send_error = GetLastError();
         m_proxy_settings = read_connection_proxy(session);
-        if (m_https)
+        // A certificate exists only once the secure connection was made: when
+        // the request went through, or failed on the certificate itself. Asked
+        // for after a proxy's 407 to CONNECT or a refused connect, Wine's
+        // WinINet dereferences a context that was never made.
+        const bool secure_connection_made =
+            sent || (is_wininet_certificate_error(static_cast<std::int32_t>(send_error)) && send_error != 12157);
+        if (m_https && secure_connection_made)
             m_certificate = read_server_certificate(request);
         SetLastError(send_error);
     }
@@ -262,6 +294,16 @@ void HttpRequest::perform(bool pre_check)
     std::uint64_t written_now = 0;  // bytes of this run's file, gone when it is discarded
     std::uint64_t total_read = 0;
     for (;;) {
+        if (bound) {
+            // Nobody reads this outcome any more: leave no half download behind.
+            if (bound->abandoned()) {
+                if (file)
+                    file->discard();
+                close_all();
+                return;
+            }
+            bound->allow_from_now(std::chrono::milliseconds(std::int64_t{std::max(m_timeout_ms, 0)} + kHttpBoundMarginMs));
+        }
         DWORD read = 0;
         BOOL ok = InternetReadFile(request, chunk, kReadChunk, &read);
         if (ok && read == 0 && has_length && total_read < announced)
