@@ -15,7 +15,7 @@ struct ModeName {
     const char* name;
 };
 
-constexpr std::array<ModeName, 11> mode_names{{
+constexpr std::array<ModeName, 12> mode_names{{
     {ChannelMode::ok, "ok"},
     {ChannelMode::ok_once, "ok-once"},
     {ChannelMode::wrong_command, "wrong-command"},
@@ -27,6 +27,7 @@ constexpr std::array<ModeName, 11> mode_names{{
     {ChannelMode::drop, "drop"},
     {ChannelMode::silent_after_key, "silent-after-key"},
     {ChannelMode::close_after_exchange, "close-after-exchange"},
+    {ChannelMode::hold, "hold"},
 }};
 
 // How often the threads look at the stop flag while they wait.
@@ -199,6 +200,16 @@ void ChannelServer::serve(Connection& c)
         return;
     }
 
+    if (m_mode == ChannelMode::hold) {
+        // Unlike silent, no peer time-out: the client's own bounds must end it.
+        std::vector<unsigned char> sink(1024);
+        while (!m_stopping) {
+            if (socket_api::wait_readable(channel.handle(), poll_interval_ms) &&
+                socket_api::recv_some(channel.handle(), sink.data(), sink.size()) <= 0)
+                return;
+        }
+        return;
+    }
     if (m_mode == ChannelMode::silent) {
         // Read and drop whatever comes until the peer leaves or the server stops.
         std::vector<unsigned char> sink(1024);

@@ -23,10 +23,11 @@ enum class ChannelMode {
     drop,                  // never accepts: the listen queue is full, new connections get no answer
     silent_after_key,      // completes the key exchange, then never answers
     close_after_exchange,  // completes the key exchange, then resets the connection
+    hold,                  // accepts, never answers and never closes until the server stops
 };
 
 // "ok", "ok-once", "wrong-command", "close-after-key", "bad-session-key", "silent",
-// "plain", "reset", "drop", "silent-after-key", "close-after-exchange". Returns false
+// "plain", "reset", "drop", "silent-after-key", "close-after-exchange", "hold". Returns false
 // and leaves `mode` alone for anything else.
 bool parse_channel_mode(const std::string& text, ChannelMode& mode);
 

@@ -194,6 +194,14 @@ int main(int argc, char** argv)
         ready.emplace_back(channel_ready_key(channel.mode), server->port());
         channels.push_back(std::move(server));
     }
+    if (!options.silent_443_address.empty()) {
+        auto silent = std::make_unique<ChannelServer>(ChannelMode::hold);
+        if (!silent->listen(options.silent_443_address, 443)) {
+            std::fprintf(stderr, "vantu-testserver: cannot bind %s:443\n", options.silent_443_address.c_str());
+            return 3;
+        }
+        channels.push_back(std::move(silent));
+    }
     for (auto& server : channels)
         server->start();
 #else

@@ -24,6 +24,7 @@ const char* server_usage()
            "         [--https-expired PORT --expired-cert FILE --expired-key FILE]\n"
            "         [--https-inspected PORT --inspected-cert FILE --inspected-key FILE]\n"
            "         [--https-443 ADDRESS] [--inspected-443 ADDRESS] [--expired-443 ADDRESS]\n"
+           "         [--silent-443 ADDRESS]\n"
            "                                                  (127.x.y.z, port 443)\n"
            "         [--raw PORT] [--root DIR] [--checklist FILE] [--tqs PORT:MODE]... [--ready-file FILE]\n"
            "         [--exit-with-parent]\n"
@@ -76,13 +77,15 @@ bool parse_server_options(int argc, char** argv, ServerOptions& options, std::st
             options.inspected_cert_file = value;
         } else if (name == "--inspected-key") {
             options.inspected_key_file = value;
-        } else if (name == "--https-443" || name == "--inspected-443" || name == "--expired-443") {
+        } else if (name == "--https-443" || name == "--inspected-443" || name == "--expired-443" ||
+                   name == "--silent-443") {
             if (value.rfind("127.", 0) != 0) {
                 error = name + " takes a loopback address (127.x.y.z): " + value;
                 return false;
             }
             (name == "--https-443"       ? options.https_443_address
              : name == "--inspected-443" ? options.inspected_443_address
+             : name == "--silent-443"    ? options.silent_443_address
                                          : options.expired_443_address) = value;
         } else if (name == "--root") {
             options.root_dir = value;

@@ -26,6 +26,9 @@ struct ServerOptions
     std::string https_443_address;
     std::string inspected_443_address;
     std::string expired_443_address;
+    // A loopback address whose port 443 accepts connections and never answers
+    // (a half-dead service, a middlebox): the TLS handshake waits for ever.
+    std::string silent_443_address;
     std::string root_dir;                   // files below it are served
     std::string checklist_file;             // served as /download/checklist.json
     std::string ready_file;                 // written once every listener is up
