@@ -5,6 +5,8 @@
 #include "check/run/result_text.h"
 #include "common/gdi_owners_win.h"  // ComInitialisation
 #include "common/shell_win.h"
+
+#include <functional>
 #include "diag/archive/result_summary.h"
 #include "diag/archive/save_logs.h"
 
@@ -13,8 +15,9 @@ namespace {
 // The dialog's side of a save: wait window, owner window, messages, Explorer.
 class DialogSaveHost : public SaveLogsHost {
 public:
-    DialogSaveHost(HWND owner, CSCProgressDlg& wait, CSCMessageBox& box, std::future<void>& diag, const DiagTexts& texts)
-        : m_owner(owner), m_wait(wait), m_box(box), m_diag(diag), m_texts(texts)
+    DialogSaveHost(HWND owner, CSCProgressDlg& wait, std::function<void(const std::wstring&)> show,
+                   std::future<void>& diag, const DiagTexts& texts)
+        : m_owner(owner), m_wait(wait), m_show(std::move(show)), m_diag(diag), m_texts(texts)
     {
     }
     void set_owner_enabled(bool enabled) override { EnableWindow(m_owner, enabled); }
@@ -30,13 +33,13 @@ public:
         m_wait.set_pos(0);
         m_wait.show_window(false);
     }
-    void show_message(const std::wstring& text) override { m_box.show(text, MB_OK); }
+    void show_message(const std::wstring& text) override { m_show(text); }
     bool show_archive(const std::wstring& archive_path) override { return show_in_explorer(archive_path); }
 
 private:
     HWND m_owner;
     CSCProgressDlg& m_wait;
-    CSCMessageBox& m_box;
+    std::function<void(const std::wstring&)> m_show;
     std::future<void>& m_diag;
     const DiagTexts& m_texts;
 };
@@ -57,8 +60,25 @@ void CMarloCheckToolDlg::save_logs()
     m_progress_dlg.set_range(0, kSaveLogsSteps);
     m_progress_dlg.set_pos(0);
     m_progress_dlg.set_hide_at_end(true);
-    DialogSaveHost host(m_hwnd, m_progress_dlg, m_message_box, m_diag_future, m_diag_texts);
+    DialogSaveHost host(
+        m_hwnd, m_progress_dlg, [this](const std::wstring& text) { show_over_wait_window(text); }, m_diag_future, m_diag_texts);
     ::save_logs(input, host);
+}
+
+int CMarloCheckToolDlg::show_over_wait_window(const std::wstring& text)
+{
+    int answer = -1;
+    // On the window's thread, so that the wait window is looked at and moved
+    // there too; the caller (the save, the diagnostics) waits for the answer.
+    run_on_window_thread([&] {
+        const bool waiting = m_progress_dlg.hwnd() && IsWindowVisible(m_progress_dlg.hwnd());
+        if (waiting)
+            m_progress_dlg.show_window(false);
+        answer = m_message_box.show(text, MB_OK);
+        if (waiting)
+            m_progress_dlg.show_window(true);
+    });
+    return answer;
 }
 
 void CMarloCheckToolDlg::fill_result_page()

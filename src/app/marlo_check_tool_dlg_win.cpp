@@ -5,6 +5,7 @@
 #include "check/http/checklist_download.h"
 #include "common/log.h"
 #include "common/text_convert.h"
+#include "common/text_file_platform.h"
 #include "diag/archive/product_identity.h"
 #include "diag/collect/diagnostics.h"
 #include "pages/download_error_help_win.h"
@@ -56,6 +57,7 @@ CMarloCheckToolDlg::~CMarloCheckToolDlg()
     wait_for_workers();
     if (m_diag_future.valid())
         m_diag_future.wait();
+    set_unreadable_file_reporter(nullptr);
 }
 
 void CMarloCheckToolDlg::set_web_host(const std::wstring& host, int port)
@@ -123,6 +125,14 @@ void CMarloCheckToolDlg::finish_start_up()
     // empty queue: paint now so that the user sees the window, not its frame.
     RedrawWindow(m_hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
     create_later_pages();
+    // A file the diagnostics cannot open (the hosts file held by a scanner) is
+    // told in the program's own box on this thread, where a save's wait window
+    // cannot cover it, instead of a system box on the diagnostics thread.
+    set_unreadable_file_reporter([this](const std::wstring& path) {
+        SCLOG(3, L"%s cannot be opened: it may be in use by another process", path.c_str());
+        if (!m_closing)
+            show_over_wait_window(unreadable_file_message(path));
+    });
     m_diag_future = std::async(std::launch::async, [this] { collect_diagnostics(m_diag_texts); });
 }
 

@@ -121,6 +121,9 @@ private:
     void on_save_log();
     // Body of the log-saving thread.
     void save_logs();
+    // The message box from any thread, shown on the window's thread; the wait
+    // window, which is topmost, steps aside while it is up.
+    int show_over_wait_window(const std::wstring& text);
     // One row per failed or partly failed item of the last run.
     void fill_result_page();
     void on_checklist_ready();

@@ -151,6 +151,9 @@ INT_PTR CDialogEx::handle(UINT msg, WPARAM wp, LPARAM lp)
         }
     };
 
+    if (run_thread_call(msg, lp))
+        return done(0);
+
     // Notifications about a control go to the control's own object first.
     if (reflect_to_control(m_hwnd, msg, wp, lp, result))
         return done(result);

@@ -210,16 +210,23 @@ LRESULT CALLBACK Wnd::subclass_proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, U
     return self->dispatch(msg, wp, lp);
 }
 
-LRESULT Wnd::dispatch(UINT msg, WPARAM wp, LPARAM lp)
+bool Wnd::run_thread_call(UINT msg, LPARAM lp)
 {
     if (msg == invoke_message() && lp) {
         (*reinterpret_cast<const std::function<void()>*>(lp))();
-        return 0;
+        return true;
     }
     if (msg == run_queued_message()) {
         run_queued();
-        return 0;
+        return true;
     }
+    return false;
+}
+
+LRESULT Wnd::dispatch(UINT msg, WPARAM wp, LPARAM lp)
+{
+    if (run_thread_call(msg, lp))
+        return 0;
     if (msg == WM_NCDESTROY) {
         LRESULT r = default_proc(msg, wp, lp);
         if (m_subclassed)

@@ -109,6 +109,11 @@ protected:
         return true;
     }
 
+    // Runs a call that another thread made through run_on_window_thread or
+    // queue_on_window_thread: true when `msg` was one. Every procedure of a
+    // Wnd (window, subclass, dialog) asks this first.
+    bool run_thread_call(UINT msg, LPARAM lp);
+
     // The one binding of an object to its window (a window property); a
     // dialog binds at WM_INITDIALOG and unbinds at WM_NCDESTROY.
     void bind(HWND hwnd);

@@ -253,6 +253,14 @@ void CSCMessageBox::prepare(const std::wstring& text, UINT style, int time_limit
 
 int CSCMessageBox::show(const std::wstring& text, UINT style, int time_limit)
 {
+    // The box's loop must run on the thread its window belongs to: a loop on
+    // another thread would never see the box's messages, and nothing could
+    // close it. A worker's call waits here for the answer.
+    if (off_thread()) {
+        int result = -1;
+        run_on_window_thread([&] { result = show(text, style, time_limit); });
+        return result;
+    }
     m_modal = true;
     prepare(text, style, time_limit);
     HWND owner = m_owner;

@@ -25,6 +25,8 @@ public:
     // its own message loop while the owner is disabled. `time_limit` in seconds
     // (0 or less: none) answers IDOK when it runs out. Returns the button id, or -1
     // when a quit message ended the wait (the quit message is posted again).
+    // Called from another thread, the box runs on its window's thread and the
+    // caller waits for the answer.
     int show(const std::wstring& text, UINT style = MB_OK, int time_limit = 0);
     // Shows the box without waiting; the answer reaches the owner as the registered
     // message "MessageString_CSCMessageBox" (wParam the box's window, lParam the id).
