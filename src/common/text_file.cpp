@@ -289,6 +289,16 @@ int detect_text_encoding(const std::wstring& path)
     return encoding;
 }
 
+std::wstring unreadable_file_message(const std::wstring& path)
+{
+    return path + L"\n\n위 파일을 열 수 없습니다. 다른 프로세스에 의해 사용중일 수 있습니다.";
+}
+
+std::wstring unreadable_file_line(const std::wstring& path)
+{
+    return path + L": 파일을 열 수 없습니다. 다른 프로세스에 의해 사용중일 수 있습니다.";
+}
+
 std::wstring read_text_file(const std::wstring& path, std::int64_t max_bytes)
 {
     if (!file_exists(path) || folder_exists(path)) {

@@ -13,3 +13,7 @@ std::wstring decode_utf7(std::string_view bytes);
 // Windows). Tests put their own reporter in place; an empty one restores the default.
 void report_unreadable_file(const std::wstring& path);
 void set_unreadable_file_reporter(std::function<void(const std::wstring&)> reporter);
+// The report's text in a box: the path, an empty line and the reason.
+std::wstring unreadable_file_message(const std::wstring& path);
+// The report as one line, for a reporter that writes lines instead of a box.
+std::wstring unreadable_file_line(const std::wstring& path);

@@ -53,6 +53,6 @@ void report_unreadable_file(const std::wstring& path)
         custom(path);
         return;
     }
-    const std::wstring message = path + L"\n\n위 파일을 열 수 없습니다. 다른 프로세스에 의해 사용중일 수 있습니다.";
+    const std::wstring message = unreadable_file_message(path);
     MessageBoxW(nullptr, message.c_str(), nullptr, MB_OK | MB_ICONWARNING);
 }

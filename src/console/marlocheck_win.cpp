@@ -10,6 +10,7 @@
 #include "check/run/result_text.h"
 #include "common/date_time.h"
 #include "common/log.h"
+#include "common/text_file_platform.h"
 #include "common/text_convert.h"
 #include "console/check_list_file.h"
 #include "console/console_options.h"
@@ -107,6 +108,19 @@ CheckListSource download_check_list(const ConsoleOptions& options, ConsoleOutput
     out.shown_text = request.m_text;
     out.ok = true;
     return out;
+}
+
+// The console never opens a window: it may run where nobody sees the screen
+// (a management tool's job as SYSTEM), and a window there waits for ever. The
+// system's own error boxes are off for the process, and what would show a
+// message box is one line on standard error and in the log instead.
+void keep_windows_away(ConsoleOutput& output)
+{
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOGPFAULTERRORBOX | SEM_NOOPENFILEERRORBOX);
+    set_unreadable_file_reporter([&output](const std::wstring& path) {
+        SCLOG(3, L"%s cannot be opened: it may be in use by another process", path.c_str());
+        output.err(L"marlocheck: " + unreadable_file_line(path));
+    });
 }
 
 int run_console(const ConsoleOptions& options, ConsoleOutput& output)
@@ -218,6 +232,7 @@ int wmain(int argc, wchar_t** argv)
         return kExitAllPassed;
     }
 
+    keep_windows_away(output);
     setlocale(LC_ALL, "korean");
     WSADATA wsa{};
     if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) {
@@ -229,6 +244,8 @@ int wmain(int argc, wchar_t** argv)
         g_log->write_start_log();
     }
     const int status = run_console(options, output);
+    // Diagnostics still running on their own thread may yet report a file.
+    set_unreadable_file_reporter([](const std::wstring&) {});
     WSACleanup();
     return status;
 }
