@@ -10,6 +10,8 @@
 #        TESTSERVER: tests/support/with-testserver starts the native test server
 #        around the run and exports its ports as VANTU_TS_* variables.
 #        ENGLISH: run under the English locale instead of the Korean one.
+#        OWN_PREFIX: run in a copy of the Wine prefix of its own, for a test that
+#        changes the machine under the tests running beside it.
 #   vantu_version_resource(<target> "<description>")
 #     -> FileVersion/ProductVersion/FileDescription from the project version.
 
@@ -61,7 +63,7 @@ function(vantu_version_resource target description)
 endfunction()
 
 function(vantu_test name)
-    cmake_parse_arguments(A "NATIVE_ONLY;WINDOWS_ONLY;TESTSERVER;ENGLISH" "" "SOURCES;WIN_SOURCES;DEPS;PROPERTIES" ${ARGN})
+    cmake_parse_arguments(A "NATIVE_ONLY;WINDOWS_ONLY;TESTSERVER;ENGLISH;OWN_PREFIX" "" "SOURCES;WIN_SOURCES;DEPS;PROPERTIES" ${ARGN})
     if(A_NATIVE_ONLY AND WIN32)
         return()
     endif()
@@ -99,6 +101,9 @@ function(vantu_test name)
         set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix")
         if(A_ENGLISH)
             set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "VANTU_WINE_LANG=en_US.UTF-8")
+        endif()
+        if(A_OWN_PREFIX)
+            set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "VANTU_WINE_OWN_PREFIX=${name}")
         endif()
     endif()
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT
