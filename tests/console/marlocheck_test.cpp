@@ -19,25 +19,6 @@ rapidjson::Document read_json(const std::wstring& path)
     return doc;
 }
 
-// Ctrl+C as the console delivers it: through the console the program runs in,
-// to its process group, reaching its console control handler.
-bool send_ctrl_c(DWORD pid)
-{
-    FreeConsole();
-    if (!AttachConsole(pid)) {
-        ADD_FAILURE() << "AttachConsole " << GetLastError();
-        return false;
-    }
-    SetConsoleCtrlHandler(nullptr, TRUE); // this process ignores it
-    const BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, pid);
-    const DWORD error = GetLastError();
-    FreeConsole();
-    SetConsoleCtrlHandler(nullptr, FALSE);
-    if (!sent)
-        ADD_FAILURE() << "GenerateConsoleCtrlEvent " << error;
-    return sent != 0;
-}
-
 class MarlocheckTest : public ::testing::Test
 {
 protected:

@@ -191,6 +191,25 @@ inline RunResult run_marlocheck(const std::wstring& args)
     return r;
 }
 
+// Ctrl+C as the console delivers it: through the console the program runs in,
+// to its process group, reaching its console control handler.
+inline bool send_ctrl_c(DWORD pid)
+{
+    FreeConsole();
+    if (!AttachConsole(pid)) {
+        ADD_FAILURE() << "AttachConsole " << GetLastError();
+        return false;
+    }
+    SetConsoleCtrlHandler(nullptr, TRUE); // this process ignores it
+    const BOOL sent = GenerateConsoleCtrlEvent(CTRL_C_EVENT, pid);
+    const DWORD error = GetLastError();
+    FreeConsole();
+    SetConsoleCtrlHandler(nullptr, FALSE);
+    if (!sent)
+        ADD_FAILURE() << "GenerateConsoleCtrlEvent " << error;
+    return sent != 0;
+}
+
 inline std::wstring web_host_option()
 {
     return L"--web-host 127.0.0.1:" + std::to_wstring(http_port());
