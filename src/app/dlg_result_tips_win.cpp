@@ -2,7 +2,7 @@
 // diagnosis's cause line). The rows keep their own texts; the tip adds to them.
 #include "app/marlo_check_tool_dlg_win.h"
 
-#include "check/run/check_report_rows.h"
+#include "check/run/check_summary.h"
 
 #include <commctrl.h>
 
@@ -17,8 +17,10 @@ void CMarloCheckToolDlg::collect_result_causes()
     // The result page lists the failed rows of the log page in order: the same
     // rows, in the same order, give each result row its item's cause.
     m_result_causes.clear();
-    for (std::size_t r : failed_report_rows(check_report_rows(*this, m_run)))
-        m_result_causes.push_back(m_run.cause_for_row(static_cast<int>(r)));
+    for (int r : collect_failed_rows(*this)) {
+        const std::optional<ItemOutcome> o = m_run.outcome_for_row(r);
+        m_result_causes.push_back(o && o->diagnosis ? o->diagnosis->cause : std::wstring());
+    }
 }
 
 int CMarloCheckToolDlg::result_row_at(POINT screen) const

@@ -55,7 +55,7 @@ void CMarloCheckToolDlg::save_logs()
     input.log_paths = m_run.m_log_paths;
     input.product_processes = m_product_processes;
     input.service_name = m_service_name;
-    add_run_to_save(input, *this, m_run);
+    add_run_to_save(input, check_report_rows(*this, m_run), m_run);
     input.result_text = [](std::int32_t code, bool web) { return result_text(code, web); };
     m_progress_dlg.set_range(0, kSaveLogsSteps);
     m_progress_dlg.set_pos(0);

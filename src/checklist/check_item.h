@@ -25,6 +25,12 @@ struct CCheckItem
     CheckFunction check;
 };
 
+// A server item tested with an HTTP request: its HTTP statuses read as status names.
+inline bool is_web_check_item(const CCheckItem* item)
+{
+    return item && item->kind_index >= 0 && !item->socket_test;
+}
+
 using CheckGroup = std::deque<CCheckItem>;
 // The type of `m_check_groups`.
 using CheckGroups = std::deque<CheckGroup>;

@@ -181,7 +181,7 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
             input.product_paths = run.m_product_paths;
             input.log_paths = run.m_log_paths;
             input.product_processes = product_processes();
-            add_run_to_save(input, view, run);
+            add_run_to_save(input, check_report_rows(run), run);
             input.result_text = [](std::int32_t code, bool web) { return result_text(code, web); };
             ConsoleSaveHost host(output, diagnostics_done, diagnostics->texts);
             const SaveLogsOutcome saved = save_logs(input, host);

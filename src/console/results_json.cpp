@@ -52,8 +52,8 @@ const char* trust_name(CertificateTrust trust)
     return "unknown";
 }
 
-// The item's diagnosis; addresses masked as in the report.
-void put_diagnosis(Writer& w, const ItemDiagnosis& d)
+// The item's diagnosis and its attempts; addresses masked as in the report.
+void put_diagnosis(Writer& w, const ItemDiagnosis& d, const std::vector<AttemptRecord>& attempt_log)
 {
     w.Key("diagnosis");
     w.StartObject();
@@ -95,7 +95,7 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d)
 
     w.Key("attempt_log");
     w.StartArray();
-    for (const AttemptRecord& a : d.attempt_log) {
+    for (const AttemptRecord& a : attempt_log) {
         w.StartObject();
         put(w, "ms", a.ms);
         put(w, "code", a.code);
@@ -166,9 +166,11 @@ std::string results_json(const ResultsJsonInfo& info, const CCheckRun& run, Cons
     w.Key("items");
     w.StartArray();
     for (size_t g = 0; g < run.m_check_groups.size(); ++g) {
-        for (const CCheckItem& item : run.m_check_groups[g]) {
-            const ConsoleItemOutcome& o = view.outcome(item.list_row);
-            const CCheckParam& p = o.param;
+        for (size_t i = 0; i < run.m_check_groups[g].size(); ++i) {
+            const CCheckItem& item = run.m_check_groups[g][i];
+            // What the item printed as it finished.
+            const ItemOutcome o = view.outcome(static_cast<int>(g), static_cast<int>(i));
+            const bool ran = o.verdict != ItemVerdict::not_run;
             w.StartObject();
             put(w, "group", static_cast<int>(g));
             put(w, "title", item.title);
@@ -176,25 +178,23 @@ std::string results_json(const ResultsJsonInfo& info, const CCheckRun& run, Cons
             put(w, "port", item.port);
             put(w, "kind", kind_key(run, item));
             w.Key("ran");
-            w.Bool(o.finished);
-            put(w, "verdict", o.verdict);
-            put(w, "attempts", o.finished ? p.attempt_count : 0);
-            put(w, "successes", o.finished ? p.success_count : 0);
-            put(w, "longest_ms", o.finished ? p.longest_ms : 0);
-            put(w, "total_ms", o.finished ? p.total_ms : 0);
-            put(w, "result_code", o.finished ? o.code : 0);
+            w.Bool(ran);
+            put(w, "verdict", log_row_result(o).verdict);
+            put(w, "attempts", o.attempts);
+            put(w, "successes", o.successes);
+            put(w, "longest_ms", o.longest_ms);
+            put(w, "total_ms", o.total_ms);
+            put(w, "result_code", o.code);
             std::wstring text, hint;
-            if (o.finished) {
-                text = o.code != 0 ? result_text(o.code, o.web_check) : check_code_text(CHECK_OK);
+            if (ran) {
+                text = o.code != 0 ? result_text(o.code, is_web_check_item(&item)) : check_code_text(CHECK_OK);
                 if (o.code != 0)
                     hint = result_hint(o.code);
             }
             put(w, "result_text", text);
             put(w, "hint", hint);
-            if (o.finished) {
-                if (const std::optional<ItemDiagnosis> d = run.diagnosis_for_row(item.list_row))
-                    put_diagnosis(w, *d);
-            }
+            if (o.diagnosis)
+                put_diagnosis(w, *o.diagnosis, o.attempt_log);
             w.EndObject();
         }
     }

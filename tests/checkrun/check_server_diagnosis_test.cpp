@@ -36,10 +36,14 @@ protected:
         run.m_diagnosis.reset(L"");
         CCheckParam param(1, 0);
         run.check_server(param);
-        const std::optional<ItemDiagnosis> d = run.m_diagnosis.find(1, 0);
+        last = param;
+        const std::optional<ItemDiagnosis> d = run.outcome(1, 0).diagnosis;
         EXPECT_TRUE(d.has_value());
+        EXPECT_EQ(run.outcome(1, 0).attempt_log.size(), static_cast<size_t>(param.attempt_count));
         return d.value_or(ItemDiagnosis());
     }
+
+    CCheckParam last{-1, -1}; // the record of the last item diagnosed
 
     static int port(const char* name)
     {
@@ -97,7 +101,7 @@ TEST_F(CheckServerDiagnosisTest, PassingItemsKeepTheirLocalEndAndNoCause)
 {
     const ItemDiagnosis ok = diagnose(L"127.0.0.1", port("VANTU_TS_TQS_OK_PORT"));
     EXPECT_EQ(kind(ok), "none/none");
-    EXPECT_EQ(ok.successes, 3);
+    EXPECT_EQ(last.success_count, 3);
     EXPECT_EQ(ok.cause, L"");
     EXPECT_EQ(ok.name.outcome, LookupOutcome::literal);
 
@@ -115,7 +119,7 @@ TEST_F(CheckServerDiagnosisTest, NamesThatDoNotResolveOrAreNoNames)
     EXPECT_TRUE(unknown.name.outcome == LookupOutcome::not_found || unknown.name.outcome == LookupOutcome::no_data ||
                 unknown.name.outcome == LookupOutcome::temporary_failure)
         << lookup_outcome_name(unknown.name.outcome);
-    EXPECT_EQ(unknown.attempts, 3);
+    EXPECT_EQ(last.attempt_count, 3);
 
     const ItemDiagnosis blank = diagnose(L"gw vantu.test", 7001);
     EXPECT_EQ(kind(blank), "invalid-name/connect");
@@ -138,6 +142,6 @@ TEST_F(CheckServerDiagnosisTest, SwitchedOffLeavesNothing)
     run.m_diagnosis.reset(L"");
     CCheckParam param(1, 0);
     run.check_server(param);
-    EXPECT_FALSE(run.m_diagnosis.find(1, 0).has_value());
+    EXPECT_FALSE(run.outcome(1, 0).diagnosis.has_value());
     EXPECT_EQ(param.result_code, 90103);
 }

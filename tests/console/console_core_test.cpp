@@ -13,6 +13,7 @@
 #include "common/text_convert.h"
 #include "console/check_list_file.h"
 #include "console/console_options.h"
+#include "check/run/check_report_rows.h"
 #include "console/console_view.h"
 #include "console/results_json.h"
 
@@ -212,8 +213,9 @@ TEST_F(ConsoleRun, AStopDuringAnItemEndsTheRunAfterThatItem)
     ASSERT_EQ(printed.size(), 3u);
     EXPECT_EQ(printed[2].substr(0, 8), L"Ok (2/3)");
     EXPECT_EQ(view.summary_line(), L"사용자에 의해 진단이 취소되었습니다. 전체 5 중 3 항목 진단");
-    EXPECT_FALSE(view.outcome(3).finished);
-    EXPECT_FALSE(view.outcome(4).finished);
+    EXPECT_EQ(view.outcome(2, 0).verdict, ItemVerdict::not_run);
+    EXPECT_EQ(run.outcome(1, 1).verdict, ItemVerdict::stopped) << "the run's record knows the stop";
+    EXPECT_EQ(view.outcome(1, 1).verdict, ItemVerdict::unstable) << "what was printed does not change";
 
     rapidjson::Document doc = json();
     EXPECT_FALSE(doc["completed"].GetBool());
@@ -312,17 +314,23 @@ TEST(ResultsJson, ARunWithoutACheckListSaysWhyAndHasNoItems)
     EXPECT_EQ(doc["items"].Size(), 0u);
 }
 
-TEST_F(ConsoleRun, TheLogRowsAreThoseTheReportReads)
+TEST_F(ConsoleRun, TheRowsTheReportReadsAreSpelledFromTheOutcomes)
 {
     mixed_outcomes();
     view.watch(run, &stop);
     run.thread_check();
     ASSERT_EQ(view.log_row_count(), 5);
-    EXPECT_EQ(view.log_cell(0, LOG_COL_HOST), L"관리자 계정");
-    EXPECT_EQ(view.log_cell(1, LOG_COL_TIME), L"2026-12-09 10:00:00");
-    EXPECT_EQ(view.log_cell(3, LOG_COL_NOTE), L"90106");
-    EXPECT_EQ(view.log_cell(4, LOG_COL_PORT), L"8080");
-    EXPECT_EQ(view.log_cell(9, LOG_COL_HOST), L"");
+    const std::vector<CheckReportRow> rows = check_report_rows(run);
+    ASSERT_EQ(rows.size(), 5u);
+    const std::array<std::wstring, 7> account{L"계정", L"관리자 계정", L"", L"2026-12-09 10:00:00", L"0ms", L"Ok", L""};
+    EXPECT_EQ(rows[0].cells, account);
+    const std::array<std::wstring, 7> unstable{L"세션", L"192*******6", L"7002", L"2026-12-09 10:00:00",
+                                               L"40ms", L"Ok (2/3)", L"90103"};
+    EXPECT_EQ(rows[2].cells, unstable);
+    EXPECT_EQ(rows[3].cells[LOG_COL_RESULT], L"Fail");
+    EXPECT_EQ(rows[3].cells[LOG_COL_NOTE], L"90106");
+    EXPECT_EQ(rows[4].cells[LOG_COL_PORT], L"8080");
+    EXPECT_TRUE(rows[4].web_check);
 }
 
 // ---------------------------------------------------------------- local check list files

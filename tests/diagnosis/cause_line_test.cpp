@@ -18,41 +18,41 @@ ItemDiagnosis failed(FailureKind kind, FailurePhase phase, int port = 7002)
     d.failure = kind;
     d.phase = phase;
     d.port = port;
-    d.attempts = 3;
-    d.successes = 0;
-    d.result_code = 90103;
     return d;
 }
+
+// Three attempts, none of them passed.
+const AttemptTally kNoneOf3{3, 0};
 
 } // namespace
 
 TEST(CauseLine, SaysWhyForEachKindOfFailure)
 {
     ItemDiagnosis d = failed(FailureKind::refused, FailurePhase::connect);
-    EXPECT_EQ(cause_line(d), L"7002번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 있습니다.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"7002번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 있습니다.");
 
     d = failed(FailureKind::timed_out, FailurePhase::connect);
     d.timeout_ms = 2000;
-    EXPECT_EQ(cause_line(d), L"7002번 포트가 2초 안에 응답하지 않았습니다: 방화벽이 연결을 막고 있을 수 있습니다.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"7002번 포트가 2초 안에 응답하지 않았습니다: 방화벽이 연결을 막고 있을 수 있습니다.");
 
     d = failed(FailureKind::timed_out, FailurePhase::key_exchange);
     d.timeout_ms = 10000;
-    EXPECT_EQ(cause_line(d), L"연결은 되었지만 암호화 키 교환 중 서버가 10초 안에 응답하지 않았습니다.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"연결은 되었지만 암호화 키 교환 중 서버가 10초 안에 응답하지 않았습니다.");
 
     d = failed(FailureKind::reset, FailurePhase::key_exchange);
-    EXPECT_EQ(cause_line(d),
+    EXPECT_EQ(cause_line(d, kNoneOf3),
               L"암호화 키 교환 중 연결이 재설정되었습니다: 서버나 중간의 방화벽·보안 장비가 연결을 끊었습니다.");
 
     d = failed(FailureKind::closed_by_peer, FailurePhase::handshake);
-    EXPECT_EQ(cause_line(d), L"시작 신호 교환 중 서버가 연결을 닫았습니다.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"시작 신호 교환 중 서버가 연결을 닫았습니다.");
 
     d = failed(FailureKind::wrong_answer, FailurePhase::handshake);
     d.answer = 0;
-    EXPECT_EQ(cause_line(d), L"서버가 시작 신호에 다른 응답(명령 0)을 보냈습니다: 이 포트에서 다른 서비스가 응답하고 있을 수 있습니다.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 시작 신호에 다른 응답(명령 0)을 보냈습니다: 이 포트에서 다른 서비스가 응답하고 있을 수 있습니다.");
 
     d = failed(FailureKind::http_status, FailurePhase::request, 443);
     d.http_status = 503;
-    EXPECT_EQ(cause_line(d), L"서버가 HTTP 상태 503(으)로 응답했습니다.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 HTTP 상태 503(으)로 응답했습니다.");
 }
 
 TEST(CauseLine, NamesHostsFileAndLookUpBeforeTheFailure)
@@ -60,11 +60,11 @@ TEST(CauseLine, NamesHostsFileAndLookUpBeforeTheFailure)
     ItemDiagnosis d = failed(FailureKind::name_not_resolved, FailurePhase::connect);
     d.name.outcome = LookupOutcome::not_found;
     d.name.addresses.clear();
-    EXPECT_EQ(cause_line(d), L"DNS에서 서버 이름(gw***********)을 찾을 수 없습니다.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"DNS에서 서버 이름(gw***********)을 찾을 수 없습니다.");
 
     d.name.outcome = LookupOutcome::resolved;
     d.name.addresses = {"fe80::1"};
-    EXPECT_EQ(cause_line(d), L"서버 이름(gw***********)에 IPv6 주소만 있어 IPv4로 연결할 수 없습니다.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버 이름(gw***********)에 IPv6 주소만 있어 IPv4로 연결할 수 없습니다.");
 
     // A stale hosts line: its address is not what DNS gives.
     d = failed(FailureKind::timed_out, FailurePhase::connect);
@@ -73,7 +73,7 @@ TEST(CauseLine, NamesHostsFileAndLookUpBeforeTheFailure)
     d.hosts.address = "192.168.1.9";
     d.hosts.line = 23;
     EXPECT_TRUE(hosts_address_differs(d));
-    EXPECT_EQ(cause_line(d), L"hosts 파일 23번째 줄이 이 이름을 192******9(으)로 보냅니다 (DNS 조회 결과와 다름). "
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"hosts 파일 23번째 줄이 이 이름을 192******9(으)로 보냅니다 (DNS 조회 결과와 다름). "
                              L"7002번 포트가 2초 안에 응답하지 않았습니다: 방화벽이 연결을 막고 있을 수 있습니다.");
     d.name.addresses = {"10.20.30.40", "192.168.1.9"};
     EXPECT_FALSE(hosts_address_differs(d));
@@ -81,19 +81,16 @@ TEST(CauseLine, NamesHostsFileAndLookUpBeforeTheFailure)
     d = failed(FailureKind::invalid_name, FailurePhase::connect);
     d.name.outcome = LookupOutcome::invalid_name;
     d.name.invalid_reason = L"공백이 있음";
-    EXPECT_EQ(cause_line(d), L"서버 주소가 올바른 호스트 이름이 아닙니다 (공백이 있음).");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버 주소가 올바른 호스트 이름이 아닙니다 (공백이 있음).");
 }
 
 TEST(CauseLine, UnstableItemsCountTheirFailuresAndCleanPassesSayNothing)
 {
     ItemDiagnosis d = failed(FailureKind::refused, FailurePhase::connect);
-    d.successes = 1;
-    d.result_code = 0;
-    EXPECT_EQ(cause_line(d), L"3번 중 2번 실패: 7002번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 "
+    EXPECT_EQ(cause_line(d, AttemptTally{3, 1}), L"3번 중 2번 실패: 7002번 포트가 연결을 거부했습니다: 서버의 서비스가 멈췄거나 포트가 닫혀 "
                              L"있습니다.");
-    d.successes = 3;
     d.failure = FailureKind::none;
-    EXPECT_EQ(cause_line(d), L"");
+    EXPECT_EQ(cause_line(d, AttemptTally{3, 3}), L"");
 }
 
 TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
@@ -104,19 +101,19 @@ TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
     d.proxy.known = true;
     d.proxy.via_proxy = true;
     d.proxy.proxy = L"10.0.0.1:8080";
-    EXPECT_EQ(cause_line(d), L"프록시 서버(10****1:8080)가 인증을 요구합니다 (HTTP 407).");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"프록시 서버(10****1:8080)가 인증을 요구합니다 (HTTP 407).");
 
     d = failed(FailureKind::tls_failure, FailurePhase::request, 443);
     d.tls.seen = true;
     d.tls.inspected = true;
     d.tls.inspected_by = L"Fortinet FortiGate";
     d.tls.wininet_error = 12045;
-    EXPECT_EQ(cause_line(d), L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 12045). HTTPS 인증서를 Fortinet FortiGate "
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 12045). HTTPS 인증서를 Fortinet FortiGate "
                              L"제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.");
 
     d.tls.inspected = false;
     d.tls.wininet_error = 12157;
-    EXPECT_EQ(cause_line(d), L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 이 PC와 서버가 함께 쓸 수 있는 TLS "
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 이 PC와 서버가 함께 쓸 수 있는 TLS "
                              L"버전이나 암호 방식이 없습니다. 오래된 Windows라면 TLS 1.2가 켜져 있는지 확인하세요.");
 
     d = failed(FailureKind::http_status, FailurePhase::request, 443);
@@ -126,16 +123,16 @@ TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
     d.tls.valid_to = L"2027-01-01 08:59:59";
     d.tls.pc_time = L"2019-03-01 09:00:00";
     d.tls.outside_validity = true;
-    EXPECT_EQ(cause_line(d), L"서버가 HTTP 상태 404(으)로 응답했습니다. 이 PC의 시계(2019-03-01 09:00:00)가 서버 인증서의 "
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 HTTP 상태 404(으)로 응답했습니다. 이 PC의 시계(2019-03-01 09:00:00)가 서버 인증서의 "
                              L"유효 기간(2026-01-01 09:00:00 ~ 2027-01-01 08:59:59) 밖에 있습니다: PC의 날짜와 시간이 "
                              L"틀렸거나 서버 인증서가 만료되었습니다.");
+    d.cause = cause_line(d, kNoneOf3);
     EXPECT_EQ(caution_line(d), L"") << "a failed item's cause line says it already";
 
     // The same certificate on a web check that passed: a caution, no cause.
     d.failure = FailureKind::none;
-    d.result_code = 0;
-    d.successes = d.attempts;
-    EXPECT_EQ(cause_line(d), L"");
+    d.cause = cause_line(d, AttemptTally{3, 3});
+    EXPECT_EQ(d.cause, L"");
     EXPECT_EQ(caution_line(d), L"이 PC의 시계(2019-03-01 09:00:00)가 서버 인증서의 유효 기간(2026-01-01 09:00:00 ~ "
                                L"2027-01-01 08:59:59) 밖에 있습니다: PC의 날짜와 시간이 틀렸거나 서버 인증서가 "
                                L"만료되었습니다.");
@@ -152,15 +149,15 @@ TEST(DiagnosisReport, FailedItemsComeFirstWithMaskedAddresses)
     passed.name.addresses = {"10.0.0.1"};
     passed.hosts.state = HostsFileState::missing;
     passed.port = 7001;
-    passed.attempts = passed.successes = 3;
     passed.local_address = "10.0.0.77:50123";
 
     ItemDiagnosis refused = failed(FailureKind::refused, FailurePhase::connect);
     refused.error_code = 10061;
-    refused.cause = cause_line(refused);
+    refused.cause = cause_line(refused, kNoneOf3);
 
     const std::wstring section = diagnosis_report_section(
-        {DiagnosedItem{L"세션", L"Ok", passed}, DiagnosedItem{L"게이트웨이", L"Fail", refused}});
+        {DiagnosedItem{L"세션", L"Ok", DiagnosisOrder::other, passed, AttemptTally{3, 3}},
+         DiagnosedItem{L"게이트웨이", L"Fail", DiagnosisOrder::failed, refused, kNoneOf3}});
     EXPECT_EQ(section,
               L"[Server Diagnosis]\n"
               L"Fail        게이트웨이  gw***********:7002\n"

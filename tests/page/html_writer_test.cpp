@@ -33,10 +33,12 @@ TEST(ReportPage, HostileNamesShowAsTextAndNothingIsFetched)
     item.target = L"gw*********";
     item.port = L"7002";
     item.verdict = L"Ok (2/3)";
+    item.kind = ItemVerdict::unstable;
     item.attempts = {{35, true}, {2001, false}, {40, true}};
     item.cause = L"3번 중 1번 실패: <b>x</b>";
     in.items.push_back(item);
     item.verdict = L"Ok";
+    item.kind = ItemVerdict::passed;
     item.cause.clear();
     item.caution = L"이 PC의 시계(2019-03-01 09:00:00)가 <i>";
     in.items.push_back(item);

@@ -122,14 +122,15 @@ std::wstring failure_cause(const ItemDiagnosis& d)
 
 } // namespace
 
-std::wstring cause_line(const ItemDiagnosis& d)
+std::wstring cause_line(const ItemDiagnosis& d, const AttemptTally& tally)
 {
-    if (!d.diagnosed || (d.result_code == 0 && d.successes >= d.attempts) || d.failure == FailureKind::none)
+    // Every attempt succeeded (an item passes as soon as one has).
+    if (!d.diagnosed || tally.successes >= tally.attempts || d.failure == FailureKind::none)
         return std::wstring();
 
     std::wstring line;
-    if (d.successes > 0)
-        line = format_text(L"%d번 중 %d번 실패: ", d.attempts, d.attempts - d.successes);
+    if (tally.successes > 0)
+        line = format_text(L"%d번 중 %d번 실패: ", tally.attempts, tally.attempts - tally.successes);
 
     // A stale hosts-file line is the classic reason: it comes first.
     if (d.hosts.mapped) {
@@ -155,7 +156,7 @@ std::wstring cause_line(const ItemDiagnosis& d)
 
 std::wstring caution_line(const ItemDiagnosis& d)
 {
-    if (!d.diagnosed || !d.tls.outside_validity || !cause_line(d).empty())
+    if (!d.diagnosed || !d.tls.outside_validity || !d.cause.empty())
         return std::wstring();
     return clock_sentence(d.tls);
 }

@@ -8,11 +8,11 @@
 #include "check/diagnosis/item_diagnosis.h"
 
 // Empty for an item that passed every attempt (or was not diagnosed). Addresses
-// are masked as the report masks them.
-std::wstring cause_line(const ItemDiagnosis& d);
+// are masked as the report masks them. `tally`: the item's attempts.
+std::wstring cause_line(const ItemDiagnosis& d, const AttemptTally& tally);
 
 // What a passed item's check tolerated but the product may not: this PC's clock
 // outside the server certificate's validity (web checks accept such a
-// certificate). Empty when there is nothing, and for items with a cause line,
-// which says it already.
+// certificate). Empty when there is nothing, and for items whose cause line
+// (d.cause) says it already.
 std::wstring caution_line(const ItemDiagnosis& d);

@@ -17,15 +17,6 @@ std::wstring masked(const std::string& address)
     return mask_host(from_utf8(address));
 }
 
-int verdict_rank(const std::wstring& verdict)
-{
-    if (verdict == L"Fail")
-        return 0;
-    if (verdict.rfind(L"Ok (", 0) == 0)
-        return 1;
-    return 2;
-}
-
 const wchar_t* yes_no(bool value)
 {
     return value ? L"yes" : L"no";
@@ -127,7 +118,7 @@ std::wstring diagnosis_block(const DiagnosedItem& item)
     if (d.failure != FailureKind::none)
         out += format_text(L"  last failure: %s (%s, error %d)\n", wide(failure_kind_name(d.failure)).c_str(),
                            wide(failure_phase_name(d.phase)).c_str(), d.error_code);
-    out += L"  attempts    : " + format_text(L"%d of %d succeeded", d.successes, d.attempts) + L"\n";
+    out += L"  attempts    : " + format_text(L"%d of %d succeeded", item.tally.successes, item.tally.attempts) + L"\n";
     if (!d.local_address.empty())
         out += L"  local end   : " + masked_endpoint(d.local_address) + L"\n";
     if (!d.url.empty()) {
@@ -143,7 +134,7 @@ std::wstring diagnosis_report_section(const std::vector<DiagnosedItem>& items)
     int listed = 0;
     for (int rank = 0; rank < 3; ++rank) {
         for (const DiagnosedItem& item : items) {
-            if (verdict_rank(item.verdict) != rank || !item.diagnosis.diagnosed)
+            if (static_cast<int>(item.order) != rank || !item.diagnosis.diagnosed)
                 continue;
             out += diagnosis_block(item);
             ++listed;

@@ -7,11 +7,21 @@
 
 #include "check/diagnosis/item_diagnosis.h"
 
+// Where an item's block stands in the report's section.
+enum class DiagnosisOrder
+{
+    failed = 0,
+    unstable = 1,
+    other = 2,
+};
+
 struct DiagnosedItem
 {
     std::wstring category; // the log page's column 0
     std::wstring verdict;  // column 5: "Ok", "Ok (2/3)", "Fail", ...
+    DiagnosisOrder order = DiagnosisOrder::other;
     ItemDiagnosis diagnosis;
+    AttemptTally tally;
 };
 
 // "[Server Diagnosis]" and one block per item, failed items first, then the

@@ -117,6 +117,14 @@ struct AttemptRecord
     std::int32_t code = 0;
 };
 
+// How many attempts an item made and how many of them succeeded: the run's
+// outcome of the item keeps them, the diagnosis's texts count with them.
+struct AttemptTally
+{
+    std::int32_t attempts = 0;
+    std::int32_t successes = 0;
+};
+
 struct ItemDiagnosis
 {
     bool diagnosed = false;
@@ -132,11 +140,7 @@ struct ItemDiagnosis
     TlsCertificate tls;
     ProxyRoute proxy;
     std::int32_t port = 0;
-    std::int32_t attempts = 0;
-    std::int32_t successes = 0;
-    std::int32_t result_code = 0;
     std::int32_t timeout_ms = 0;   // the bound a timed-out attempt hit
-    std::vector<AttemptRecord> attempt_log; // every attempt, in order
     std::wstring cause;            // the Korean cause line; empty for a clean pass
 };
 

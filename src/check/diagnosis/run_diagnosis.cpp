@@ -64,7 +64,6 @@ RunDiagnosis::~RunDiagnosis() = default;
 void RunDiagnosis::reset(const std::wstring& hosts_path)
 {
     std::lock_guard<std::mutex> lock(m_lock);
-    m_items.clear();
     m_lookups.clear();
     m_hosts.reset();
     m_hosts_path = hosts_path;
@@ -111,17 +110,3 @@ ItemDiagnosis RunDiagnosis::begin_item(const std::wstring& host, int port)
     return d;
 }
 
-void RunDiagnosis::store(int group, int item, ItemDiagnosis diagnosis)
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_items[{group, item}] = std::move(diagnosis);
-}
-
-std::optional<ItemDiagnosis> RunDiagnosis::find(int group, int item) const
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    const auto it = m_items.find({group, item});
-    if (it == m_items.end())
-        return std::nullopt;
-    return it->second;
-}

@@ -1,6 +1,6 @@
-// The diagnoses of one check run: one name look-up per distinct host and one
-// read of the hosts file per run, and each item's diagnosis once it is done.
-// The worker writes, the dialog's tool tip and the report read: it locks.
+// What the diagnoses of one check run share: one name look-up per distinct
+// host and one read of the hosts file per run. Each item's diagnosis is kept
+// with its outcome by the run.
 #pragma once
 
 #include <map>
@@ -28,14 +28,10 @@ public:
     // host and run) and the hosts file's line for it.
     ItemDiagnosis begin_item(const std::wstring& host, int port);
 
-    void store(int group, int item, ItemDiagnosis diagnosis);
-    std::optional<ItemDiagnosis> find(int group, int item) const;
-
 private:
     NameResolution look_up(const std::wstring& host);
 
     mutable std::mutex m_lock;
-    std::map<std::pair<int, int>, ItemDiagnosis> m_items;
     std::map<std::wstring, NameResolution> m_lookups;
     std::unique_ptr<HostsFileTable> m_hosts;
     std::wstring m_hosts_path;

@@ -15,13 +15,25 @@
 #include "check/run/check_run_view.h"
 #include "diag/archive/check_report.h"
 
-// A server item tested with an HTTP request: its HTTP statuses read as status names.
-inline bool is_web_check_item(const CCheckItem* item)
+// The rows as a front end without a list has them: each item's cells spelled
+// from its outcome, as the list would hold them.
+inline std::vector<CheckReportRow> check_report_rows(const CCheckRun& run)
 {
-    return item && item->kind_index >= 0 && !item->socket_test;
+    std::vector<CheckReportRow> rows;
+    for (std::size_t g = 0; g < run.m_check_groups.size(); ++g) {
+        for (std::size_t i = 0; i < run.m_check_groups[g].size(); ++i) {
+            const CCheckItem& item = run.m_check_groups[g][i];
+            CheckReportRow row;
+            row.cells = log_row_cells(item, run.outcome(static_cast<int>(g), static_cast<int>(i)));
+            row.web_check = is_web_check_item(&item);
+            rows.push_back(std::move(row));
+        }
+    }
+    return rows;
 }
 
-// Seven cells per row and whether the row's item is a web check.
+// The log page's rows as the list holds them: seven cells per row and whether
+// the row's item is a web check.
 inline std::vector<CheckReportRow> check_report_rows(CheckRunView& view, const CCheckRun& run)
 {
     std::vector<CheckReportRow> rows;
@@ -37,49 +49,62 @@ inline std::vector<CheckReportRow> check_report_rows(CheckRunView& view, const C
     return rows;
 }
 
-// The report's diagnosis section: every server item that ran, with the
-// category and verdict its row shows.
-inline std::wstring diagnosis_section(CheckRunView& view, const CCheckRun& run)
+// Where a diagnosed item's block stands in the report: failed ones first.
+inline DiagnosisOrder diagnosis_order(const ItemOutcome& o)
+{
+    if (shows_failed(o))
+        return DiagnosisOrder::failed;
+    return o.verdict == ItemVerdict::unstable ? DiagnosisOrder::unstable : DiagnosisOrder::other;
+}
+
+// The report's diagnosis section: every server item that ran, from its outcome.
+inline std::wstring diagnosis_section(const CCheckRun& run)
 {
     std::vector<DiagnosedItem> items;
-    const int count = view.log_row_count();
-    for (int r = 0; r < count; ++r) {
-        std::optional<ItemDiagnosis> d = run.diagnosis_for_row(r);
-        if (!d)
-            continue;
-        items.push_back(DiagnosedItem{view.log_cell(r, 0), view.log_cell(r, 5), std::move(*d)});
+    for (std::size_t g = 0; g < run.m_check_groups.size(); ++g) {
+        for (std::size_t i = 0; i < run.m_check_groups[g].size(); ++i) {
+            ItemOutcome o = run.outcome(static_cast<int>(g), static_cast<int>(i));
+            if (!o.diagnosis)
+                continue;
+            items.push_back(DiagnosedItem{log_row_heading(run.m_check_groups[g][i])[0], log_row_result(o).verdict,
+                                          diagnosis_order(o), std::move(*o.diagnosis), tally_of(o)});
+        }
     }
     return diagnosis_report_section(items);
 }
 
-// The front page's rows: each item's cells, texts, cause, diagnosis and attempts.
-inline std::vector<ReportPageItem> report_page_items(CheckRunView& view, const CCheckRun& run)
+// The front page's rows: each item's texts, cause, diagnosis and attempts, from its outcome.
+inline std::vector<ReportPageItem> report_page_items(const CCheckRun& run)
 {
     std::vector<ReportPageItem> items;
-    for (const CheckReportRow& row : check_report_rows(view, run)) {
-        ReportPageItem item;
-        item.category = row.cells[0];
-        item.target = row.cells[1];
-        item.port = row.cells[2];
-        item.duration = row.cells[4];
-        item.verdict = row.cells[5];
-        item.code = row_code(row);
-        if (item.code != 0) {
-            item.result_text = result_text(item.code, row.web_check);
-            item.hint = result_hint(item.code);
+    for (std::size_t g = 0; g < run.m_check_groups.size(); ++g) {
+        for (std::size_t i = 0; i < run.m_check_groups[g].size(); ++i) {
+            const CCheckItem& check_item = run.m_check_groups[g][i];
+            const ItemOutcome o = run.outcome(static_cast<int>(g), static_cast<int>(i));
+            const std::array<std::wstring, 3> heading = log_row_heading(check_item);
+            const LogRowResult shown = log_row_result(o);
+            ReportPageItem item;
+            item.category = heading[0];
+            item.target = heading[1];
+            item.port = heading[2];
+            item.duration = shown.duration;
+            item.verdict = shown.verdict;
+            item.kind = o.verdict;
+            item.code = o.code;
+            if (item.code != 0) {
+                item.result_text = result_text(item.code, is_web_check_item(&check_item));
+                item.hint = result_hint(item.code);
+            }
+            if (o.diagnosis) {
+                item.cause = o.diagnosis->cause;
+                item.caution = caution_line(*o.diagnosis);
+                item.diagnosis = diagnosis_block(
+                    DiagnosedItem{item.category, item.verdict, diagnosis_order(o), *o.diagnosis, tally_of(o)});
+            }
+            for (const AttemptRecord& a : o.attempt_log)
+                item.attempts.push_back(ReportPageAttempt{a.ms, a.code == 0});
+            items.push_back(std::move(item));
         }
-        items.push_back(std::move(item));
-    }
-    for (int r = 0; r < static_cast<int>(items.size()); ++r) {
-        const std::optional<ItemDiagnosis> d = run.diagnosis_for_row(r);
-        if (!d)
-            continue;
-        ReportPageItem& item = items[static_cast<std::size_t>(r)];
-        item.cause = d->cause;
-        item.caution = caution_line(*d);
-        item.diagnosis = diagnosis_block(DiagnosedItem{item.category, item.verdict, *d});
-        for (const AttemptRecord& a : d->attempt_log)
-            item.attempts.push_back(ReportPageAttempt{a.ms, a.code == 0});
     }
     return items;
 }
@@ -91,13 +116,14 @@ inline std::wstring run_time_text(const local_time& t)
     return sortable_date_time(t);
 }
 
-// What the save needs of the run besides the rows: the report's diagnosis
-// section and the front page's items, times and account.
-inline void add_run_to_save(SaveLogsInput& input, CheckRunView& view, const CCheckRun& run)
+// What the save needs of the run: the rows (the list's, or spelled from the
+// outcomes), the report's diagnosis section and the front page's items, times
+// and account.
+inline void add_run_to_save(SaveLogsInput& input, std::vector<CheckReportRow> rows, const CCheckRun& run)
 {
-    input.rows = check_report_rows(view, run);
-    input.diagnosis_section = diagnosis_section(view, run);
-    input.page_items = report_page_items(view, run);
+    input.rows = std::move(rows);
+    input.diagnosis_section = diagnosis_section(run);
+    input.page_items = report_page_items(run);
     input.run_started = run_time_text(run.m_run_started);
     input.run_ended = run_time_text(run.m_run_ended);
     input.administrator = is_administrator_account();

@@ -15,11 +15,6 @@
 namespace {
 
 // Text before the first blank of a title, such as 세션 of 세션 서버.
-std::wstring first_word(const std::wstring& title)
-{
-    return title.substr(0, title.find(L' '));
-}
-
 // " (%d/%d)" for groups of more than one item.
 std::wstring group_counter(int done, int count)
 {
@@ -87,6 +82,7 @@ InitCheckListResult CCheckRun::init_check_list(std::string_view body_utf8, const
 
     reset_check_list_view();
 
+    reset_outcomes();
     SCLOG_AS(kLoggedName, 0, L"%s finished.", kLoggedName);
     result.ok = true;
     return result;
@@ -98,12 +94,9 @@ void CCheckRun::reset_check_list_view()
     m_view->begin_log_rows();
     for (size_t g = 0; g < m_check_groups.size(); ++g) {
         for (CCheckItem& item : m_check_groups[g]) {
-            const std::wstring word = first_word(item.title);
-            // "|" separates the columns: one inside an address must not shift them.
-            std::wstring host = mask_host(item.host);
-            std::replace(host.begin(), host.end(), L'|', L'*');
-            const std::wstring row_text = g == 0 ? format_text(L"%s|관리자 계정", word.c_str())
-                                                 : format_text(L"%s|%s|%d", word.c_str(), host.c_str(), item.port);
+            const std::array<std::wstring, 3> heading = log_row_heading(item);
+            const std::wstring row_text = item.kind_index < 0 ? heading[0] + L"|" + heading[1]
+                                                              : heading[0] + L"|" + heading[1] + L"|" + heading[2];
             item.list_row = m_view->add_log_row(row_text);
         }
     }
@@ -123,7 +116,9 @@ int CCheckRun::update_check_list_before_start(int g, int i)
     m_view->set_step_text(g, text, kNoColour);
 
     const int row = item.list_row;
-    m_view->set_log_cell(row, LOG_COL_TIME, m_now_text ? m_now_text() : now_text());
+    const std::wstring started = m_now_text ? m_now_text() : now_text();
+    change_outcome(g, i, [&](ItemOutcome& o) { o.started = started; });
+    m_view->set_log_cell(row, LOG_COL_TIME, started);
     m_view->ensure_log_row_visible(row);
 
     SCLOG(1, L"%s(%s:%d)...", item.title.c_str(), masked.c_str(), item.port);
@@ -132,33 +127,15 @@ int CCheckRun::update_check_list_before_start(int g, int i)
 
 void CCheckRun::show_result(int row, const CCheckParam& p)
 {
-    m_view->set_log_cell(row, LOG_COL_DURATION, p.longest_ms >= 0 ? format_text(L"%dms", p.longest_ms) : std::wstring());
-    if (p.result_code == 0) {
-        if (p.attempt_count > 0 && p.success_count < p.attempt_count) {
-            m_view->set_log_cell(row, LOG_COL_RESULT, format_text(L"Ok (%d/%d)", p.success_count, p.attempt_count));
-            m_view->set_log_cell(row, LOG_COL_NOTE, format_text(L"%d", p.last_failure));
-            m_view->set_log_row_text_colour(row, kColourPartly);
-        } else {
-            m_view->set_log_cell(row, LOG_COL_RESULT, L"Ok");
-            if (p.longest_ms <= 100)
-                m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, kColourFast);
-            else if (p.longest_ms <= 300)
-                ; // an ordinary duration keeps the list's colour
-            else if (p.longest_ms <= 1000)
-                m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, kColourSlowish);
-            else if (p.longest_ms <= 3000)
-                m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, kColourSlow);
-            else
-                m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, kColourVerySlow);
-        }
-    } else if (p.result_code == 1) {
-        m_view->set_log_cell(row, LOG_COL_RESULT, L"진단 중지");
-        m_view->set_log_row_text_colour(row, kColourCancelled);
-    } else {
-        m_view->set_log_cell(row, LOG_COL_RESULT, L"Fail");
-        m_view->set_log_cell(row, LOG_COL_NOTE, format_text(L"%d", p.result_code));
-        m_view->set_log_row_text_colour(row, kColourFailed);
-    }
+    const LogRowResult r = log_row_result(outcome_of(p));
+    m_view->set_log_cell(row, LOG_COL_DURATION, r.duration);
+    m_view->set_log_cell(row, LOG_COL_RESULT, r.verdict);
+    if (!r.note.empty())
+        m_view->set_log_cell(row, LOG_COL_NOTE, r.note);
+    if (r.duration_colour != kNoColour)
+        m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, r.duration_colour);
+    if (r.row_colour != kNoColour)
+        m_view->set_log_row_text_colour(row, r.row_colour);
 }
 
 void CCheckRun::show_group_done(int g, bool all_passed)
@@ -166,7 +143,7 @@ void CCheckRun::show_group_done(int g, bool all_passed)
     const int count = static_cast<int>(m_check_groups[g].size());
     const std::wstring text = m_check_groups[g].front().title + (all_passed ? L" 체크 완료" : L" 체크 실패") +
                               group_counter(count, count);
-    const std::uint32_t colour = all_passed ? kNoColour : kColourFailed;
+    const std::uint32_t colour = all_passed ? kNoColour : verdict_colours(ItemVerdict::failed).list;
     m_view->set_step_text(g, text, colour);
     m_view->set_step_colour(g, colour);
 }
@@ -183,6 +160,7 @@ void CCheckRun::thread_check()
 {
     CheckRunView& v = *m_view;
     m_diagnosis.reset(m_hosts_file_path);
+    reset_outcomes();
     m_run_started = current_local_time();
     m_run_ended = local_time{};
     for (size_t g = 0; g < m_check_groups.size(); ++g) {
@@ -223,8 +201,19 @@ void CCheckRun::thread_check()
                 ++failed_items;
                 group_passed = false;
             }
+            ItemOutcome finished;
+            change_outcome(static_cast<int>(g), static_cast<int>(i), [&](ItemOutcome& o) {
+                ItemOutcome counted = outcome_of(param);
+                counted.started = std::move(o.started);
+                counted.attempt_log = std::move(o.attempt_log);
+                counted.diagnosis = std::move(o.diagnosis);
+                o = std::move(counted);
+                finished = o;
+            });
             show_result(row, param);
+            v.item_finished(m_check_groups[g][i], finished);
             if (!m_checking) {
+                change_outcome(static_cast<int>(g), static_cast<int>(i), [](ItemOutcome& o) { mark_stopped(o); });
                 param.result_code = CHECK_CANCELLED;
                 stopped = true;
                 stop_group = static_cast<int>(g);
@@ -271,27 +260,56 @@ const CCheckItem* CCheckRun::find_item_by_row(int row) const
     return nullptr;
 }
 
-std::optional<ItemDiagnosis> CCheckRun::diagnosis_for_row(int row) const
+void CCheckRun::reset_outcomes()
+{
+    std::lock_guard<std::mutex> lock(m_outcomes_lock);
+    m_outcomes.assign(m_check_groups.size(), {});
+    for (size_t g = 0; g < m_check_groups.size(); ++g)
+        m_outcomes[g].assign(m_check_groups[g].size(), ItemOutcome{});
+}
+
+template <typename Change>
+void CCheckRun::change_outcome(int group, int item, Change change)
+{
+    if (group < 0 || item < 0)
+        return;
+    std::lock_guard<std::mutex> lock(m_outcomes_lock);
+    // A check function called on its own (a test) finds no slots made yet.
+    if (m_outcomes.size() <= static_cast<size_t>(group))
+        m_outcomes.resize(static_cast<size_t>(group) + 1);
+    std::vector<ItemOutcome>& items = m_outcomes[static_cast<size_t>(group)];
+    if (items.size() <= static_cast<size_t>(item))
+        items.resize(static_cast<size_t>(item) + 1);
+    change(items[static_cast<size_t>(item)]);
+}
+
+void CCheckRun::note_item_facts(int group, int item, std::vector<AttemptRecord> attempts,
+                                std::optional<ItemDiagnosis> diagnosis)
+{
+    change_outcome(group, item, [&](ItemOutcome& o) {
+        o.attempt_log = std::move(attempts);
+        o.diagnosis = std::move(diagnosis);
+    });
+}
+
+ItemOutcome CCheckRun::outcome(int group, int item) const
+{
+    std::lock_guard<std::mutex> lock(m_outcomes_lock);
+    if (group < 0 || item < 0 || static_cast<size_t>(group) >= m_outcomes.size() ||
+        static_cast<size_t>(item) >= m_outcomes[static_cast<size_t>(group)].size())
+        return ItemOutcome{};
+    return m_outcomes[static_cast<size_t>(group)][static_cast<size_t>(item)];
+}
+
+std::optional<ItemOutcome> CCheckRun::outcome_for_row(int row) const
 {
     for (std::size_t g = 0; g < m_check_groups.size(); ++g) {
         for (std::size_t i = 0; i < m_check_groups[g].size(); ++i) {
             if (m_check_groups[g][i].list_row == row)
-                return m_diagnosis.find(static_cast<int>(g), static_cast<int>(i));
+                return outcome(static_cast<int>(g), static_cast<int>(i));
         }
     }
     return std::nullopt;
-}
-
-std::wstring CCheckRun::cause_for_row(int row) const
-{
-    const std::optional<ItemDiagnosis> d = diagnosis_for_row(row);
-    return d ? d->cause : std::wstring();
-}
-
-std::wstring CCheckRun::caution_for_row(int row) const
-{
-    const std::optional<ItemDiagnosis> d = diagnosis_for_row(row);
-    return d ? caution_line(*d) : std::wstring();
 }
 
 bool CCheckRun::check_administrator(CCheckRun&, CCheckParam& param)

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "check/diagnosis/run_diagnosis.h"
 #include "check/run/check_param.h"
 #include "check/run/check_run_view.h"
+#include "check/run/item_outcome.h"
 #include "checklist/check_item.h"
 #include "checklist/check_list.h"
 #include "checklist/server_kinds.h"
@@ -100,13 +102,11 @@ public:
     // The first item whose stored row is `row`, or null.
     const CCheckItem* find_item_by_row(int row) const;
 
-    // What the attempts of the item in `row` learned about why it failed; none
-    // before the item has run in this run. Safe from any thread.
-    std::optional<ItemDiagnosis> diagnosis_for_row(int row) const;
-    // Its Korean cause line; empty for an item that passed or has not run.
-    std::wstring cause_for_row(int row) const;
-    // What the row's passed check tolerated but the product may not; usually empty.
-    std::wstring caution_for_row(int row) const;
+    // What happened to item i of group g in the last run: its verdict, counts,
+    // times, attempts and diagnosis (not run until it has). Safe from any thread.
+    ItemOutcome outcome(int group, int item) const;
+    // The same for the item whose row is `row`; none for a row without one.
+    std::optional<ItemOutcome> outcome_for_row(int row) const;
 
     // Closes the channel's socket if one is open (the dialog does it on exit).
     void close_channel();
@@ -142,6 +142,15 @@ public:
     std::function<std::wstring()> m_now_text;
 
 private:
+    // The outcomes of the items, by group and item; the worker writes, every
+    // thread may read.
+    void reset_outcomes();
+    template <typename Change>
+    void change_outcome(int group, int item, Change change);
+    // A server item's attempts and diagnosis, noted by check_server.
+    void note_item_facts(int group, int item, std::vector<AttemptRecord> attempts,
+                         std::optional<ItemDiagnosis> diagnosis);
+
     // Each attempt notes in `d` (null when the diagnosis is off) the facts of a
     // failure and the connection's local end.
     void run_handshake_attempt(const CCheckItem& item, CCheckParam& param, int n, ItemDiagnosis* d);
@@ -151,6 +160,8 @@ private:
     bool run_http_attempt(const CCheckItem& item, CCheckParam& param, int n, ItemDiagnosis* d);
 
     CheckRunView* m_view;
+    mutable std::mutex m_outcomes_lock;
+    std::vector<std::vector<ItemOutcome>> m_outcomes;
     int m_current_step = -1;     // current line of the step list
     int m_progress_position = 0; // position of the progress bar
 };

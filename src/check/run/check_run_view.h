@@ -4,6 +4,8 @@
 // change); a console front end or a test implements it otherwise.
 #pragma once
 
+#include "check/run/item_outcome.h"
+#include "checklist/check_item.h"
 #include "common/colour.h"
 
 #include <cstdint>
@@ -11,9 +13,8 @@
 
 // Colour values as the widgets take them (common/colour.h: 0xAARRGGBB; duration
 // colours with a zero top byte). kNoColour: the step line has no colour of its own.
-inline constexpr std::uint32_t kColourFailed = 0xFFB22222;    // firebrick
+// A verdict's own colours are in common/item_verdict.h.
 inline constexpr std::uint32_t kColourCancelled = 0xFFA0522D; // sienna
-inline constexpr std::uint32_t kColourPartly = 0x507FFF;      // some attempts failed
 inline constexpr std::uint32_t kColourFast = 0x007F00;        // <= 100 ms
 inline constexpr std::uint32_t kColourSlowish = 0x20A5DA;     // 301..1000 ms
 inline constexpr std::uint32_t kColourSlow = 0x507FFF;        // 1001..3000 ms
@@ -76,6 +77,11 @@ public:
     virtual void set_log_cell_text_colour(int row, int column, std::uint32_t colour) = 0;
     virtual void set_log_row_text_colour(int row, std::uint32_t colour) = 0;
     virtual void ensure_log_row_visible(int row) = 0;
+
+    // An item's check has ended and its row is written: the item and its
+    // outcome as it finished (a stop right after it turns the run's record of
+    // it into "stopped", not this copy). Nothing by default.
+    virtual void item_finished(const CCheckItem& item, const ItemOutcome& outcome) {}
 
     // The run is over (posted, not sent: the dialog handles it on its own thread).
     // completed false: stopped by the user. failed_items: items whose check

@@ -120,6 +120,7 @@ bool CCheckRun::check_server(CCheckParam& param)
     if (param.retry_count < 1)
         param.retry_count = 1;
 
+    std::vector<AttemptRecord> attempts;
     for (int n = 1; n <= param.retry_count; ++n) {
         SCLOG(0, L"%s:%d checking... retry_count : %d/%d", masked.c_str(), item.port, n, param.retry_count);
         const auto start = std::chrono::steady_clock::now();
@@ -142,20 +143,18 @@ bool CCheckRun::check_server(CCheckParam& param)
             param.success_count += 1;
         else
             param.last_failure = param.result_code;
-        if (d)
-            d->attempt_log.push_back(AttemptRecord{elapsed, param.result_code});
+        attempts.push_back(AttemptRecord{elapsed, param.result_code});
         if (!go_on)
             break;
     }
     param.result_code = param.success_count > 0 ? 0 : param.last_failure;
+    std::optional<ItemDiagnosis> diagnosed;
     if (d) {
-        d->attempts = param.attempt_count;
-        d->successes = param.success_count;
-        d->result_code = param.result_code;
-        d->cause = cause_line(*d);
+        d->cause = cause_line(*d, AttemptTally{param.attempt_count, param.success_count});
         SCLOG(1, L"%s", diagnosis_log_line(*d).c_str());
-        m_diagnosis.store(param.group, param.item, std::move(*d));
+        diagnosed = std::move(*d);
     }
+    note_item_facts(param.group, param.item, std::move(attempts), std::move(diagnosed));
     return param.success_count > 0;
 }
 

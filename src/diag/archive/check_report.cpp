@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <cwchar>
 
-std::vector<std::size_t> failed_report_rows(const std::vector<CheckReportRow>& rows)
+std::vector<std::size_t> collect_failed_rows(const std::vector<CheckReportRow>& rows)
 {
     std::vector<std::size_t> failed;
     for (std::size_t r = 0; r < rows.size(); ++r) {
@@ -20,7 +20,7 @@ std::vector<std::size_t> failed_report_rows(const std::vector<CheckReportRow>& r
     return failed;
 }
 
-std::int32_t row_code(const CheckReportRow& row)
+std::int32_t code_column(const CheckReportRow& row)
 {
     const std::wstring& text = row.cells[6];
     if (text.empty())
@@ -89,12 +89,12 @@ std::wstring check_result_text(const CheckReportInput& in, const CheckReportFact
     out += format_text(L"version : %s\n", facts.version.c_str());
     out += format_text(L"built time : %s\n\n", facts.built_time.c_str());
 
-    const std::vector<std::size_t> failed = failed_report_rows(in.rows);
+    const std::vector<std::size_t> failed = collect_failed_rows(in.rows);
     out += format_text(L"[Failed / Unstable Items] %d / %d\n", static_cast<int>(failed.size()),
                        static_cast<int>(in.rows.size()));
     for (std::size_t r : failed) {
         const CheckReportRow& row = in.rows[r];
-        const std::int32_t code = row_code(row);
+        const std::int32_t code = code_column(row);
         const std::wstring text = in.result_text ? in.result_text(code, row.web_check) : std::wstring();
         out += format_text(L"%-10s  %s  %s:%s  error %d  %s\n", row.cells[5].c_str(), row.cells[0].c_str(),
                            row.cells[1].c_str(), row.cells[2].c_str(), static_cast<int>(code), text.c_str());

@@ -57,10 +57,13 @@ struct CheckReportFacts
     std::wstring windows_version;
 };
 
-// Rows whose verdict is "Fail" or begins with "Ok (".
-std::vector<std::size_t> failed_report_rows(const std::vector<CheckReportRow>& rows);
-// Column 6 as a decimal number; 0 when empty or not a number.
-std::int32_t row_code(const CheckReportRow& row);
+// The report's and the result page's reading of the log page's rows, as they
+// are described: the rows whose column 5 is "Fail" or begins with "Ok (" (the
+// list's own collect_failed_rows, on the rows the save copied), and column 6
+// read as a decimal number (0 when empty or not a number). Nothing else reads
+// a cell's text: the rest of the program reads the run's outcomes.
+std::vector<std::size_t> collect_failed_rows(const std::vector<CheckReportRow>& rows);
+std::int32_t code_column(const CheckReportRow& row);
 
 // Sizes in gigabytes with one decimal, rounded up: "3.2GB", "1,863.0GB".
 std::wstring gigabytes_text(std::uint64_t bytes);

@@ -53,10 +53,6 @@ std::string format(const char* fmt, double a, double b = 0, double c = 0, double
     return buffer;
 }
 
-bool is_unstable(const std::wstring& verdict)
-{
-    return verdict.rfind(L"Ok (", 0) == 0;
-}
 
 // The counts drawn as one bar: passed, unstable, failed, and the rest.
 std::string counts_bar(int passed, int unstable, int failed, int other)
@@ -142,11 +138,11 @@ void write_summary(HtmlWriter& w, const ReportPageInput& in)
 {
     int passed = 0, unstable = 0, failed = 0, other = 0;
     for (const ReportPageItem& item : in.items) {
-        if (item.verdict == L"Ok")
+        if (item.kind == ItemVerdict::passed)
             ++passed;
-        else if (is_unstable(item.verdict))
+        else if (item.kind == ItemVerdict::unstable)
             ++unstable;
-        else if (item.verdict == L"Fail")
+        else if (item.kind == ItemVerdict::failed || item.kind == ItemVerdict::stopped)
             ++failed;
         else
             ++other;
@@ -182,7 +178,7 @@ void write_items(HtmlWriter& w, const ReportPageInput& in)
         w.element("td", item.port, {{"data-label", L"포트"}});
         w.element("td", item.verdict.empty() ? L"-" : item.verdict,
                   {{"class", L"verdict"}, {"data-label", L"결과"},
-                   {"style", L"color:" + from_utf8(verdict_colour(item.verdict))}});
+                   {"style", L"color:" + from_utf8(verdict_colours(item.kind).page)}});
         w.open("td", {{"data-label", L"시도"}}).raw(attempts_chart(item.attempts));
         if (!item.duration.empty())
             w.text(L" " + item.duration);
@@ -249,16 +245,6 @@ void write_contents(HtmlWriter& w, const ReportPageInput& in)
 
 } // namespace
 
-const char* verdict_colour(const std::wstring& verdict)
-{
-    if (verdict == L"Fail")
-        return "#B22222";
-    if (is_unstable(verdict))
-        return "#FF7F50";
-    if (verdict == L"Ok")
-        return "#007F00";
-    return "#A0522D";
-}
 
 std::vector<ReportPageSection> split_sections(const std::wstring& text)
 {

@@ -4,6 +4,8 @@
 // its attempts drawn, the findings that matter and the archive's contents.
 #pragma once
 
+#include "common/item_verdict.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -20,6 +22,7 @@ struct ReportPageItem
     std::wstring target;    // masked address as the report shows it
     std::wstring port;
     std::wstring verdict;   // "Ok", "Ok (2/3)", "Fail", "진단 중지", or empty when not run
+    ItemVerdict kind = ItemVerdict::not_run; // what the verdict is: counted and coloured by it
     std::wstring duration;  // "35ms"
     std::int32_t code = 0;
     std::wstring result_text;
@@ -70,6 +73,3 @@ std::string report_page_html(const ReportPageInput& input);
 // "[Title]\n...\n\n" blocks of a diagnostic text, in order.
 std::vector<ReportPageSection> split_sections(const std::wstring& text);
 
-// The colour of a verdict as the log page shows it: "#B22222" for "Fail",
-// "#FF7F50" for "Ok (n/m)", "#A0522D" for a stopped item, "#007F00" for "Ok".
-const char* verdict_colour(const std::wstring& verdict);

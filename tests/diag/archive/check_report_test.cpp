@@ -124,9 +124,9 @@ TEST(CheckReport, NoFailuresNoEventsAndAServiceSection)
 
     // Zero figures print as zero sizes; an empty code column reads as 0.
     EXPECT_EQ(L"0.0GB", gigabytes_text(0));
-    EXPECT_EQ(0, row_code(row({L"", L"", L"", L"", L"", L"Fail", L""})));
-    EXPECT_EQ(0, row_code(row({L"", L"", L"", L"", L"", L"Fail", L"abc"})));
-    EXPECT_EQ(-5, row_code(row({L"", L"", L"", L"", L"", L"Fail", L"-5"})));
+    EXPECT_EQ(0, code_column(row({L"", L"", L"", L"", L"", L"Fail", L""})));
+    EXPECT_EQ(0, code_column(row({L"", L"", L"", L"", L"", L"Fail", L"abc"})));
+    EXPECT_EQ(-5, code_column(row({L"", L"", L"", L"", L"", L"Fail", L"-5"})));
 }
 
 TEST(CheckReport, FileIsUtf8WithMarkAndCrLf)
