@@ -1,13 +1,13 @@
 // Saving the logs and the result page's summary, from the log page's rows.
 #include "app/marlo_check_tool_dlg_win.h"
 
-#include "check/run/check_report_rows.h"
+#include "diag/report/run_report_of_run.h"
 #include "check/run/result_text.h"
 #include "common/gdi_owners_win.h"  // ComInitialisation
 #include "common/shell_win.h"
 
 #include <functional>
-#include "diag/archive/result_summary.h"
+#include "diag/report/result_summary.h"
 #include "diag/archive/save_logs.h"
 
 namespace {
@@ -55,8 +55,7 @@ void CMarloCheckToolDlg::save_logs()
     input.log_paths = m_run.m_log_paths;
     input.product_processes = m_product_processes;
     input.service_name = m_service_name;
-    add_run_to_save(input, check_report_rows(*this, m_run), m_run);
-    input.result_text = [](std::int32_t code, bool web) { return result_text(code, web); };
+    input.set_run(run_report(check_report_rows(*this, m_run), m_run));
     m_progress_dlg.set_range(0, kSaveLogsSteps);
     m_progress_dlg.set_pos(0);
     m_progress_dlg.set_hide_at_end(true);

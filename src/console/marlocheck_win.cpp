@@ -5,7 +5,7 @@
 
 #include "check/http/checklist_download.h"
 #include "check/http/http_request.h"
-#include "check/run/check_report_rows.h"
+#include "diag/report/run_report_of_run.h"
 #include "check/run/check_run.h"
 #include "check/run/result_text.h"
 #include "common/date_time.h"
@@ -181,8 +181,7 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
             input.product_paths = run.m_product_paths;
             input.log_paths = run.m_log_paths;
             input.product_processes = product_processes();
-            add_run_to_save(input, check_report_rows(run), run);
-            input.result_text = [](std::int32_t code, bool web) { return result_text(code, web); };
+            input.set_run(run_report(check_report_rows(run), run));
             ConsoleSaveHost host(output, diagnostics_done, diagnostics->texts);
             const SaveLogsOutcome saved = save_logs(input, host);
             info.save_tried = true;

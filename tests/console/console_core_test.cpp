@@ -13,7 +13,7 @@
 #include "common/text_convert.h"
 #include "console/check_list_file.h"
 #include "console/console_options.h"
-#include "check/run/check_report_rows.h"
+#include "diag/report/run_report_of_run.h"
 #include "console/console_view.h"
 #include "console/results_json.h"
 

@@ -5,6 +5,7 @@
 
 #include "check/channel/socket_api.h"
 #include "check/diagnosis/hosts_file_table.h"
+#include "common/hosts_file_path.h"
 #include "common/text_convert.h"
 
 namespace {

@@ -40,5 +40,3 @@ private:
 // Why a check list's host is no host name: empty for a usable one.
 std::wstring invalid_host_reason(const std::wstring& host);
 
-// "<system folder>\drivers\etc\hosts" on Windows, /etc/hosts elsewhere.
-std::wstring system_hosts_file_path();

@@ -4,7 +4,7 @@
 
 #include "common/file_utils.h"
 #include "common/format.h"
-#include "diag/archive/check_report.h"
+#include "diag/report/check_report.h"
 
 namespace {
 

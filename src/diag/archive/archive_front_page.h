@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "diag/archive/archive_records.h"
-#include "diag/archive/check_report.h"
+#include "diag/report/check_report.h"
 #include "diag/archive/save_logs.h"
 #include "diag/collect/diag_texts.h"
 #include "diag/page/manifest.h"

@@ -9,7 +9,7 @@
 #include "common/text_convert.h"
 #include "diag/archive/archive_name.h"
 #include "diag/archive/base64.h"
-#include "diag/archive/file_info_listing.h"
+#include "diag/report/file_info_listing.h"
 #include "diag/archive/folder_walk.h"
 #include "diag/archive/zip_folder.h"
 #include "diag/archive/zip_platform.h"

@@ -4,7 +4,8 @@
 #pragma once
 
 #include "diag/archive/archive_records.h"
-#include "diag/archive/check_report.h"
+#include "diag/report/check_report.h"
+#include "diag/report/run_report.h"
 #include "diag/archive/folder_guard.h"
 #include "diag/collect/diag_texts.h"
 #include "diag/page/manifest.h"
@@ -39,30 +40,21 @@ public:
 // How many times save_logs advances the wait window's bar: size its range to it.
 inline constexpr int kSaveLogsSteps = 13;
 
-struct SaveLogsInput
+// The run's part (rows, result texts, diagnosis section, front page items,
+// times, account) and where the product lives.
+struct SaveLogsInput : RunReport
 {
     std::wstring product_name;
     std::array<std::wstring, 3> product_paths;
     std::array<std::wstring, 2> log_paths;
     std::deque<std::wstring> product_processes;
     std::wstring service_name;
-    // The log page's rows and the result texts; the security and service event
-    // texts and the other fields are taken from here and the diagnostics.
-    std::vector<CheckReportRow> rows;
-    std::function<std::wstring(std::int32_t, bool)> result_text;
-    // The report's last section: every server item's diagnosis.
-    std::wstring diagnosis_section;
-    // For the front page (report.html) and the manifest: one entry per check
-    // item, when the run started and ended, and whether the account is an
-    // administrator.
-    std::vector<ReportPageItem> page_items;
-    std::wstring run_started;
-    std::wstring run_ended;
-    bool administrator = false;
     // Off only for the benchmark that measures what the page and the manifest cost.
     bool front_page_and_manifest = true;
     // Empty: the local application data folder followed by "\Temp".
     std::wstring work_folder;
+
+    void set_run(RunReport run) { static_cast<RunReport&>(*this) = std::move(run); }
 };
 
 struct SaveLogsOutcome

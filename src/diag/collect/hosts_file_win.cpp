@@ -1,6 +1,6 @@
 #include "diag/collect/hosts_file.h"
 
-#include "check/diagnosis/run_diagnosis.h"
+#include "common/hosts_file_path.h"
 
 #include "common/file_utils.h"
 #include "common/text_file.h"

@@ -6,7 +6,7 @@
 #include "common/text_convert_win.h"
 #include "common/version_info.h"
 #include "diag/archive/base64.h"
-#include "diag/archive/check_report.h"
+#include "diag/report/check_report.h"
 #include "diag/archive/save_logs.h"
 #include "diag/archive/zip_folder.h"
 #include "diag/archive/zip_writer.h"

@@ -1,9 +1,9 @@
 // The report's text, the result page rows and the folder access test with fixed inputs.
-#include "archive_test_support.h"
+#include "diag/archive/archive_test_support.h"
 
-#include "diag/archive/check_report.h"
-#include "diag/archive/check_report_facts.h"
-#include "diag/archive/result_summary.h"
+#include "diag/report/check_report.h"
+#include "diag/report/check_report_facts.h"
+#include "diag/report/result_summary.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "diag/archive/check_report.h"
+#include "diag/report/check_report.h"
 
 #include "common/format.h"
 #include "common/size_format.h"

@@ -1,5 +1,5 @@
 // The report's machine figures on Windows.
-#include "diag/archive/check_report_facts.h"
+#include "diag/report/check_report_facts.h"
 
 #include "common/file_utils.h"
 #include "common/registry_win.h"

@@ -1,7 +1,7 @@
 // The product file listing: order, row format, missing folders.
-#include "archive_test_support.h"
+#include "diag/archive/archive_test_support.h"
 
-#include "diag/archive/file_info_listing.h"
+#include "diag/report/file_info_listing.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

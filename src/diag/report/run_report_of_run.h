@@ -1,19 +1,19 @@
-// The log page's rows as the report and the result summary read them, from any
-// CheckRunView (the dialog's list or a console's memory).
+// A check run as its report takes it: the rows of the log page (read from a
+// list, or spelled from the outcomes where a front end has none) and the
+// sections built from the run's outcomes.
 #pragma once
 
+#include <array>
 #include <vector>
 
 #include "check/diagnosis/cause_line.h"
 #include "check/diagnosis/diagnosis_text.h"
 #include "check/run/admin_check.h"
-#include "check/run/result_text.h"
-#include "common/format.h"
-#include "diag/archive/save_logs.h"
-#include "diag/page/report_page.h"
 #include "check/run/check_run.h"
 #include "check/run/check_run_view.h"
-#include "diag/archive/check_report.h"
+#include "check/run/result_text.h"
+#include "common/format.h"
+#include "diag/report/run_report.h"
 
 // The rows as a front end without a list has them: each item's cells spelled
 // from its outcome, as the list would hold them.
@@ -116,15 +116,18 @@ inline std::wstring run_time_text(const local_time& t)
     return sortable_date_time(t);
 }
 
-// What the save needs of the run: the rows (the list's, or spelled from the
-// outcomes), the report's diagnosis section and the front page's items, times
-// and account.
-inline void add_run_to_save(SaveLogsInput& input, std::vector<CheckReportRow> rows, const CCheckRun& run)
+// The run's part of what the save packs: the given rows, the result texts and,
+// from the outcomes, the diagnosis section, the front page's items, the run's
+// times and the account.
+inline RunReport run_report(std::vector<CheckReportRow> rows, const CCheckRun& run)
 {
-    input.rows = std::move(rows);
-    input.diagnosis_section = diagnosis_section(run);
-    input.page_items = report_page_items(run);
-    input.run_started = run_time_text(run.m_run_started);
-    input.run_ended = run_time_text(run.m_run_ended);
-    input.administrator = is_administrator_account();
+    RunReport report;
+    report.rows = std::move(rows);
+    report.result_text = [](std::int32_t code, bool web) { return result_text(code, web); };
+    report.diagnosis_section = diagnosis_section(run);
+    report.page_items = report_page_items(run);
+    report.run_started = run_time_text(run.m_run_started);
+    report.run_ended = run_time_text(run.m_run_ended);
+    report.administrator = is_administrator_account();
+    return report;
 }

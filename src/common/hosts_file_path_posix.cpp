@@ -1,4 +1,4 @@
-#include "check/diagnosis/run_diagnosis.h"
+#include "common/hosts_file_path.h"
 
 std::wstring system_hosts_file_path()
 {

@@ -1,9 +1,9 @@
 // Writing the report file; the machine's figures come from the platform file.
-#include "diag/archive/check_report.h"
+#include "diag/report/check_report.h"
 
 #include "common/file_utils.h"
 #include "common/log.h"
-#include "diag/archive/check_report_facts.h"
+#include "diag/report/check_report_facts.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
 // The machine's figures for the report, gathered by the platform's file.
 #pragma once
 
-#include "diag/archive/check_report.h"
+#include "diag/report/check_report.h"
 
 // Version and time of the running executable, memory, drive C:, the folder
 // access test in the shared documents folder, the monitors, the service's

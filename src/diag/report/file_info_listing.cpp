@@ -1,12 +1,12 @@
-#include "diag/archive/file_info_listing.h"
+#include "diag/report/file_info_listing.h"
 
 #include "common/date_time.h"
 #include "common/file_utils.h"
 #include "common/format.h"
 #include "common/log.h"
 #include "common/version_info.h"
-#include "diag/archive/check_report.h"
-#include "diag/archive/check_report_facts.h"
+#include "diag/report/check_report.h"
+#include "diag/report/check_report_facts.h"
 #include "diag/archive/folder_walk.h"
 
 std::wstring thousands_text(std::uint64_t value)

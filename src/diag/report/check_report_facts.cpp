@@ -1,5 +1,5 @@
 // The parts of the report's figures that work the same on every platform.
-#include "diag/archive/check_report_facts.h"
+#include "diag/report/check_report_facts.h"
 
 #include "common/date_time.h"
 #include "common/file_utils.h"

@@ -1,4 +1,4 @@
-#include "diag/archive/result_summary.h"
+#include "diag/report/result_summary.h"
 
 #include "common/format.h"
 #include "common/item_verdict.h"

@@ -1,7 +1,7 @@
 // The report's machine figures in the native tree: the same sections from the
 // POSIX equivalents (no version resources, no monitors, the temporary folder in
 // place of the shared documents folder).
-#include "diag/archive/check_report_facts.h"
+#include "diag/report/check_report_facts.h"
 
 
 #include "common/file_utils.h"

@@ -2,7 +2,7 @@
 // their code, its text and a hint on what to do.
 #pragma once
 
-#include "diag/archive/check_report.h"
+#include "diag/report/check_report.h"
 
 #include <cstdint>
 #include <functional>
