@@ -2,6 +2,7 @@
 #include "app/marlo_check_tool_dlg_win.h"
 
 #include "diag/report/run_report_of_run.h"
+#include "steps/save_input.h"
 #include "check/run/result_text.h"
 #include "common/gdi_owners_win.h"  // ComInitialisation
 #include "common/shell_win.h"
@@ -49,13 +50,11 @@ private:
 void CMarloCheckToolDlg::save_logs()
 {
     ComInitialisation com;  // the shell calls of the save
-    SaveLogsInput input;
+    // The rows the report reads are the log page's, as its list holds them.
+    SaveLogsInput input = save_input_of(m_run, check_report_rows(*this, m_run));
     input.product_name = m_product_name;
-    input.product_paths = m_run.m_product_paths;
-    input.log_paths = m_run.m_log_paths;
     input.product_processes = m_product_processes;
     input.service_name = m_service_name;
-    input.set_run(run_report(check_report_rows(*this, m_run), m_run));
     m_progress_dlg.set_range(0, kSaveLogsSteps);
     m_progress_dlg.set_pos(0);
     m_progress_dlg.set_hide_at_end(true);

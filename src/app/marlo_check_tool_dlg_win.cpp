@@ -9,6 +9,7 @@
 #include "diag/archive/product_identity.h"
 #include "diag/collect/diagnostics.h"
 #include "pages/download_error_help_win.h"
+#include "steps/check_list_source.h"
 #include "framework/message_pump_win.h"
 #include "framework/resources_win.h"
 #include "resource.h"
@@ -301,8 +302,9 @@ bool CMarloCheckToolDlg::init_check_list()
     // leaves no rows of an earlier one behind its message.
     m_result_page.m_list.clear();
     // The parser reads the bytes as received; m_text went through the ANSI code
-    // page and is only what the messages quote.
-    InitCheckListResult result = m_run.init_check_list(m_checklist_request.m_received, m_checklist_request.m_text);
+    // page and is only what the messages quote (the console takes the same step).
+    const CheckListSource list = check_list_from_download(m_checklist_request);
+    InitCheckListResult result = m_run.init_check_list(list.body_utf8, list.shown_text);
     if (!result.ok) {
         // A list without a required path also takes the wait window away first.
         if (result.error == CheckListError::missing_path)

@@ -6,6 +6,8 @@
 #include "check/http/checklist_download.h"
 #include "check/http/http_request.h"
 #include "diag/report/run_report_of_run.h"
+#include "steps/check_list_source.h"
+#include "steps/save_input.h"
 #include "check/run/check_run.h"
 #include "check/run/result_text.h"
 #include "common/date_time.h"
@@ -62,51 +64,45 @@ std::shared_ptr<Diagnostics> start_diagnostics(std::future<void>& finished)
     return state;
 }
 
-struct CheckListSource
+// A check list to parse, or why there is none.
+struct ListArrival
 {
-    bool ok = false;
-    std::string body_utf8;
-    std::wstring shown_text;
-    std::wstring source;
-    std::wstring error; // why there is no check list
+    CheckListSource list;
+    std::wstring error;
 };
 
-CheckListSource read_local_check_list(const std::wstring& path, ConsoleOutput& output)
+ListArrival read_local_check_list(const std::wstring& path, ConsoleOutput& output)
 {
-    CheckListSource out;
+    ListArrival out;
     std::wstring error;
-    if (!read_check_list_file(path, out.body_utf8, error)) {
+    std::string body;
+    if (!read_check_list_file(path, body, error)) {
         SCLOG(3, L"%s", error.c_str());
         output.err(L"marlocheck: " + error);
-        out.source = path;
+        out.list.source = path;
         out.error = error;
         return out;
     }
     wchar_t full[MAX_PATH * 4] = {};
     const DWORD n = GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
-    out.source = n > 0 && n < MAX_PATH * 4 ? std::wstring(full, n) : path;
-    out.shown_text = from_utf8(out.body_utf8);
-    out.ok = true;
+    out.list = check_list_from_file(n > 0 && n < MAX_PATH * 4 ? std::wstring(full, n) : path, std::move(body));
     return out;
 }
 
-CheckListSource download_check_list(const ConsoleOptions& options, ConsoleOutput& output)
+ListArrival download_check_list(const ConsoleOptions& options, ConsoleOutput& output)
 {
-    CheckListSource out;
     HttpRequest request;
     download_checklist(request, options.web_host, options.web_port);
     SCLOG(0, L"request_url : %s", request.describe().c_str());
-    out.source = request.m_url;
-    if (request.m_status != 200) {
-        out.error = std::wstring(kDownloadFailed) + L" " + help_error_line(request.m_status, error_text(request.m_status));
+    ListArrival out;
+    out.list = check_list_from_download(request);
+    if (!out.list.ok) {
+        const std::wstring line = help_error_line(request.m_status, error_text(request.m_status));
+        out.error = std::wstring(kDownloadFailed) + L" " + line;
         output.err(kDownloadFailed);
-        output.err(help_error_line(request.m_status, error_text(request.m_status)));
+        output.err(line);
         output.err(L"URL : " + request.m_url);
-        return out;
     }
-    out.body_utf8 = to_utf8(request.m_text);
-    out.shown_text = request.m_text;
-    out.ok = true;
     return out;
 }
 
@@ -133,10 +129,11 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
 
     ResultsJsonInfo info;
     info.started = current_local_time();
-    const CheckListSource list = options.checklist_file.empty() ? download_check_list(options, output)
-                                                                : read_local_check_list(options.checklist_file, output);
+    const ListArrival arrival = options.checklist_file.empty() ? download_check_list(options, output)
+                                                               : read_local_check_list(options.checklist_file, output);
+    const CheckListSource& list = arrival.list;
     info.source = list.source;
-    std::wstring list_error = list.error;
+    std::wstring list_error = arrival.error;
     if (list.ok) {
         const InitCheckListResult init = run.init_check_list(list.body_utf8, list.shown_text);
         if (!init.ok) {
@@ -176,12 +173,8 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
             output.err(kNotSaved);
         } else {
             output.err(kSaving);
-            SaveLogsInput input;
-            input.product_name = kProductName;
-            input.product_paths = run.m_product_paths;
-            input.log_paths = run.m_log_paths;
-            input.product_processes = product_processes();
-            input.set_run(run_report(check_report_rows(run), run));
+            // The console has no list: its rows are spelled from the outcomes.
+            SaveLogsInput input = save_input_of(run, check_report_rows(run));
             ConsoleSaveHost host(output, diagnostics_done, diagnostics->texts);
             const SaveLogsOutcome saved = save_logs(input, host);
             info.save_tried = true;
