@@ -10,6 +10,7 @@
 #include "diag/collect/diagnostics.h"
 #include "pages/download_error_help_win.h"
 #include "steps/check_list_source.h"
+#include "framework/centre_window_win.h"
 #include "framework/message_pump_win.h"
 #include "framework/resources_win.h"
 #include "resource.h"
@@ -101,7 +102,7 @@ BOOL CMarloCheckToolDlg::OnInitDialog()
     set_system_buttons({SC_MINIMIZE, SC_CLOSE});
 
     m_run.m_server_kinds = default_server_kinds();
-    CenterWindow();
+    centre_window(m_hwnd, GetWindow(m_hwnd, GW_OWNER));
 
     m_product_name = kProductName;
     CSCTheme theme = default_theme();
@@ -211,7 +212,7 @@ void CMarloCheckToolDlg::init_controls()
 
     m_progress_dlg.create(m_hwnd, kWaitText, 320, 120);
     m_progress_dlg.set_topmost(true);
-    m_progress_dlg.center_on(m_hwnd);
+    centre_window(m_progress_dlg.hwnd(), m_hwnd);
 
     m_message_box.create(m_hwnd, m_product_name + L" Check Tool", IDR_MAINFRAME);
 
@@ -489,7 +490,7 @@ void CMarloCheckToolDlg::on_save_log()
         return;
     if (m_save_thread.joinable())
         m_save_thread.join();
-    m_progress_dlg.center_on(m_hwnd);
+    centre_window(m_progress_dlg.hwnd(), m_hwnd);
     m_progress_dlg.show_window(true);
     m_save_running = true;
     m_save_thread = std::thread([this] {

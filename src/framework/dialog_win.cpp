@@ -84,12 +84,6 @@ bool CDialogEx::bind_control(int id, Wnd& control)
     return control.attach(h);
 }
 
-void CDialogEx::CenterWindow(HWND over)
-{
-    if (m_hwnd)
-        centre_window(m_hwnd, over ? over : GetWindow(m_hwnd, GW_OWNER));
-}
-
 void CDialogEx::SetIcon(HICON icon, bool big)
 {
     if (m_hwnd)

@@ -26,7 +26,6 @@ public:
     bool bind_control(int id, Wnd& control);
     UINT_PTR SetTimer(UINT_PTR id, UINT ms) { return m_hwnd ? ::SetTimer(m_hwnd, id, ms, nullptr) : 0; }
     void KillTimer(UINT_PTR id) { if (m_hwnd) ::KillTimer(m_hwnd, id); }
-    void CenterWindow(HWND over = nullptr);
     void SetIcon(HICON icon, bool big);
 
     // Called by the modal loop for messages to this dialog or its children;

@@ -241,6 +241,9 @@ LRESULT Wnd::dispatch(UINT msg, WPARAM wp, LPARAM lp)
         on_final_destroy();
         return r;
     }
+    LRESULT handled = 0;
+    if (pre_dispatch(msg, wp, lp, handled))
+        return handled;
     return WndProc(msg, wp, lp);
 }
 

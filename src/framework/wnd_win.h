@@ -91,6 +91,10 @@ protected:
 
     // Handles one message; call default_proc for what is not handled.
     virtual LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp);
+    // Sees every message before WndProc: for a family of windows that keeps a
+    // message of its own (the widgets' repaint timer) out of its members'
+    // WndProc. True: handled, with `result`.
+    virtual bool pre_dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
     LRESULT default_proc(UINT msg, WPARAM wp, LPARAM lp);
     // Called after the window is gone (WM_NCDESTROY); m_hwnd is already null.
     virtual void on_final_destroy() {}

@@ -1,5 +1,6 @@
 #include "pages/download_error_help_win.h"
 
+#include "framework/centre_window_win.h"
 #include "check/http/http_request.h"
 #include "common/log.h"
 #include "common/own_paint_win.h"
@@ -116,7 +117,7 @@ BOOL CDownloadErrorHelpDlg::OnInitDialog()
     m_tooltip.add(item(kOpenHttp), L"80 포트로 기본 브라우저에서 열기");
     m_tooltip.add(item(kOpenHttps), L"443 포트로 기본 브라우저에서 열기");
 
-    CenterWindow();
+    centre_window(m_hwnd, GetWindow(m_hwnd, GW_OWNER));
     // The OK button takes the focus rather than the first address, which would show selected.
     SetFocus(item(IDOK));
     return FALSE;

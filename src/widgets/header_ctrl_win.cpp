@@ -75,7 +75,7 @@ void CSCHeaderCtrl::paint(HDC dc)
     fill_rect(dc, bottom, m_line);
 }
 
-LRESULT CSCHeaderCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
+LRESULT CSCHeaderCtrl::WndProc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
     LRESULT painted = 0;
     if (handle_own_paint(hwnd(), msg, wparam, [this](HDC dc) { paint(dc); }, painted))

@@ -16,7 +16,7 @@ public:
 
 protected:
     const wchar_t* class_name() const override { return L"SysHeader32"; }
-    LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) override;
+    LRESULT WndProc(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
 private:
     void paint(HDC dc);

@@ -526,7 +526,7 @@ void CSCListCtrl::draw_no_rows_text(HDC dc)
               format | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
 
-LRESULT CSCListCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
+LRESULT CSCListCtrl::WndProc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
     if (msg == WM_PAINT && m_model.row_count() == 0 && !m_no_rows_text.empty()) {
         LRESULT result = default_proc(msg, wparam, lparam);

@@ -74,7 +74,7 @@ protected:
     const wchar_t* class_name() const override;
     DWORD create_style() const override;
     void on_attached() override;
-    LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) override;
+    LRESULT WndProc(UINT msg, WPARAM wparam, LPARAM lparam) override;
     bool on_reflect(UINT msg, WPARAM wparam, LPARAM lparam, LRESULT& result) override;
     void on_repaint_tick() override;
 

@@ -464,7 +464,7 @@ void CSCStatic::release_animation()
     m_frame = 0;
 }
 
-LRESULT CSCStatic::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
+LRESULT CSCStatic::WndProc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
     LRESULT painted = 0;
     if (handle_own_paint(hwnd(), msg, wparam, [this](HDC dc) { paint(dc); }, painted))

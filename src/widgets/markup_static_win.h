@@ -60,7 +60,7 @@ protected:
     const wchar_t* class_name() const override { return L"STATIC"; }
     DWORD create_style() const override { return SS_LEFT | SS_NOTIFY; }
     void on_attached() override;
-    LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) override;
+    LRESULT WndProc(UINT msg, WPARAM wparam, LPARAM lparam) override;
 
 private:
     void parse_and_layout();

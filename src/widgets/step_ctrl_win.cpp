@@ -291,7 +291,7 @@ void CSCStepCtrl::paint(HDC target)
     }
 }
 
-LRESULT CSCStepCtrl::wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam)
+LRESULT CSCStepCtrl::WndProc(UINT msg, WPARAM wparam, LPARAM lparam)
 {
     LRESULT painted = 0;
     if (handle_own_paint(hwnd(), msg, wparam, [this](HDC dc) { paint(dc); }, painted))

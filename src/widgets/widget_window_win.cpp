@@ -60,11 +60,11 @@ void CSCWidget::on_repaint_tick()
     InvalidateRect(m_hwnd, nullptr, FALSE);
 }
 
-LRESULT CSCWidget::WndProc(UINT msg, WPARAM wp, LPARAM lp)
+bool CSCWidget::pre_dispatch(UINT msg, WPARAM wp, LPARAM, LRESULT& result)
 {
-    if (msg == WM_TIMER && wp == kRepaintTimer) {
-        repaint_tick();
-        return 0;
-    }
-    return wnd_proc(msg, wp, lp);
+    if (msg != WM_TIMER || wp != kRepaintTimer)
+        return false;
+    repaint_tick();
+    result = 0;
+    return true;
 }

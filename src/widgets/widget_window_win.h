@@ -23,9 +23,6 @@ protected:
     // The window class and styles used by create().
     virtual const wchar_t* class_name() const = 0;
     virtual DWORD create_style() const { return 0; }
-    // Messages of the control itself; call default_proc for what is not handled.
-    virtual LRESULT wnd_proc(UINT msg, WPARAM wparam, LPARAM lparam) { return default_proc(msg, wparam, lparam); }
-
     // Asks for on_repaint_tick, now or once the pacer's period is over, from
     // the window's thread: changes that come faster than that share one repaint.
     void repaint_soon();
@@ -34,7 +31,8 @@ protected:
     virtual void on_repaint_tick();
 
 private:
-    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) final;
+    // The repaint timer is the widget's own: its members never see it.
+    bool pre_dispatch(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) final;
     void repaint_tick();
 
     RepaintPacer m_repaint_pacer;

@@ -1,5 +1,6 @@
 // The themed widgets under Wine: progress bar and wait window driven from a
 // worker thread, the animated picture, the caption of the themed dialog.
+#include "framework/centre_window_win.h"
 #include "widgets/theme/gdi_button_win.h"
 #include "widgets/theme/gif_picture_win.h"
 #include "widgets/theme/mac_progress_ctrl_win.h"
@@ -100,7 +101,7 @@ TEST(SCProgressDlg, AdvancesOneStepAtATimeAndHidesAtTheEnd)
     CSCProgressDlg wait;
     ASSERT_TRUE(wait.create(host.hwnd(), L"수집중입니다.", 320, 120));
     wait.set_topmost(true);
-    wait.center_on(host.hwnd());
+    centre_window(wait.hwnd(), host.hwnd());
     EXPECT_EQ(wait.message(), L"수집중입니다.");
     EXPECT_FALSE(wait.visible()) << "hidden until asked";
     wait.set_range(0, 2);

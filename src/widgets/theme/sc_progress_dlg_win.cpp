@@ -1,7 +1,6 @@
 #include "widgets/theme/sc_progress_dlg_win.h"
 
 #include "common/own_paint_win.h"
-#include "framework/centre_window_win.h"
 #include "widgets/theme/gdi_helpers_win.h"
 
 #include <algorithm>
@@ -42,12 +41,6 @@ void CSCProgressDlg::set_topmost(bool topmost)
 {
     if (m_hwnd)
         SetWindowPos(m_hwnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-void CSCProgressDlg::center_on(HWND window)
-{
-    if (m_hwnd && window)
-        centre_window(m_hwnd, window);
 }
 
 void CSCProgressDlg::set_message(const std::wstring& text)

@@ -17,7 +17,6 @@ public:
     // Size in pixels at 96 DPI, scaled to the owner's DPI. Hidden until show(true).
     bool create(HWND owner, const std::wstring& text, int width, int height);
     void set_topmost(bool topmost);
-    void center_on(HWND window);
 
     void set_message(const std::wstring& text);
     std::wstring message() const;
