@@ -1,6 +1,9 @@
 #include "check/diagnosis/cause_line.h"
 
+#include <cwctype>
+
 #include "check/diagnosis/diagnosis_text.h"
+#include "check/diagnosis/ip_address.h"
 #include "checklist/mask_host.h"
 #include "common/format.h"
 #include "common/text_convert.h"
@@ -132,6 +135,12 @@ std::wstring cause_line(const ItemDiagnosis& d, const AttemptTally& tally)
     if (tally.successes > 0)
         line = format_text(L"%d번 중 %d번 실패: ", tally.attempts, tally.attempts - tally.successes);
 
+    // A line that blocks the name is the reason, and the server is not to
+    // blame: nothing else is said. Its address is no one's private data and is
+    // shown as written.
+    if (hosts_line_blocks(d))
+        return line + format_text(L"hosts 파일 %d번째 줄이 이 이름을 막고 있습니다 (%s).", d.hosts.line,
+                                  from_utf8(d.hosts.address).c_str());
     // A stale hosts-file line is the classic reason: it comes first.
     if (d.hosts.mapped) {
         line += format_text(L"hosts 파일 %d번째 줄이 이 이름을 %s(으)로 보냅니다", d.hosts.line,
@@ -166,7 +175,24 @@ bool hosts_address_differs(const ItemDiagnosis& d)
     if (!d.hosts.mapped)
         return false;
     for (const std::string& a : d.name.addresses)
-        if (a == d.hosts.address)
+        if (same_ip_address(a, d.hosts.address))
             return false;
     return true;
+}
+
+bool hosts_line_blocks(const ItemDiagnosis& d)
+{
+    if (!d.hosts.mapped || !is_blocking_address(d.hosts.address))
+        return false;
+    // This PC's own names may well point at loopback.
+    std::wstring name;
+    for (wchar_t c : d.name.host)
+        name += static_cast<wchar_t>(std::towlower(static_cast<wint_t>(c)));
+    while (!name.empty() && name.back() == L'.')
+        name.pop_back();
+    const std::wstring local = L"localhost";
+    const bool own = name == local ||
+                     (name.size() > local.size() && name.compare(name.size() - local.size() - 1, std::wstring::npos,
+                                                                 L"." + local) == 0);
+    return !own;
 }

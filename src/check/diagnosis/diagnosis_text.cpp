@@ -68,6 +68,8 @@ std::wstring hosts_match_text(const ItemDiagnosis& d)
     }
     if (!h.mapped)
         return L"no entry for this name" + state;
+    if (hosts_line_blocks(d))
+        return format_text(L"line %d -> %s, blocks the name", h.line, wide(h.address.c_str()).c_str()) + state;
     return format_text(L"line %d -> %s, not among the resolved addresses: %s", h.line, masked(h.address).c_str(),
                        yes_no(hosts_address_differs(d))) +
            state;

@@ -145,5 +145,9 @@ struct ItemDiagnosis
 };
 
 // True when the hosts file maps the name to an address that is not among the
-// resolved ones (compared on the real addresses, never the masked ones).
+// resolved ones (compared as addresses, never as text or masked).
 bool hosts_address_differs(const ItemDiagnosis& d);
+// True when the hosts file sends a name that is not this PC's own to 0.0.0.0,
+// ::, or a loopback address: the line blocks the name (an ad blocker's or a
+// security tool's entry), whatever the server does.
+bool hosts_line_blocks(const ItemDiagnosis& d);
