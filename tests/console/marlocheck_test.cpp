@@ -78,7 +78,7 @@ TEST_F(MarlocheckTest, OneFailingItemEndsWithOneAndTheJsonHasAnEntryPerItem)
                                      L"다른 서비스가 응답하고 있을 수 있습니다.");
     EXPECT_TRUE(contains(r.lines[5], L"Fail        웹 서버  127****1:")) << r.lines[5];
     EXPECT_TRUE(contains(r.lines[5], L"error 404  Not Found")) << r.lines[5];
-    EXPECT_EQ(from_utf8(r.lines[6]), L"            원인: 서버가 HTTP 상태 404(으)로 응답했습니다.");
+    EXPECT_EQ(from_utf8(r.lines[6]), L"            원인: 서버가 HTTP 상태 404(으)로 응답했습니다: 웹 서버는 동작하지만 요청한 경로가 없습니다.");
     EXPECT_TRUE(contains(r.lines[7], L"실패 2")) << r.lines[7];
 
     rapidjson::Document doc = read_json(json);

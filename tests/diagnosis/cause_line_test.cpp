@@ -46,13 +46,30 @@ TEST(CauseLine, SaysWhyForEachKindOfFailure)
     d = failed(FailureKind::closed_by_peer, FailurePhase::handshake);
     EXPECT_EQ(cause_line(d, kNoneOf3), L"시작 신호 교환 중 서버가 연결을 닫았습니다.");
 
+    // 10053 is this PC's own stack giving up, not the server closing.
+    d = failed(FailureKind::aborted_here, FailurePhase::key_exchange);
+    d.error_code = 10053;
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"암호화 키 교환 중 이 PC가 연결을 중단했습니다 (오류 10053): 이 PC의 방화벽이나 "
+                                       L"보안 프로그램이 연결을 끊었을 수 있습니다.");
+
     d = failed(FailureKind::wrong_answer, FailurePhase::handshake);
     d.answer = 0;
     EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 시작 신호에 다른 응답(명령 0)을 보냈습니다: 이 포트에서 다른 서비스가 응답하고 있을 수 있습니다.");
 
+    // The common statuses say what they mean; the others only the status.
     d = failed(FailureKind::http_status, FailurePhase::request, 443);
-    d.http_status = 503;
-    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 HTTP 상태 503(으)로 응답했습니다.");
+    const std::pair<int, const wchar_t*> statuses[] = {
+        {401, L"서버가 HTTP 상태 401(으)로 응답했습니다: 서버가 인증을 요구합니다."},
+        {403, L"서버가 HTTP 상태 403(으)로 응답했습니다: 서버가 이 요청을 허용하지 않습니다."},
+        {404, L"서버가 HTTP 상태 404(으)로 응답했습니다: 웹 서버는 동작하지만 요청한 경로가 없습니다."},
+        {500, L"서버가 HTTP 상태 500(으)로 응답했습니다: 웹 서버는 동작하지만 요청을 처리하다 오류가 났습니다."},
+        {503, L"서버가 HTTP 상태 503(으)로 응답했습니다: 서버가 지금 요청을 처리할 수 없습니다 (과부하나 점검 중일 수 있음)."},
+        {418, L"서버가 HTTP 상태 418(으)로 응답했습니다."},
+    };
+    for (const auto& [status, line] : statuses) {
+        d.http_status = status;
+        EXPECT_EQ(cause_line(d, kNoneOf3), line);
+    }
 }
 
 TEST(CauseLine, NamesHostsFileAndLookUpBeforeTheFailure)
@@ -113,8 +130,8 @@ TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
 
     d.tls.inspected = false;
     d.tls.wininet_error = 12157;
-    EXPECT_EQ(cause_line(d, kNoneOf3), L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 이 PC와 서버가 함께 쓸 수 있는 TLS "
-                             L"버전이나 암호 방식이 없습니다. 오래된 Windows라면 TLS 1.2가 켜져 있는지 확인하세요.");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 대개 이 PC와 서버가 함께 쓸 수 있는 TLS "
+                             L"버전이나 암호 방식이 없기 때문입니다. 오래된 Windows라면 TLS 1.2가 켜져 있는지 확인하세요.");
 
     d = failed(FailureKind::http_status, FailurePhase::request, 443);
     d.http_status = 404;
@@ -123,7 +140,7 @@ TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
     d.tls.valid_to = L"2027-01-01 08:59:59";
     d.tls.pc_time = L"2019-03-01 09:00:00";
     d.tls.outside_validity = true;
-    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 HTTP 상태 404(으)로 응답했습니다. 이 PC의 시계(2019-03-01 09:00:00)가 서버 인증서의 "
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 HTTP 상태 404(으)로 응답했습니다: 웹 서버는 동작하지만 요청한 경로가 없습니다. 이 PC의 시계(2019-03-01 09:00:00)가 서버 인증서의 "
                              L"유효 기간(2026-01-01 09:00:00 ~ 2027-01-01 08:59:59) 밖에 있습니다: PC의 날짜와 시간이 "
                              L"틀렸거나 서버 인증서가 만료되었습니다.");
     d.cause = cause_line(d, kNoneOf3);

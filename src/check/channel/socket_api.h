@@ -28,7 +28,10 @@ int error_timed_out();        // WSAETIMEDOUT / ETIMEDOUT
 int error_not_socket();       // WSAENOTSOCK / EBADF: operation on a closed channel
 
 // What a socket error code means, for telling the user why a connection failed.
-enum class error_kind { refused, timed_out, reset, aborted, unreachable, other };
+// aborted: the peer closed it under us; aborted_here: this PC's own stack
+// abandoned it (WSAECONNABORTED: a local firewall, a security product, the
+// stack's own retransmission limit), which is not the server's doing.
+enum class error_kind { refused, timed_out, reset, aborted, aborted_here, unreachable, other };
 error_kind classify_error(int code);
 
 // Every address of a host as the system's resolver answers (IPv4 and IPv6, in

@@ -220,7 +220,7 @@ error_kind classify_error(int code)
     case ECONNREFUSED: return error_kind::refused;
     case ETIMEDOUT: return error_kind::timed_out;
     case ECONNRESET: return error_kind::reset;
-    case ECONNABORTED:
+    case ECONNABORTED: return error_kind::aborted_here;
     case EPIPE: return error_kind::aborted;
     case ENETUNREACH:
     case EHOSTUNREACH: return error_kind::unreachable;

@@ -220,7 +220,7 @@ error_kind classify_error(int code)
     case WSAECONNREFUSED: return error_kind::refused;
     case WSAETIMEDOUT: return error_kind::timed_out;
     case WSAECONNRESET: return error_kind::reset;
-    case WSAECONNABORTED: return error_kind::aborted;
+    case WSAECONNABORTED: return error_kind::aborted_here;
     case WSAENETUNREACH:
     case WSAEHOSTUNREACH: return error_kind::unreachable;
     default: return error_kind::other;

@@ -69,6 +69,21 @@ std::wstring clock_sentence(const TlsCertificate& tls)
                        tls.pc_time.c_str(), tls.valid_from.c_str(), tls.valid_to.c_str());
 }
 
+// What the common statuses mean for the engineer, after the status itself.
+const wchar_t* http_status_sentence(std::int32_t status)
+{
+    switch (status) {
+    case 401: return L": 서버가 인증을 요구합니다.";
+    case 403: return L": 서버가 이 요청을 허용하지 않습니다.";
+    case 404: return L": 웹 서버는 동작하지만 요청한 경로가 없습니다.";
+    case 502: return L": 서버 앞의 게이트웨이나 프록시가 뒤쪽 서버에서 올바른 응답을 받지 못했습니다.";
+    case 503: return L": 서버가 지금 요청을 처리할 수 없습니다 (과부하나 점검 중일 수 있음).";
+    case 504: return L": 서버 앞의 게이트웨이나 프록시가 뒤쪽 서버의 응답을 기다리다 시간이 다 되었습니다.";
+    default: break;
+    }
+    return status >= 500 && status <= 599 ? L": 웹 서버는 동작하지만 요청을 처리하다 오류가 났습니다." : L".";
+}
+
 std::wstring failure_cause(const ItemDiagnosis& d)
 {
     switch (d.failure) {
@@ -92,6 +107,10 @@ std::wstring failure_cause(const ItemDiagnosis& d)
                            phase_text(d.phase));
     case FailureKind::closed_by_peer:
         return format_text(L"%s 중 서버가 연결을 닫았습니다.", phase_text(d.phase));
+    case FailureKind::aborted_here:
+        return format_text(L"%s 중 이 PC가 연결을 중단했습니다 (오류 %d): 이 PC의 방화벽이나 보안 프로그램이 연결을 끊었을 수 "
+                           L"있습니다.",
+                           phase_text(d.phase), d.error_code);
     case FailureKind::key_exchange_failed:
         return L"서버와 암호화 키를 교환하지 못했습니다: 서버의 키 응답이 올바르지 않습니다.";
     case FailureKind::wrong_answer:
@@ -104,15 +123,15 @@ std::wstring failure_cause(const ItemDiagnosis& d)
         // No common protocol version or cipher: the classic of an old Windows
         // whose TLS 1.2 is switched off, or of a server that dropped older versions.
         if (d.tls.wininet_error == 12157)
-            return L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 이 PC와 서버가 함께 쓸 수 있는 TLS 버전이나 "
-                   L"암호 방식이 없습니다. 오래된 Windows라면 TLS 1.2가 켜져 있는지 확인하세요.";
+            return L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 대개 이 PC와 서버가 함께 쓸 수 있는 TLS 버전이나 "
+                   L"암호 방식이 없기 때문입니다. 오래된 Windows라면 TLS 1.2가 켜져 있는지 확인하세요.";
         if (d.tls.wininet_error == 12044)
             return L"HTTPS 보안 연결을 맺지 못했습니다 (오류 12044): 서버가 클라이언트 인증서를 요구합니다.";
         if (d.tls.wininet_error)
             return format_text(L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 %d).", d.tls.wininet_error);
         return L"HTTPS 보안 연결을 맺지 못했습니다.";
     case FailureKind::http_status:
-        return format_text(L"서버가 HTTP 상태 %d(으)로 응답했습니다.", d.http_status);
+        return format_text(L"서버가 HTTP 상태 %d(으)로 응답했습니다%s", d.http_status, http_status_sentence(d.http_status));
     case FailureKind::proxy_auth_required:
         return format_text(L"프록시 서버(%s)가 인증을 요구합니다 (HTTP 407).", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
     case FailureKind::other:

@@ -25,6 +25,7 @@ FailureKind failure_from_socket_error(int code, bool closed_by_peer)
     case socket_api::error_kind::timed_out: return FailureKind::timed_out;
     case socket_api::error_kind::reset: return FailureKind::reset;
     case socket_api::error_kind::aborted: return FailureKind::closed_by_peer;
+    case socket_api::error_kind::aborted_here: return FailureKind::aborted_here;
     case socket_api::error_kind::unreachable: return FailureKind::unreachable;
     case socket_api::error_kind::other: break;
     }
@@ -86,6 +87,7 @@ const char* failure_kind_name(FailureKind kind)
     case FailureKind::unreachable: return "unreachable";
     case FailureKind::reset: return "reset";
     case FailureKind::closed_by_peer: return "closed-by-peer";
+    case FailureKind::aborted_here: return "aborted-here";
     case FailureKind::key_exchange_failed: return "key-exchange-failed";
     case FailureKind::wrong_answer: return "wrong-answer";
     case FailureKind::tls_failure: return "tls-failure";

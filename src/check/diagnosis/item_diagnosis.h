@@ -60,6 +60,7 @@ enum class FailureKind
     unreachable,       // no route to the network or host
     reset,             // the peer (or a device between) reset an open connection
     closed_by_peer,    // the peer closed the connection during the exchange
+    aborted_here,      // this PC's own stack abandoned the connection (10053)
     key_exchange_failed,
     wrong_answer,
     tls_failure,
