@@ -1,6 +1,7 @@
 #include "console/results_json.h"
 
 #include "check/diagnosis/diagnosis_text.h"
+#include "check/diagnosis/distinguished_name.h"
 #include "check/diagnosis/failure_kind.h"
 #include "check/run/check_codes.h"
 #include "check/run/check_run.h"
@@ -107,8 +108,8 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d, const std::vector<AttemptR
         w.Key("certificate");
         w.StartObject();
         put(w, "seen", d.tls.seen);
-        put(w, "subject", d.tls.subject);
-        put(w, "issuer", d.tls.issuer);
+        put(w, "subject", masked_distinguished_name(d.tls.subject));
+        put(w, "issuer", masked_distinguished_name(d.tls.issuer));
         put(w, "valid_from", d.tls.valid_from);
         put(w, "valid_to", d.tls.valid_to);
         put(w, "pc_time", d.tls.pc_time);
@@ -124,7 +125,7 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d, const std::vector<AttemptR
         put(w, "known", d.proxy.known);
         put(w, "via_proxy", d.proxy.via_proxy);
         put(w, "proxy", masked_endpoint(to_utf8(d.proxy.proxy)));
-        put(w, "auto_config_url", d.proxy.auto_config_url);
+        put(w, "auto_config_url", masked_config_url(d.proxy.auto_config_url));
         put(w, "auto_detect", d.proxy.auto_detect);
         w.EndObject();
     }

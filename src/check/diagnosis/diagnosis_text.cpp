@@ -1,5 +1,6 @@
 #include "check/diagnosis/diagnosis_text.h"
 
+#include "check/diagnosis/distinguished_name.h"
 #include "check/diagnosis/failure_kind.h"
 #include "checklist/mask_host.h"
 #include "common/format.h"
@@ -82,8 +83,10 @@ std::wstring certificate_text(const TlsCertificate& tls)
     const wchar_t* trust = tls.trust == CertificateTrust::trusted     ? L"yes"
                            : tls.trust == CertificateTrust::untrusted ? L"no"
                                                                       : L"unknown";
-    std::wstring text = format_text(L"subject \"%s\", issuer \"%s\", valid %s ~ %s, trusted: %s", tls.subject.c_str(),
-                                    tls.issuer.c_str(), tls.valid_from.c_str(), tls.valid_to.c_str(), trust);
+    std::wstring text = format_text(L"subject \"%s\", issuer \"%s\", valid %s ~ %s, trusted: %s",
+                                    masked_distinguished_name(tls.subject).c_str(),
+                                    masked_distinguished_name(tls.issuer).c_str(), tls.valid_from.c_str(),
+                                    tls.valid_to.c_str(), trust);
     if (tls.chain_errors)
         text += format_text(L" (chain errors 0x%X)", static_cast<unsigned>(tls.chain_errors));
     if (tls.outside_validity)
@@ -102,7 +105,8 @@ std::wstring proxy_route_text(const ProxyRoute& proxy)
         return L"unknown";
     std::wstring text = proxy.via_proxy ? L"via proxy " + masked_endpoint(to_utf8(proxy.proxy)) : L"direct";
     if (!proxy.auto_config_url.empty())
-        text += L"; an auto-configuration script (" + proxy.auto_config_url + L") may choose another proxy";
+        text += L"; an auto-configuration script (" + masked_config_url(proxy.auto_config_url) +
+                L") may choose another proxy";
     if (proxy.auto_detect)
         text += L"; automatic detection (WPAD) is on";
     return text;

@@ -2,6 +2,7 @@
 
 #include <cwctype>
 
+#include "check/diagnosis/distinguished_name.h"
 #include "check/diagnosis/item_diagnosis.h"
 
 // Issuer texts as the products put them into the certificates they make. Longer,
@@ -89,7 +90,8 @@ void assess_certificate(TlsCertificate& certificate)
     const std::uint32_t errors = certificate.chain_errors;
     const bool issuer_distrusted = certificate.trust == CertificateTrust::untrusted &&
                                    (errors == 0 || (errors & ~(kNotTimeValid | kRevoked)) != 0);
-    certificate.inspected_by = find_tls_inspector(certificate.issuer);
+    // Read from the issuer's CN, O and OU only: a locality or a street is no product.
+    certificate.inspected_by = find_tls_inspector(identity_fields(certificate.issuer));
     certificate.inspected = !certificate.inspected_by.empty() || issuer_distrusted;
     // Both times are local and written "YYYY-MM-DD hh:mm:ss", so text order is time order.
     const std::wstring& now = certificate.pc_time;
