@@ -94,6 +94,7 @@ CheckListParseResult parse_check_list(std::string_view utf8, const std::wstring&
         }
         ++kind_index;
     }
+    doc.get_string_array(L"tls issuers", r.tls_issuers);
     r.ok = true;
     return r;
 }

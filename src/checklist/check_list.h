@@ -3,6 +3,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "checklist/check_item.h"
@@ -34,6 +35,10 @@ struct CheckListParseResult
     // Group 0 holds the account item; then one group per kind with items. The
     // items' check functions are left empty for the caller to fill.
     CheckGroups groups;
+    // Beyond the described members: "tls issuers", the names of the issuers of
+    // the product's web server certificates. Empty: the member is absent, and a
+    // certificate is not judged by its issuer.
+    std::vector<std::wstring> tls_issuers;
 };
 
 // A value that begins with the token has every occurrence of it replaced by

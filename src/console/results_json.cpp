@@ -115,6 +115,7 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d, const std::vector<AttemptR
         put(w, "pc_time", d.tls.pc_time);
         put(w, "outside_validity", d.tls.outside_validity);
         put(w, "trusted", trust_name(d.tls.trust));
+        put(w, "untrusted_reason", untrusted_reason_name(d.tls.untrusted_reason));
         put(w, "inspected", d.tls.inspected);
         put(w, "inspected_by", d.tls.inspected_by);
         put(w, "error", d.tls.wininet_error);

@@ -318,3 +318,16 @@ TEST(CheckListOnWindows, PathOutsideTheCodePageNamesTheRightFolder)
     RemoveDirectoryW(folder.c_str());
 }
 #endif
+
+TEST(CheckList, TheExpectedCertificateIssuersAreReadWhenGiven)
+{
+    EXPECT_TRUE(parse(with_required("")).tls_issuers.empty());
+    const CheckListParseResult r =
+        parse(with_required(R"("tls issuers": ["Vantu Issuing CA", "DigiCert Global G2"], "web": ["www.vantu.test:443"])"));
+    ASSERT_TRUE(r.ok);
+    ASSERT_EQ(r.tls_issuers.size(), 2u);
+    EXPECT_EQ(r.tls_issuers[1], L"DigiCert Global G2");
+    EXPECT_EQ(r.groups.size(), 2u) << "the member is no server kind";
+    // Not an array of strings: as if absent.
+    EXPECT_TRUE(parse(with_required(R"("tls issuers": "Vantu Issuing CA")")).tls_issuers.empty());
+}

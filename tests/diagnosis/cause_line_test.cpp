@@ -128,7 +128,24 @@ TEST(CauseLine, InspectedCertificateAndProxyAreAdded)
     EXPECT_EQ(cause_line(d, kNoneOf3), L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 12045). HTTPS 인증서를 Fortinet FortiGate "
                              L"제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.");
 
+    // An issuer the check list does not expect; a root this PC lacks.
+    d.tls.inspected_by.clear();
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 12045). HTTPS 인증서의 발급자가 점검 "
+                                       L"목록이 예상하는 발급자가 아닙니다: 중간에서 HTTPS를 검사하는 장비가 있을 수 있습니다.");
     d.tls.inspected = false;
+    d.tls.untrusted_reason = UntrustedReason::unknown_root;
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"HTTPS 보안 연결을 맺지 못했습니다 (인증서 오류 12045). 서버 인증서를 발급한 루트 인증 "
+                                       L"기관을 이 PC가 신뢰하지 않습니다: 사설 인증 기관이라면 그 인증서가 이 PC에 설치되어 "
+                                       L"있지 않습니다.");
+    // A passed item with a self-signed certificate gets a caution, not a cause.
+    ItemDiagnosis passed = d;
+    passed.failure = FailureKind::none;
+    passed.tls.untrusted_reason = UntrustedReason::self_signed;
+    passed.cause = cause_line(passed, AttemptTally{3, 3});
+    EXPECT_EQ(passed.cause, L"");
+    EXPECT_EQ(caution_line(passed), L"서버 인증서가 자체 서명 인증서라서 이 PC가 신뢰하지 않습니다.");
+
+    d.tls.untrusted_reason = UntrustedReason::none;
     d.tls.wininet_error = 12157;
     EXPECT_EQ(cause_line(d, kNoneOf3), L"HTTPS 보안 연결을 맺지 못했습니다 (보안 채널 오류 12157): 대개 이 PC와 서버가 함께 쓸 수 있는 TLS "
                              L"버전이나 암호 방식이 없기 때문입니다. 오래된 Windows라면 TLS 1.2가 켜져 있는지 확인하세요.");

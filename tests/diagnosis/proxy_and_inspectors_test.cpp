@@ -65,13 +65,20 @@ TEST(TlsInspectors, TableRowsAndMatching)
     EXPECT_EQ(find_tls_inspector(L"CN=R3, O=Let's Encrypt, C=US"), L"");
     EXPECT_EQ(find_tls_inspector(std::wstring(100000, L'x')), L"");
 
-    TlsCertificate untrusted;
-    untrusted.seen = true;
-    untrusted.issuer = L"CN=localhost";
-    untrusted.trust = CertificateTrust::untrusted;
-    assess_certificate(untrusted);
-    EXPECT_TRUE(untrusted.inspected);
-    EXPECT_EQ(untrusted.inspected_by, L"");
+    // An issuer the check list does not expect is taken for inspection; an
+    // expected one, in any letter case, is not; without the list nobody is.
+    TlsCertificate c;
+    c.seen = true;
+    c.trust = CertificateTrust::trusted;
+    c.issuer = L"CN=Corp Gateway CA, O=Corp";
+    assess_certificate(c);
+    EXPECT_FALSE(c.inspected);
+    assess_certificate(c, {L"Vantu Issuing CA", L"DigiCert Global G2"});
+    EXPECT_TRUE(c.inspected);
+    EXPECT_EQ(c.inspected_by, L"");
+    c.issuer = L"CN=vantu issuing ca, O=Vantu Inc.";
+    assess_certificate(c, {L"Vantu Issuing CA", L"DigiCert Global G2"});
+    EXPECT_FALSE(c.inspected);
 }
 
 // A chain the system distrusts only for time or revocation is no sign of
@@ -85,20 +92,25 @@ TEST(TlsInspectors, ExpiryAndTheClockAreNotInspection)
         const wchar_t* pc_time;
         bool inspected;
         bool outside_validity;
+        UntrustedReason reason;
     };
     const Row rows[] = {
-        {0x1, L"CN=R3, O=Let's Encrypt", L"2019-03-01 09:00:00", false, true},        // clock years behind
-        {0x1, L"CN=R3, O=Let's Encrypt", L"2027-06-02 00:00:00", false, true},        // certificate expired
-        {0x4, L"CN=R3, O=Let's Encrypt", L"2026-12-09 12:00:00", false, false},       // revoked
-        {0x1 | 0x20, L"CN=localhost", L"2027-06-02 00:00:00", true, true},            // and an untrusted root
-        {0x10000, L"CN=Corp Proxy CA", L"2026-12-09 12:00:00", true, false},          // partial chain
-        {0x1, L"CN=FortiGate CA Test, O=Fortinet", L"2026-12-09 12:00:00", true, false}, // the issuer names it
-        {0x0, L"CN=R3, O=Let's Encrypt", L"", false, false},                          // no clock read
+        {0x1, L"CN=R3, O=Let's Encrypt", L"2019-03-01 09:00:00", false, true, UntrustedReason::none}, // clock behind
+        {0x1, L"CN=R3, O=Let's Encrypt", L"2027-06-02 00:00:00", false, true, UntrustedReason::none}, // expired
+        {0x4, L"CN=R3, O=Let's Encrypt", L"2026-12-09 12:00:00", false, false, UntrustedReason::none}, // revoked
+        // A root this PC lacks, with a wrong clock too: a private CA, not inspection.
+        {0x1 | 0x20, L"CN=Corp Root", L"2027-06-02 00:00:00", false, true, UntrustedReason::unknown_root},
+        {0x20, L"CN=localhost", L"2026-12-09 12:00:00", false, false, UntrustedReason::self_signed},
+        {0x10000, L"CN=Corp Proxy CA", L"2026-12-09 12:00:00", false, false, UntrustedReason::incomplete_chain},
+        {0x8, L"CN=Corp Proxy CA", L"2026-12-09 12:00:00", false, false, UntrustedReason::other}, // bad signature
+        {0x1, L"CN=FortiGate CA Test, O=Fortinet", L"2026-12-09 12:00:00", true, false, UntrustedReason::none},
+        {0x0, L"CN=R3, O=Let's Encrypt", L"", false, false, UntrustedReason::none}, // no clock read
     };
     for (const Row& row : rows) {
         TlsCertificate c;
         c.seen = true;
         c.issuer = row.issuer;
+        c.subject = L"CN=localhost"; // self-signed where the issuer says so too
         c.chain_errors = row.chain_errors;
         c.trust = row.chain_errors ? CertificateTrust::untrusted : CertificateTrust::trusted;
         c.valid_from = L"2026-01-01 09:00:00";
@@ -107,6 +119,7 @@ TEST(TlsInspectors, ExpiryAndTheClockAreNotInspection)
         assess_certificate(c);
         EXPECT_EQ(c.inspected, row.inspected) << row.issuer << " " << row.chain_errors << " " << row.pc_time;
         EXPECT_EQ(c.outside_validity, row.outside_validity) << row.pc_time;
+        EXPECT_EQ(c.untrusted_reason, row.reason) << row.issuer << " " << row.chain_errors;
     }
 }
 

@@ -84,6 +84,36 @@ const wchar_t* http_status_sentence(std::int32_t status)
     return status >= 500 && status <= 599 ? L": 웹 서버는 동작하지만 요청을 처리하다 오류가 났습니다." : L".";
 }
 
+// What the server's certificate says of the path: an inspecting product, an
+// issuer the check list does not expect, or why the system distrusts it.
+std::wstring certificate_sentence(const TlsCertificate& tls)
+{
+    if (!tls.seen)
+        return std::wstring();
+    if (tls.inspected && !tls.inspected_by.empty())
+        return format_text(L"HTTPS 인증서를 %s 제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.",
+                           tls.inspected_by.c_str());
+    if (tls.inspected)
+        return L"HTTPS 인증서의 발급자가 점검 목록이 예상하는 발급자가 아닙니다: 중간에서 HTTPS를 검사하는 장비가 있을 수 "
+               L"있습니다.";
+    switch (tls.untrusted_reason) {
+    case UntrustedReason::self_signed:
+        return L"서버 인증서가 자체 서명 인증서라서 이 PC가 신뢰하지 않습니다.";
+    case UntrustedReason::unknown_root:
+        return L"서버 인증서를 발급한 루트 인증 기관을 이 PC가 신뢰하지 않습니다: 사설 인증 기관이라면 그 인증서가 이 PC에 "
+               L"설치되어 있지 않습니다.";
+    case UntrustedReason::incomplete_chain:
+        return L"서버가 중간 인증서를 보내지 않아 이 PC가 인증서 체인을 완성하지 못했습니다: 폐쇄망이라면 서버 설정이나 "
+               L"중간 인증서 설치를 확인하세요.";
+    case UntrustedReason::other:
+        return format_text(L"이 PC가 서버 인증서를 신뢰하지 않습니다 (체인 오류 0x%X).",
+                           static_cast<unsigned>(tls.chain_errors));
+    case UntrustedReason::none:
+        break;
+    }
+    return std::wstring();
+}
+
 std::wstring failure_cause(const ItemDiagnosis& d)
 {
     switch (d.failure) {
@@ -170,13 +200,9 @@ std::wstring cause_line(const ItemDiagnosis& d, const AttemptTally& tally)
 
     if (d.tls.outside_validity)
         line += L" " + clock_sentence(d.tls);
-    if (d.tls.inspected) {
-        if (!d.tls.inspected_by.empty())
-            line += format_text(L" HTTPS 인증서를 %s 제품이 발급했습니다: 보안 장비가 HTTPS를 검사하고 있습니다.",
-                                d.tls.inspected_by.c_str());
-        else
-            line += L" 시스템이 신뢰하지 않는 HTTPS 인증서입니다: 중간에서 HTTPS를 검사하는 장비가 있을 수 있습니다.";
-    }
+    const std::wstring certificate = certificate_sentence(d.tls);
+    if (!certificate.empty())
+        line += L" " + certificate;
     if (d.proxy.via_proxy && d.failure != FailureKind::proxy_auth_required)
         line += format_text(L" (프록시 %s 경유)", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
     return line;
@@ -184,9 +210,13 @@ std::wstring cause_line(const ItemDiagnosis& d, const AttemptTally& tally)
 
 std::wstring caution_line(const ItemDiagnosis& d)
 {
-    if (!d.diagnosed || !d.tls.outside_validity || !d.cause.empty())
+    if (!d.diagnosed || !d.cause.empty())
         return std::wstring();
-    return clock_sentence(d.tls);
+    std::wstring line = d.tls.outside_validity ? clock_sentence(d.tls) : std::wstring();
+    const std::wstring certificate = certificate_sentence(d.tls);
+    if (!certificate.empty())
+        line += (line.empty() ? L"" : L" ") + certificate;
+    return line;
 }
 
 bool hosts_address_differs(const ItemDiagnosis& d)

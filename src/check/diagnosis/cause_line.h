@@ -12,7 +12,8 @@
 std::wstring cause_line(const ItemDiagnosis& d, const AttemptTally& tally);
 
 // What a passed item's check tolerated but the product may not: this PC's clock
-// outside the server certificate's validity (web checks accept such a
-// certificate). Empty when there is nothing, and for items whose cause line
-// (d.cause) says it already.
+// outside the server certificate's validity, a certificate of an inspecting
+// product or of an unexpected issuer, or one the system distrusts (web checks
+// accept any certificate). Empty when there is nothing, and for items whose
+// cause line (d.cause) says it already.
 std::wstring caution_line(const ItemDiagnosis& d);

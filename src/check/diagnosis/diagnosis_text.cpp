@@ -87,6 +87,8 @@ std::wstring certificate_text(const TlsCertificate& tls)
                                     masked_distinguished_name(tls.subject).c_str(),
                                     masked_distinguished_name(tls.issuer).c_str(), tls.valid_from.c_str(),
                                     tls.valid_to.c_str(), trust);
+    if (tls.untrusted_reason != UntrustedReason::none)
+        text += L" (" + wide(untrusted_reason_name(tls.untrusted_reason)) + L")";
     if (tls.chain_errors)
         text += format_text(L" (chain errors 0x%X)", static_cast<unsigned>(tls.chain_errors));
     if (tls.outside_validity)

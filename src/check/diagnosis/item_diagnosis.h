@@ -86,6 +86,18 @@ enum class CertificateTrust
     untrusted,
 };
 
+// Why the system does not trust a chain, when not for its dates or revocation.
+enum class UntrustedReason
+{
+    none,
+    self_signed,      // the server's certificate signs itself
+    unknown_root,     // a root this PC does not have (a private CA not installed here)
+    incomplete_chain, // an intermediate certificate missing (common on closed networks)
+    other,
+};
+// "self-signed", "unknown-root", "incomplete-chain", "other"; "" for none.
+const char* untrusted_reason_name(UntrustedReason reason);
+
 struct TlsCertificate
 {
     bool seen = false;
@@ -98,7 +110,10 @@ struct TlsCertificate
     CertificateTrust trust = CertificateTrust::unknown;
     std::uint32_t chain_errors = 0;  // the system's chain trust error bits
     std::int32_t wininet_error = 0;  // WinINet's certificate error, where the request failed on one
-    bool inspected = false;          // issued by a TLS-inspecting product, or its issuer not trusted by the system
+    UntrustedReason untrusted_reason = UntrustedReason::none;
+    // Issued by a TLS-inspecting product (its CN, O or OU names one), or by an
+    // issuer that is not one the check list expects ("tls issuers").
+    bool inspected = false;
     std::wstring inspected_by;       // the product whose name the issuer carries; empty when unknown
 };
 

@@ -79,20 +79,71 @@ std::wstring find_tls_inspector(std::wstring_view issuer)
     return std::wstring();
 }
 
-void assess_certificate(TlsCertificate& certificate)
+const char* untrusted_reason_name(UntrustedReason reason)
+{
+    switch (reason) {
+    case UntrustedReason::self_signed: return "self-signed";
+    case UntrustedReason::unknown_root: return "unknown-root";
+    case UntrustedReason::incomplete_chain: return "incomplete-chain";
+    case UntrustedReason::other: return "other";
+    case UntrustedReason::none: break;
+    }
+    return "";
+}
+
+namespace {
+
+// The chain's error bits as the system gives them (CERT_TRUST_* of wincrypt.h).
+constexpr std::uint32_t kNotTimeValid = 0x1;
+constexpr std::uint32_t kRevoked = 0x4;
+constexpr std::uint32_t kUntrustedRoot = 0x20;
+constexpr std::uint32_t kPartialChain = 0x10000;
+
+UntrustedReason untrusted_reason(const TlsCertificate& c)
+{
+    if (c.trust != CertificateTrust::untrusted)
+        return UntrustedReason::none;
+    const std::uint32_t errors = c.chain_errors & ~(kNotTimeValid | kRevoked);
+    if (c.chain_errors != 0 && errors == 0)
+        return UntrustedReason::none; // dates or revocation alone: said elsewhere
+    if (errors & kPartialChain)
+        return UntrustedReason::incomplete_chain;
+    if (errors & kUntrustedRoot)
+        return !c.subject.empty() && c.subject == c.issuer ? UntrustedReason::self_signed
+                                                           : UntrustedReason::unknown_root;
+    return UntrustedReason::other;
+}
+
+// One of the expected issuer names is the issuer's CN or O (letter case aside).
+bool issuer_expected(const std::wstring& issuer, const std::vector<std::wstring>& expected)
+{
+    const std::wstring fields = identity_fields(issuer);
+    for (const std::wstring& name : expected) {
+        if (name.empty())
+            continue;
+        std::size_t start = 0;
+        while (start < fields.size()) {
+            const std::size_t end = fields.find(L'\n', start);
+            const std::wstring field = fields.substr(start, end - start);
+            if (field.size() == name.size() && contains_ignoring_case(field, name))
+                return true;
+            start = end == std::wstring::npos ? fields.size() : end + 1;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+void assess_certificate(TlsCertificate& certificate, const std::vector<std::wstring>& expected_issuers)
 {
     if (!certificate.seen)
         return;
-    // The chain's error bits as the system gives them (CERT_TRUST_IS_NOT_TIME_VALID,
-    // CERT_TRUST_IS_REVOKED): a chain distrusted for these alone says nothing of
-    // who issued the certificate.
-    constexpr std::uint32_t kNotTimeValid = 0x1, kRevoked = 0x4;
-    const std::uint32_t errors = certificate.chain_errors;
-    const bool issuer_distrusted = certificate.trust == CertificateTrust::untrusted &&
-                                   (errors == 0 || (errors & ~(kNotTimeValid | kRevoked)) != 0);
     // Read from the issuer's CN, O and OU only: a locality or a street is no product.
     certificate.inspected_by = find_tls_inspector(identity_fields(certificate.issuer));
-    certificate.inspected = !certificate.inspected_by.empty() || issuer_distrusted;
+    certificate.untrusted_reason = untrusted_reason(certificate);
+    certificate.inspected = !certificate.inspected_by.empty() ||
+                            (!expected_issuers.empty() && !issuer_expected(certificate.issuer, expected_issuers));
     // Both times are local and written "YYYY-MM-DD hh:mm:ss", so text order is time order.
     const std::wstring& now = certificate.pc_time;
     certificate.outside_validity = !now.empty() && !certificate.valid_from.empty() && !certificate.valid_to.empty() &&

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct TlsInspector
 {
@@ -19,9 +20,11 @@ extern const std::size_t tls_inspector_count;
 std::wstring find_tls_inspector(std::wstring_view issuer);
 
 struct TlsCertificate;
-// Sets the certificate's "inspected" flag: its issuer names an inspecting
-// product, or the system does not trust the chain for a reason other than time
-// or revocation (an expired certificate or a wrong PC clock is not a sign of
-// inspection). Sets "outside_validity" when the PC's clock is outside the
+// Sets the certificate's "inspected" flag: its issuer's CN, O or OU names an
+// inspecting product, or `expected_issuers` (the check list's "tls issuers";
+// empty: not judged) does not name its issuer. A chain the system distrusts
+// for another reason than its dates or revocation gets that reason
+// (self-signed, unknown root, incomplete chain), which is not taken for
+// inspection. Sets "outside_validity" when the PC's clock is outside the
 // certificate's validity.
-void assess_certificate(TlsCertificate& certificate);
+void assess_certificate(TlsCertificate& certificate, const std::vector<std::wstring>& expected_issuers = {});

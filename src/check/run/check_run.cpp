@@ -51,6 +51,7 @@ InitCheckListResult CCheckRun::init_check_list(std::string_view body_utf8, const
     CheckListParseResult parsed = parse_check_list(body_utf8, shown_text, m_server_kinds, documents);
     m_product_paths = parsed.product_paths;
     m_log_paths = parsed.log_paths;
+    m_tls_issuers = parsed.tls_issuers;
     if (!parsed.ok) {
         if (parsed.error == CheckListError::invalid_json)
             SCLOG_AS(kLoggedName, 3, L"%s", parsed.message.c_str());

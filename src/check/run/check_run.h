@@ -114,6 +114,9 @@ public:
     ServerKinds m_server_kinds;
     std::array<std::wstring, 3> m_product_paths; // agent, agent web, viewer
     std::array<std::wstring, 2> m_log_paths;     // agent log, viewer log
+    // The check list's "tls issuers": the issuers a web server's certificate may
+    // have; empty when the list names none.
+    std::vector<std::wstring> m_tls_issuers;
     CheckGroups m_check_groups;
 
     // Written by the UI thread (stop request) and the worker; read by both.

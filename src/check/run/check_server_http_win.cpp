@@ -68,7 +68,7 @@ bool CCheckRun::run_http_attempt(const CCheckItem& item, CCheckParam& param, int
             const std::int32_t wininet_error = d->tls.wininet_error;
             d->tls = request.m_certificate;
             d->tls.wininet_error = wininet_error;
-            assess_certificate(d->tls);
+            assess_certificate(d->tls, m_tls_issuers);
         }
         d->proxy = proxy_route_for(request.m_proxy_settings, request.m_https, request.m_host);
     }
