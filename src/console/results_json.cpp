@@ -88,6 +88,7 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d, const std::vector<AttemptR
     w.StartObject();
     put(w, "kind", failure_kind_name(d.failure));
     put(w, "phase", failure_phase_name(d.phase));
+    put(w, "party", failure_party(d));
     put(w, "error", d.error_code);
     put(w, "http_status", d.http_status);
     w.EndObject();

@@ -4,6 +4,7 @@
 
 #include "check/diagnosis/cause_line.h"
 #include "check/diagnosis/diagnosis_text.h"
+#include "check/diagnosis/failure_kind.h"
 
 namespace {
 
@@ -206,4 +207,48 @@ TEST(DiagnosisReport, FailedItemsComeFirstWithMaskedAddresses)
               L"  attempts    : 3 of 3 succeeded\n"
               L"  local end   : 10****77:50123\n"
               L"\n");
+}
+
+// Through a proxy, the connection WinINet makes is the proxy's: its failures
+// name the proxy, masked, and the JSON's party says so.
+TEST(CauseLine, FailuresThroughAProxyNameTheProxyAndEachHasItsParty)
+{
+    ItemDiagnosis d = failed(FailureKind::refused, FailurePhase::request, 443);
+    EXPECT_STREQ(failure_party(d), "server");
+    d.proxy.known = true;
+    d.proxy.via_proxy = true;
+    d.proxy.proxy = L"10.0.0.1:3128";
+    EXPECT_STREQ(failure_party(d), "proxy");
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"프록시 서버(10****1:3128)가 연결을 거부했습니다: 프록시 서비스가 멈췄거나 프록시 "
+                                       L"설정의 포트가 틀렸습니다.");
+    d.failure = FailureKind::timed_out;
+    d.timeout_ms = 5000;
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"프록시 서버(10****1:3128)가 5초 안에 응답하지 않았습니다.");
+    d.failure = FailureKind::name_not_resolved;
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"프록시 서버(10****1:3128)의 이름을 찾을 수 없습니다: 이 PC의 프록시 설정을 "
+                                       L"확인하세요.");
+    // The server's own answer through the proxy stays the server's.
+    d.failure = FailureKind::http_status;
+    d.http_status = 503;
+    EXPECT_STREQ(failure_party(d), "server");
+
+    const struct
+    {
+        FailureKind kind;
+        FailurePhase phase;
+        const char* party;
+    } direct[] = {
+        {FailureKind::timed_out, FailurePhase::connect, "network"},
+        {FailureKind::timed_out, FailurePhase::handshake, "server"},
+        {FailureKind::unreachable, FailurePhase::connect, "network"},
+        {FailureKind::name_not_resolved, FailurePhase::connect, "network"},
+        {FailureKind::aborted_here, FailurePhase::key_exchange, "pc"},
+        {FailureKind::no_socket, FailurePhase::connect, "pc"},
+        {FailureKind::wrong_answer, FailurePhase::handshake, "server"},
+        {FailureKind::none, FailurePhase::none, ""},
+    };
+    for (const auto& row : direct) {
+        ItemDiagnosis x = failed(row.kind, row.phase);
+        EXPECT_STREQ(failure_party(x), row.party) << failure_kind_name(row.kind);
+    }
 }

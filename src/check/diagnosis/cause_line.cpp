@@ -114,8 +114,33 @@ std::wstring certificate_sentence(const TlsCertificate& tls)
     return std::wstring();
 }
 
+// A failure of the connection to the proxy the request went through.
+std::wstring proxy_cause(const ItemDiagnosis& d)
+{
+    const std::wstring proxy = masked_endpoint(to_utf8(d.proxy.proxy));
+    switch (d.failure) {
+    case FailureKind::name_not_resolved:
+        return format_text(L"프록시 서버(%s)의 이름을 찾을 수 없습니다: 이 PC의 프록시 설정을 확인하세요.", proxy.c_str());
+    case FailureKind::refused:
+        return format_text(L"프록시 서버(%s)가 연결을 거부했습니다: 프록시 서비스가 멈췄거나 프록시 설정의 포트가 "
+                           L"틀렸습니다.",
+                           proxy.c_str());
+    case FailureKind::timed_out:
+        return format_text(L"프록시 서버(%s)가 %d초 안에 응답하지 않았습니다.", proxy.c_str(), seconds(d.timeout_ms));
+    case FailureKind::unreachable:
+        return format_text(L"프록시 서버(%s)까지 가는 네트워크 경로가 없습니다.", proxy.c_str());
+    default:
+        return std::wstring();
+    }
+}
+
 std::wstring failure_cause(const ItemDiagnosis& d)
 {
+    if (d.proxy.known && d.proxy.via_proxy) {
+        const std::wstring through_proxy = proxy_cause(d);
+        if (!through_proxy.empty())
+            return through_proxy;
+    }
     switch (d.failure) {
     case FailureKind::invalid_name:
     case FailureKind::name_not_resolved:
@@ -203,7 +228,7 @@ std::wstring cause_line(const ItemDiagnosis& d, const AttemptTally& tally)
     const std::wstring certificate = certificate_sentence(d.tls);
     if (!certificate.empty())
         line += L" " + certificate;
-    if (d.proxy.via_proxy && d.failure != FailureKind::proxy_auth_required)
+    if (d.proxy.via_proxy && d.failure != FailureKind::proxy_auth_required && proxy_cause(d).empty())
         line += format_text(L" (프록시 %s 경유)", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
     return line;
 }

@@ -32,6 +32,38 @@ FailureKind failure_from_socket_error(int code, bool closed_by_peer)
     return FailureKind::other;
 }
 
+const char* failure_party(const ItemDiagnosis& d)
+{
+    // Through a proxy, the connection WinINet makes is to the proxy: a name
+    // that does not resolve, a refusal, silence or no route are the proxy's.
+    const bool via_proxy = d.proxy.known && d.proxy.via_proxy;
+    switch (d.failure) {
+    case FailureKind::none: return "";
+    case FailureKind::invalid_name: return "server"; // the check list names no host
+    case FailureKind::name_not_resolved: return via_proxy ? "proxy" : "network";
+    case FailureKind::no_socket:
+    case FailureKind::aborted_here: return "pc";
+    case FailureKind::refused: return via_proxy ? "proxy" : "server";
+    case FailureKind::timed_out:
+        if (via_proxy)
+            return "proxy";
+        return d.phase == FailurePhase::connect || d.phase == FailurePhase::none ? "network" : "server";
+    case FailureKind::unreachable: return via_proxy ? "proxy" : "network";
+    case FailureKind::reset: return "network"; // the peer or a device between: the path is where to look
+    case FailureKind::proxy_auth_required: return "proxy";
+    case FailureKind::tls_failure:
+        if (d.tls.inspected)
+            return "network";
+        return d.tls.wininet_error == 12157 ? "pc" : "server";
+    case FailureKind::closed_by_peer:
+    case FailureKind::key_exchange_failed:
+    case FailureKind::wrong_answer:
+    case FailureKind::http_status:
+    case FailureKind::other: return "server";
+    }
+    return "";
+}
+
 bool is_wininet_certificate_error(std::int32_t code)
 {
     switch (code) {

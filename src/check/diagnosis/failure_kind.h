@@ -25,4 +25,9 @@ bool is_wininet_certificate_error(std::int32_t code);
 const char* failure_kind_name(FailureKind kind);
 const char* lookup_outcome_name(LookupOutcome outcome);
 const char* failure_phase_name(FailurePhase phase);
+
+// Who is at fault for a failure, as far as the facts tell: "pc" (this PC's own
+// settings or software), "network" (the path: DNS, routes, firewalls),
+// "proxy" (the proxy the request went through), "server"; "" for no failure.
+const char* failure_party(const ItemDiagnosis& d);
 const char* hosts_state_name(HostsFileState state);
