@@ -106,16 +106,7 @@ std::string archive_entry(const archive_test::ZipView& zip, const std::string& s
     return std::string();
 }
 
-class MarlocheckGolden : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_GT(test_server_port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
-        server_call(L"/__control/reset", L"POST");
-    }
-    archive_test::ScratchFolder scratch;
-};
+using MarlocheckGolden = ConsoleServerTest;
 
 } // namespace
 

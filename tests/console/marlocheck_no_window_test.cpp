@@ -19,16 +19,7 @@ std::wstring hosts_path()
     return std::wstring(windows) + L"\\System32\\drivers\\etc\\hosts";
 }
 
-class MarlocheckNoWindow : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        ASSERT_GT(test_server_port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
-        server_call(L"/__control/reset", L"POST");
-    }
-    archive_test::ScratchFolder scratch;
-};
+using MarlocheckNoWindow = ConsoleServerTest;
 
 } // namespace
 

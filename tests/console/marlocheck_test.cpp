@@ -19,13 +19,12 @@ rapidjson::Document read_json(const std::wstring& path)
     return doc;
 }
 
-class MarlocheckTest : public ::testing::Test
+class MarlocheckTest : public ConsoleServerTest
 {
 protected:
     void SetUp() override
     {
-        ASSERT_GT(test_server_port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
-        server_call(L"/__control/reset", L"POST");
+        ConsoleServerTest::SetUp();
         DeleteFileW(served_checklist_path().c_str());
     }
     // The web items ask for "/", which the test server answers 404 unless told.
@@ -35,7 +34,6 @@ protected:
                         L"&delay_ms=" + std::to_wstring(delay_ms),
                     L"POST");
     }
-    archive_test::ScratchFolder scratch;
 };
 
 } // namespace

@@ -210,6 +210,19 @@ inline bool send_ctrl_c(DWORD pid)
     return sent != 0;
 }
 
+// Tests of marlocheck.exe against the test server: its ports are there and its
+// rules reset before each test; a scratch folder of the test's own.
+class ConsoleServerTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_GT(test_server_port(L"VANTU_TS_HTTP_PORT"), 0) << "the test server's ports are missing";
+        server_call(L"/__control/reset", L"POST");
+    }
+    archive_test::ScratchFolder scratch;
+};
+
 inline std::wstring web_host_option()
 {
     return L"--web-host 127.0.0.1:" + std::to_wstring(http_port());
