@@ -125,6 +125,19 @@ TEST_F(MarlocheckTest, OneFailingItemEndsWithOneAndTheJsonHasAnEntryPerItem)
     EXPECT_EQ(std::string(items[2]["result_text"].GetString()), to_utf8(L"성공"));
 }
 
+TEST_F(MarlocheckTest, AnAnswerWhoseBodyBreaksOffIsTheServersNotAConnectionFailure)
+{
+    serve_checklist(check_list(" \"web\": [" + entry(L"VANTU_TS_HTTP_PORT") + "]"));
+    // "200 OK", 100000 bytes announced, the connection dropped after 5000.
+    server_call(L"/__control/rule?path=/&status=200&size=100000&abort_after=5000&times=30", L"POST");
+    const RunResult r = run_marlocheck(web_host_option());
+    EXPECT_EQ(r.status, 1u) << r.out << r.err;
+    ASSERT_GE(r.lines.size(), 3u) << r.out;
+    EXPECT_TRUE(contains(r.lines[1], L"Fail        웹 서버  127****1:")) << r.lines[1];
+    EXPECT_EQ(from_utf8(r.lines[2]), L"            원인: 서버가 HTTP 상태 200(으)로 응답했지만 응답 본문이 도중에 "
+                                     L"끊겼습니다: 서버나 중간 장비가 연결을 끊었습니다.");
+}
+
 TEST_F(MarlocheckTest, NoUsableCheckListEndsWithTwo)
 {
     {

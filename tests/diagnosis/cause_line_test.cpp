@@ -57,6 +57,13 @@ TEST(CauseLine, SaysWhyForEachKindOfFailure)
     d.answer = 0;
     EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 시작 신호에 다른 응답(명령 0)을 보냈습니다: 이 포트에서 다른 서비스가 응답하고 있을 수 있습니다.");
 
+    // A status line that came with a body that broke off.
+    d = failed(FailureKind::answer_cut, FailurePhase::request, 443);
+    d.http_status = 200;
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"서버가 HTTP 상태 200(으)로 응답했지만 응답 본문이 도중에 끊겼습니다: 서버나 중간 "
+                                       L"장비가 연결을 끊었습니다.");
+    EXPECT_STREQ(failure_party(d), "server");
+
     // The common statuses say what they mean; the others only the status.
     d = failed(FailureKind::http_status, FailurePhase::request, 443);
     const std::pair<int, const wchar_t*> statuses[] = {

@@ -271,6 +271,9 @@ TEST_F(HttpRequestTest, ChunkedLargeAndBrokenBodies)
     cut.perform(false);
     EXPECT_EQ(cut.m_status, -1);
     EXPECT_EQ(cut.m_text, L"InternetReadFile() failed.");
+    EXPECT_EQ(cut.m_answered_status, 200) << "the server did answer";
+    cut.reset();
+    EXPECT_EQ(cut.m_answered_status, 0);
 
     // A body of 100 MB does not end up in memory.
     rule("path=huge&size=100000000");

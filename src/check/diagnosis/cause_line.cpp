@@ -187,6 +187,10 @@ std::wstring failure_cause(const ItemDiagnosis& d)
         return L"HTTPS 보안 연결을 맺지 못했습니다.";
     case FailureKind::http_status:
         return format_text(L"서버가 HTTP 상태 %d(으)로 응답했습니다%s", d.http_status, http_status_sentence(d.http_status));
+    case FailureKind::answer_cut:
+        return format_text(L"서버가 HTTP 상태 %d(으)로 응답했지만 응답 본문이 도중에 끊겼습니다: 서버나 중간 장비가 연결을 "
+                           L"끊었습니다.",
+                           d.http_status);
     case FailureKind::proxy_auth_required:
         return format_text(L"프록시 서버(%s)가 인증을 요구합니다 (HTTP 407).", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
     case FailureKind::other:

@@ -59,6 +59,7 @@ const char* failure_party(const ItemDiagnosis& d)
     case FailureKind::key_exchange_failed:
     case FailureKind::wrong_answer:
     case FailureKind::http_status:
+    case FailureKind::answer_cut:
     case FailureKind::other: return "server";
     }
     return "";
@@ -124,6 +125,7 @@ const char* failure_kind_name(FailureKind kind)
     case FailureKind::wrong_answer: return "wrong-answer";
     case FailureKind::tls_failure: return "tls-failure";
     case FailureKind::http_status: return "http-status";
+    case FailureKind::answer_cut: return "answer-cut";
     case FailureKind::proxy_auth_required: return "proxy-auth-required";
     case FailureKind::other: return "other";
     }

@@ -65,6 +65,7 @@ enum class FailureKind
     wrong_answer,
     tls_failure,
     http_status,       // the server answered with a status other than 200
+    answer_cut,        // the server answered (http_status) but its body broke off
     proxy_auth_required,
     other,
 };

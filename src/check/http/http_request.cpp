@@ -89,6 +89,7 @@ HttpRequest& HttpRequest::operator=(const HttpRequest& other)
     m_text = other.m_text;
     m_received = other.m_received;
     m_elapsed_ms = other.m_elapsed_ms;
+    m_answered_status = other.m_answered_status;
     m_download_path = other.m_download_path;
     m_bytes_written = other.m_bytes_written;
     m_collect_facts = other.m_collect_facts;
@@ -106,6 +107,7 @@ void HttpRequest::reset()
     m_received.clear();
     m_download_path.clear();
     m_elapsed_ms = 0;
+    m_answered_status = 0;
     m_bytes_written = 0;
     m_certificate = TlsCertificate();
     m_proxy_settings = ProxySettings();

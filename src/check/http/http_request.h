@@ -108,6 +108,9 @@ public:
     // it cannot hold: parsers read these bytes. Empty after a failure or a download.
     std::string m_received;
     std::int32_t m_elapsed_ms = 0;
+    // The status line of the last answer, kept when its body then failed
+    // (m_status -1): the server did answer. 0 when no status line was read.
+    std::int32_t m_answered_status = 0;
     std::wstring m_download_path;
     std::uint64_t m_bytes_written = 0;
 

@@ -118,6 +118,7 @@ void HttpRequest::close_session()
 void HttpRequest::perform(bool pre_check)
 {
     const long start = clock_ms();
+    m_answered_status = 0;
 
     resolve_target();
 
@@ -261,6 +262,7 @@ void HttpRequest::transfer(long start, AttemptBound* bound)
         return;
     }
     m_status = status;
+    m_answered_status = status;
 
     if ((m_status >= 300 && m_status <= 399) || m_status >= 500) {
         close_all();

@@ -27,6 +27,10 @@ void note_http_failure(ItemDiagnosis& d, const HttpRequest& request, std::int32_
         d.failure = failure_from_http_status(status);
         d.http_status = status;
         d.error_code = 0;
+    } else if (status == -1 && request.m_answered_status != 0) {
+        // The status line came, the body did not: the server answered.
+        d.failure = FailureKind::answer_cut;
+        d.http_status = request.m_answered_status;
     } else if (status == kHttpStatusQueryFailed) {
         d.failure = FailureKind::wrong_answer;
     } else if (status >= 12000 && status < 13000) {
