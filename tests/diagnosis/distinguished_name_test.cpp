@@ -49,3 +49,24 @@ TEST(DistinguishedName, AutoConfigurationUrlsShowTheirMaskedHostAndFile)
     EXPECT_EQ(masked_config_url(L"file:///C:/Users/kim/AppData/pac.js"), L"pac.js");
     EXPECT_EQ(masked_config_url(L""), L"");
 }
+
+TEST(DistinguishedName, HostileNamesEndInAResultNotACrash)
+{
+    // Empty fields, a 64 KB value, separators without keys, an unclosed quote.
+    for (const std::wstring& name : {std::wstring(L"CN=, O=, OU="), L"CN=" + std::wstring(65536, L'a') + L".corp",
+                                     std::wstring(L",,,;;;+++"), std::wstring(L"CN=\"unclosed, O=x"),
+                                     std::wstring(L"=value, =, CN"), std::wstring(65536, L',')}) {
+        TlsCertificate c;
+        c.seen = true;
+        c.trust = CertificateTrust::untrusted;
+        c.subject = c.issuer = name;
+        assess_certificate(c, {L"Vantu Issuing CA"});
+        EXPECT_TRUE(c.inspected) << "an issuer the list does not name";
+        EXPECT_EQ(c.inspected_by, L"");
+        const std::wstring shown = masked_distinguished_name(name);
+        EXPECT_LE(shown.size(), name.size() + 16);
+    }
+    const std::wstring long_host = L"CN=" + std::wstring(65536, L'a') + L".corp";
+    EXPECT_EQ(masked_distinguished_name(long_host).find(L".corp"), std::wstring::npos) << "the host is masked";
+    EXPECT_EQ(split_distinguished_name(L"CN=\"unclosed, O=x").front().value, L"unclosed, O=x");
+}
