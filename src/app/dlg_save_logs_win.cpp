@@ -1,15 +1,15 @@
 // Saving the logs and the result page's summary, from the log page's rows.
 #include "app/marlo_check_tool_dlg_win.h"
 
-#include "diag/report/run_report_of_run.h"
-#include "steps/save_input.h"
 #include "check/run/result_text.h"
 #include "common/gdi_owners_win.h"  // ComInitialisation
 #include "common/shell_win.h"
+#include "diag/archive/save_logs.h"
+#include "diag/report/result_summary.h"
+#include "diag/report/run_report_of_run.h"
+#include "steps/save_input.h"
 
 #include <functional>
-#include "diag/report/result_summary.h"
-#include "diag/archive/save_logs.h"
 
 namespace {
 
@@ -52,8 +52,6 @@ void CMarloCheckToolDlg::save_logs()
     ComInitialisation com;  // the shell calls of the save
     // The rows the report reads are the log page's, as its list holds them.
     SaveLogsInput input = save_input_of(m_run, check_report_rows(*this, m_run));
-    input.product_name = m_product_name;
-    input.product_processes = m_product_processes;
     input.service_name = m_service_name;
     m_progress_dlg.set_range(0, kSaveLogsSteps);
     m_progress_dlg.set_pos(0);

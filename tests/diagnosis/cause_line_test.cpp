@@ -109,6 +109,27 @@ TEST(CauseLine, NamesHostsFileAndLookUpBeforeTheFailure)
     EXPECT_EQ(cause_line(d, kNoneOf3), L"서버 주소가 올바른 호스트 이름이 아닙니다 (공백이 있음).");
 }
 
+TEST(CauseLine, AHostsLineThatBlocksANameIsNamedAndTheServerIsNotBlamed)
+{
+    ItemDiagnosis d = failed(FailureKind::refused, FailurePhase::connect);
+    d.hosts.mapped = true;
+    d.hosts.address = "0.0.0.0";
+    d.hosts.line = 7;
+    EXPECT_TRUE(hosts_line_blocks(d));
+    EXPECT_EQ(cause_line(d, kNoneOf3), L"hosts 파일 7번째 줄이 이 이름을 막고 있습니다 (0.0.0.0).");
+    EXPECT_EQ(hosts_match_text(d), L"line 7 -> 0.0.0.0, blocks the name");
+
+    d.hosts.address = "::1";
+    EXPECT_EQ(cause_line(d, AttemptTally{3, 1}), L"3번 중 2번 실패: hosts 파일 7번째 줄이 이 이름을 막고 있습니다 (::1).");
+
+    // This PC's own names may point at loopback: that is no block.
+    d.name.host = L"LocalHost.";
+    d.hosts.address = "127.0.0.1";
+    EXPECT_FALSE(hosts_line_blocks(d));
+    d.name.host = L"agent.localhost";
+    EXPECT_FALSE(hosts_line_blocks(d));
+}
+
 TEST(CauseLine, UnstableItemsCountTheirFailuresAndCleanPassesSayNothing)
 {
     ItemDiagnosis d = failed(FailureKind::refused, FailurePhase::connect);

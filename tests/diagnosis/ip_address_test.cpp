@@ -1,6 +1,4 @@
-// Addresses compared as addresses, and hosts-file lines that block a name.
-#include "check/diagnosis/cause_line.h"
-#include "check/diagnosis/diagnosis_text.h"
+// Addresses compared as addresses, and which of them block a name in the hosts file.
 #include "check/diagnosis/ip_address.h"
 
 #include <gtest/gtest.h>
@@ -27,33 +25,4 @@ TEST(IpAddress, UnspecifiedAndLoopbackAddressesBlock)
         EXPECT_TRUE(is_blocking_address(blocking)) << blocking;
     for (const char* reachable : {"10.0.0.1", "192.168.0.1", "fe80::1", "::2", "128.0.0.1", "localhost"})
         EXPECT_FALSE(is_blocking_address(reachable)) << reachable;
-}
-
-TEST(IpAddress, AHostsLineThatBlocksANameIsNamedAndTheServerIsNotBlamed)
-{
-    ItemDiagnosis d;
-    d.diagnosed = true;
-    d.name.host = L"gw.vantu.test";
-    d.name.outcome = LookupOutcome::resolved;
-    d.name.addresses = {"10.20.30.40"};
-    d.hosts.state = HostsFileState::read;
-    d.hosts.mapped = true;
-    d.hosts.address = "0.0.0.0";
-    d.hosts.line = 7;
-    d.failure = FailureKind::refused;
-    d.phase = FailurePhase::connect;
-    d.port = 7002;
-    EXPECT_TRUE(hosts_line_blocks(d));
-    EXPECT_EQ(cause_line(d, AttemptTally{3, 0}), L"hosts 파일 7번째 줄이 이 이름을 막고 있습니다 (0.0.0.0).");
-    EXPECT_EQ(hosts_match_text(d), L"line 7 -> 0.0.0.0, blocks the name");
-
-    d.hosts.address = "::1";
-    EXPECT_EQ(cause_line(d, AttemptTally{3, 1}), L"3번 중 2번 실패: hosts 파일 7번째 줄이 이 이름을 막고 있습니다 (::1).");
-
-    // This PC's own names may point at loopback: that is no block.
-    d.name.host = L"LocalHost.";
-    d.hosts.address = "127.0.0.1";
-    EXPECT_FALSE(hosts_line_blocks(d));
-    d.name.host = L"agent.localhost";
-    EXPECT_FALSE(hosts_line_blocks(d));
 }

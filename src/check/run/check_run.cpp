@@ -14,7 +14,6 @@
 
 namespace {
 
-// Text before the first blank of a title, such as 세션 of 세션 서버.
 // " (%d/%d)" for groups of more than one item.
 std::wstring group_counter(int done, int count)
 {
