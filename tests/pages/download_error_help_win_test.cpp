@@ -141,7 +141,21 @@ Script run_help(WatchedHelp& dlg, INT_PTR& answer, bool screenshot = false)
         if (dlg.hwnd())
             dlg.EndDialog(-2);
     });
-    driver.then([&] { return dlg.hwnd() && IsWindowVisible(dlg.hwnd()); }, [&] { look_then_press_escape(s); })
+    // The focus and the keys are read only while the dialog is the foreground
+    // window: a test beside this one may show a window of its own and take the
+    // foreground, and then this thread has no focus at all. Brought back, the
+    // dialog is looked at on a later tick.
+    driver.then(
+              [&] {
+                  HWND h = dlg.hwnd();
+                  if (!h || !IsWindowVisible(h))
+                      return false;
+                  if (GetForegroundWindow() == h)
+                      return true;
+                  SetForegroundWindow(h);
+                  return false;
+              },
+              [&] { look_then_press_escape(s); })
         .then([&] { return dlg.cancel_commands >= 1; },
               [&] {
                   s.still_open_after_escape = IsWindow(dlg.hwnd()) && IsWindowVisible(dlg.hwnd());
