@@ -36,7 +36,7 @@ struct RedactOptions
 class Redactor
 {
 public:
-    // `table` and `names` must outlive the redactor.
+    // `table` must outlive the redactor.
     Redactor(PseudonymTable& table, const RedactNames& names, const RedactOptions& options = {});
 
     // Appends to `out` the redacted form of as much as can be decided.
@@ -66,7 +66,7 @@ private:
     bool version_word_before(std::size_t p) const;
 
     PseudonymTable& m_table;
-    const RedactNames& m_names;
+    RedactNames m_names; // a copy: encoded only once the encoding is known
     RedactOptions m_options;
     bool m_decided = false;
     TextEncoding m_encoding = TextEncoding::utf8;
