@@ -168,9 +168,14 @@ def run_group(group, rows):
             text = f.read()
         doc = json.loads(text)
     except (OSError, ValueError) as e:
-        problems.append("group %s: no JSON (%s); exit %d%s" % (name, e, status,
-                        " (over its bound of %s s)" % group["bound_s"] if status == 124 else ""))
-        problems.append("group %s: console: %s %s" % (name, console[-400:], errors[-400:]))
+        crash = next((l.strip() for l in (console + errors).splitlines() if "Unhandled" in l), "")
+        problems.append("group %s: the program wrote no JSON (exit %d%s)%s" % (
+            name, status, ", over its bound of %s s" % group["bound_s"] if status == 124 else "",
+            ": " + crash if crash else ""))
+        if not crash:
+            problems.append("group %s: its output ends: %r" % (name, (console + errors)[-400:]))
+        for row in rows:
+            problems.append("row %s: no result (the group's run wrote no JSON)" % row["row"])
         return problems, seconds, {r["row"]: False for r in rows}
     items = doc.get("items", [])
     notes = console_notes(console, items)
