@@ -113,6 +113,7 @@ void NameMatcher::prepare(const RedactNames& names, TextEncoding encoding, unsig
 {
     m_names.clear();
     m_first.fill(false);
+    m_first_pair.assign(65536, false);
     const bool wide = encoding == TextEncoding::utf16le || encoding == TextEncoding::utf16be;
     const bool double_byte = encoding == TextEncoding::ansi && is_lead_byte(code_page, 0x81);
     auto add = [&](const std::string& given, RedactKind kind) {
@@ -125,6 +126,13 @@ void NameMatcher::prepare(const RedactNames& names, TextEncoding encoding, unsig
             return;
         const std::uint16_t first = word.units[0];
         if (word.ascii[0]) {
+            const std::size_t row = static_cast<std::size_t>(to_lower(static_cast<std::uint8_t>(first))) << 8;
+            if (word.units.size() == 1 || !word.ascii[1]) {
+                for (std::size_t second = 0; second < 256; ++second)
+                    m_first_pair[row | second] = true;
+            } else {
+                m_first_pair[row | to_lower(static_cast<std::uint8_t>(word.units[1]))] = true;
+            }
             m_first[first] = true;
             m_first[first >= 'a' && first <= 'z' ? first - 32 : to_lower(static_cast<std::uint8_t>(first))] = true;
         } else {

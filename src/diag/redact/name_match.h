@@ -63,6 +63,11 @@ public:
 
     // Any name can start at a unit of this view value.
     bool may_start(std::uint8_t view_byte) const { return m_first[view_byte]; }
+    // An ASCII name can start with these two view values (letters without case).
+    bool may_start_pair(std::uint8_t first, std::uint8_t second) const
+    {
+        return m_first_pair[static_cast<std::size_t>(to_lower(first)) << 8 | to_lower(second)];
+    }
     // The longest name at p (a word start), its end in `end`.
     struct Hit
     {
@@ -82,6 +87,7 @@ private:
     };
     std::vector<Name> m_names; // longest first
     std::array<bool, 256> m_first{};
+    std::vector<bool> m_first_pair = std::vector<bool>(65536);
 };
 
 } // namespace vantu::redact

@@ -282,9 +282,13 @@ std::size_t Redactor::scan_at(std::size_t p, std::string& out)
         if (h - p == 8 && next == '-' && match_guid(t, p, f))
             return take(f);
     }
-    if (!is_digit(c) && prev != '.' && prev != '-') {
+    const std::uint8_t after = t.at(word_end);
+    // A key ends the identifier: what follows it is a separator, a quote or a blank.
+    const bool may_be_key = after == '=' || after == ':' || after == '"' || after == '\'' || after == ' ' ||
+                            after == '\t' || after == '.' || after == '-';
+    if (!is_digit(c) && prev != '.' && prev != '-' && may_be_key) {
         SecretFound s;
-        if ((t.at(word_end) == ':' && match_url_credentials(t, p, s)) || match_key_value(t, p, s)) {
+        if ((after == ':' && match_url_credentials(t, p, s)) || match_key_value(t, p, s)) {
             if (s.keep)
                 return s.resume;
             replace(s.begin, s.end, RedactKind::secret, raw_key(s.begin, s.end), out);
@@ -299,13 +303,15 @@ std::size_t Redactor::scan_at(std::size_t p, std::string& out)
         }
     }
     // An e-mail address: the local part's end is the same from every point inside it.
-    if (!(p >= m_local_from && p < m_local_end && m_local_end - m_local_from < 65)) {
-        m_local_from = p;
-        m_local_end = local_part_end(t, p);
+    if (after == '@' || after == '.' || after == '-' || after == '+' || after == '%') {
+        if (!(p >= m_local_from && p < m_local_end && m_local_end - m_local_from < 65)) {
+            m_local_from = p;
+            m_local_end = local_part_end(t, p);
+        }
+        if (t.at(m_local_end) == '@' && match_email(t, p, m_local_end, f))
+            return take(f);
     }
-    if (t.at(m_local_end) == '@' && match_email(t, p, m_local_end, f))
-        return take(f);
-    if (m_matcher.may_start(c) && m_matcher.match(t, m_raw, p, hit)) {
+    if (m_matcher.may_start(c) && m_matcher.may_start_pair(c, t.at(p + 1)) && m_matcher.match(t, m_raw, p, hit)) {
         replace(p, hit.end, hit.kind, *hit.key, out);
         return hit.end;
     }
