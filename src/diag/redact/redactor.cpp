@@ -270,7 +270,10 @@ std::size_t Redactor::scan_at(std::size_t p, std::string& out)
         if (d <= 3 && next == '.' && match_ipv4(t, p, version_word_before(p), f))
             return take(f);
     }
-    if (is_hex(c)) {
+    const std::uint8_t after = t.at(word_end);
+    // A MAC address, an IPv6 address and a GUID all start with at most eight
+    // hex digits and then ":" or "-".
+    if (is_hex(c) && (after == ':' || after == '-') && word_end - p <= 8) {
         std::size_t h = p;
         while (h - p < 9 && is_hex(t.at(h)))
             ++h;
@@ -282,7 +285,6 @@ std::size_t Redactor::scan_at(std::size_t p, std::string& out)
         if (h - p == 8 && next == '-' && match_guid(t, p, f))
             return take(f);
     }
-    const std::uint8_t after = t.at(word_end);
     // A key ends the identifier: what follows it is a separator, a quote or a blank.
     const bool may_be_key = after == '=' || after == ':' || after == '"' || after == '\'' || after == ' ' ||
                             after == '\t' || after == '.' || after == '-';
