@@ -186,7 +186,7 @@ bool match_phone(const ScanView& t, std::size_t p, Found& f)
     f.end = end;
     f.kind = RedactKind::phone;
     f.keep = false;
-    f.key = "0";
+    f.key.assign(1, '0');
     append_digits(t, i, area_digits, f.key);
     append_digits(t, j + 1, middle, f.key);
     append_digits(t, last + 1, 4, f.key);

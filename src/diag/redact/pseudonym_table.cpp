@@ -56,10 +56,12 @@ std::vector<PseudonymEntry> PseudonymTable::entries() const
         for (const auto& [value, number] : m_numbers[k])
             numbered.emplace_back(number, &value);
         std::sort(numbered.begin(), numbered.end());
-        for (const auto& [number, value] : numbered)
-            all.push_back({"[" + std::string(kind_label(static_cast<RedactKind>(k))) + "-" +
-                               std::to_string(number) + "]",
-                           *value});
+        for (const auto& [number, value] : numbered) {
+            std::string token(1, '[');
+            token.append(kind_label(static_cast<RedactKind>(k))).append(1, '-').append(std::to_string(number));
+            token.push_back(']');
+            all.push_back({std::move(token), *value});
+        }
     }
     return all;
 }
