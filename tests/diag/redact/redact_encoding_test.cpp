@@ -1,5 +1,6 @@
 // Encodings: detection, UTF-16 both ways round, code page 949, broken UTF-8;
 // the output keeps the input's encoding, mark and line endings.
+#include "diag/redact/code_page.h"
 #include "diag/redact/redactor.h"
 
 #include <gtest/gtest.h>
@@ -127,4 +128,15 @@ TEST(RedactEncoding, KoreanNameInUtf8)
     EXPECT_EQ(redact_as("/home/\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99/ \xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99\xEB\x8B\x98",
                         std::nullopt, korean_user()),
               "/home/[USER-1]/ [USER-1]\xEB\x8B\x98");
+}
+
+TEST(RedactEncoding, NamesConvertedIntoTheCodePage)
+{
+    EXPECT_EQ(utf8_to_code_page("\xED\x99\x8D\xEA\xB8\xB8\xEB\x8F\x99", 949), "\xC8\xAB\xB1\xE6\xB5\xBF");
+    EXPECT_EQ(utf8_to_code_page("\xF0\x9F\x98\x80", 949), std::nullopt); // an emoji has no form there
+    EXPECT_EQ(utf8_to_utf16("a\xED\x99\x8D\xF0\x9F\x98\x80\xFF"), u"a\uD64D\U0001F600\uFFFD");
+    // A name with no form in the file's code page is simply not looked for.
+    RedactNames names;
+    names.users = {"x\xF0\x9F\x98\x80", "ab"};
+    EXPECT_EQ(redact_as("x? ab", TextEncoding::ansi, names), "x? [USER-1]");
 }

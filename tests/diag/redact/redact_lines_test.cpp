@@ -127,6 +127,26 @@ TEST(RedactLines, Credentials)
     EXPECT_LINES(kLines);
 }
 
+TEST(RedactLines, WindowsCommandOutput)
+{
+    static const Line kLines[] = {
+        {"   Physical Address. . . . . . . . . : 00-1A-2B-3C-4D-5E", "   Physical Address. . . . . . . . . : [MAC-1]"},
+        {"   IPv4 Address. . . . . . . . . . . : 192.168.0.10(Preferred)",
+         "   IPv4 Address. . . . . . . . . . . : [IP-1](Preferred)"},
+        {"   Link-local IPv6 Address . . . . . : fe80::1c2d:3e4f:5a6b:7c8d%12(Preferred)",
+         "   Link-local IPv6 Address . . . . . : [IP-1]%12(Preferred)"},
+        {"   IPv6 Address. . . : 2001:0db8:85a3:0000:0000:8a2e:0370:7334 = 2001:db8:85a3::8a2e:370:7334",
+         "   IPv6 Address. . . : [IP-1] = [IP-1]"},
+        {"   Host Name . . . . . . . . . . . . : DESKTOP-7QK2M1", "   Host Name . . . . . . . . . . . . : [HOST-1]"},
+        {"Microsoft Windows [Version 10.0.19045.3570]", "Microsoft Windows [Version 10.0.19045.3570]"},
+        {"  TCP    10.0.2.15:49678        20.198.119.84:443      ESTABLISHED",
+         "  TCP    [IP-1]:49678        [IP-2]:443      ESTABLISHED"},
+        {"2026-12-10T08:30:00.123+09:00 counter 1234 5678 9012 3456",
+         "2026-12-10T08:30:00.123+09:00 counter 1234 5678 9012 3456"},
+    };
+    EXPECT_LINES(kLines);
+}
+
 TEST(RedactLines, CountsPerKind)
 {
     PseudonymTable table;
