@@ -92,8 +92,13 @@ void expect_golden(const std::string& name, const std::string& actual)
     int line = 1;
     while (std::getline(e, el) && std::getline(a, al) && el == al)
         ++line;
-    ADD_FAILURE() << name << " differs from its golden file at line " << line << ":\n  golden: " << el
-                  << "\n  now:    " << al;
+    // A JSON file is one long line: show the stretch around the first difference.
+    size_t at = 0;
+    while (at < el.size() && at < al.size() && el[at] == al[at])
+        ++at;
+    const size_t from = at > 160 ? at - 160 : 0;
+    ADD_FAILURE() << name << " differs from its golden file at line " << line << ", column " << at + 1
+                  << ":\n  golden: ..." << el.substr(from, 400) << "\n  now:    ..." << al.substr(from, 400);
 }
 
 // The text of one entry of the archive (the first whose name ends in `suffix`).
@@ -106,7 +111,27 @@ std::string archive_entry(const archive_test::ZipView& zip, const std::string& s
     return std::string();
 }
 
-using MarlocheckGolden = ConsoleServerTest;
+// The connection's proxy settings go into the JSON and the report. A fresh prefix
+// has none until some program writes them, so which tests ran before would
+// decide the output: the test sets them as on a PC with a direct connection.
+class MarlocheckGolden : public ConsoleServerTest {
+protected:
+    void SetUp() override
+    {
+        ConsoleServerTest::SetUp();
+        HKEY key = nullptr;
+        ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", 0,
+                                  nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+                  ERROR_SUCCESS);
+        const DWORD direct = 0;
+        const LONG set = RegSetValueExW(key, L"ProxyEnable", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&direct),
+                                        sizeof direct);
+        RegDeleteValueW(key, L"ProxyServer");
+        RegDeleteValueW(key, L"AutoConfigURL");
+        RegCloseKey(key);
+        ASSERT_EQ(set, ERROR_SUCCESS);
+    }
+};
 
 } // namespace
 
