@@ -285,12 +285,22 @@ std::size_t Redactor::scan_at(std::size_t p, std::string& out)
         if (h - p == 8 && next == '-' && match_guid(t, p, f))
             return take(f);
     }
-    // A key ends the identifier: what follows it is a separator, a quote or a blank.
-    const bool may_be_key = after == '=' || after == ':' || after == '"' || after == '\'' || after == ' ' ||
-                            after == '\t' || after == '.' || after == '-';
-    if (!is_digit(c) && prev != '.' && prev != '-' && may_be_key) {
+    // A key ends the identifier: what follows it is a separator, a quote, or
+    // blanks and then a separator. Every key ends in d, s, n, t, y or h.
+    bool may_be_key = after == '.' || after == '-';
+    if (!may_be_key) {
+        const std::uint8_t last = to_lower(t.v[word_end - 1]);
+        std::size_t sep = word_end;
+        while (sep - word_end < 8 && (t.at(sep) == ' ' || t.at(sep) == '\t'))
+            ++sep;
+        may_be_key = (last == 'd' || last == 's' || last == 'n' || last == 't' || last == 'y' || last == 'h') &&
+                     (after == '"' || after == '\'' || t.at(sep) == '=' || t.at(sep) == ':');
+    }
+    // A URL's scheme: letters, then "://" or "+", "." or "-" (svn+ssh://).
+    const bool may_be_url = after == ':' ? t.at(word_end + 1) == '/' : after == '+' || after == '.' || after == '-';
+    if (!is_digit(c) && prev != '.' && prev != '-' && (may_be_key || may_be_url)) {
         SecretFound s;
-        if ((after == ':' && match_url_credentials(t, p, s)) || match_key_value(t, p, s)) {
+        if ((may_be_url && match_url_credentials(t, p, s)) || (may_be_key && match_key_value(t, p, s))) {
             if (s.keep)
                 return s.resume;
             replace(s.begin, s.end, RedactKind::secret, raw_key(s.begin, s.end), out);
