@@ -163,7 +163,13 @@ void Redactor::emit_token(std::string_view token, std::string& out) const
 void Redactor::replace(std::size_t begin, std::size_t end, RedactKind kind, const std::string& key, std::string& out)
 {
     copy_units(m_emitted, begin, out);
-    emit_token(m_table.pseudonym(kind, key), out);
+    // The same value again (a user name in every path) skips the shared table.
+    auto& [last_key, last_token] = m_last[static_cast<std::size_t>(kind)];
+    if (last_token.empty() || last_key != key) {
+        last_token = m_table.pseudonym(kind, key);
+        last_key = key;
+    }
+    emit_token(last_token, out);
     m_emitted = end;
     ++m_counts[kind];
 }

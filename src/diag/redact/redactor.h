@@ -13,10 +13,12 @@
 #include "diag/redact/redact_kind.h"
 #include "diag/redact/text_encoding.h"
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vantu::redact {
@@ -87,6 +89,7 @@ private:
     bool m_swallowing = false;
     std::uint8_t m_swallow_quote = 0;
     RedactCounts m_counts;
+    std::array<std::pair<std::string, std::string>, kRedactKindCount> m_last; // value, pseudonym
 };
 
 // One whole text at once (tests, small files).
