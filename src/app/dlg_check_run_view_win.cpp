@@ -12,14 +12,14 @@ void CMarloCheckToolDlg::set_current_step(int line)
     m_steps.set_current(line);
 }
 
-void CMarloCheckToolDlg::set_step_text(int line, const std::wstring& text, std::uint32_t text_colour)
+void CMarloCheckToolDlg::set_step_text(int line, const std::wstring& text, OptionalColour text_colour)
 {
-    m_steps.set_line_text(line, text, text_colour);
+    m_steps.set_line_text(line, text, mark_from_colour(text_colour));
 }
 
-void CMarloCheckToolDlg::set_step_colour(int line, std::uint32_t marker_colour)
+void CMarloCheckToolDlg::set_step_colour(int line, OptionalColour marker_colour)
 {
-    m_steps.set_line_colour(line, marker_colour);
+    m_steps.set_line_colour(line, mark_from_colour(marker_colour));
 }
 
 void CMarloCheckToolDlg::set_progress_range(int lower, int upper)

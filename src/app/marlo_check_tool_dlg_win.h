@@ -144,8 +144,8 @@ private:
     // CheckRunView on the dialog's controls.
     void set_step_count(int count) override;
     void set_current_step(int line) override;
-    void set_step_text(int line, const std::wstring& text, std::uint32_t text_colour) override;
-    void set_step_colour(int line, std::uint32_t marker_colour) override;
+    void set_step_text(int line, const std::wstring& text, OptionalColour text_colour) override;
+    void set_step_colour(int line, OptionalColour marker_colour) override;
     void set_progress_range(int lower, int upper) override;
     void set_progress_position(int position) override;
     void set_progress_busy(bool busy) override;

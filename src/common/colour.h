@@ -2,13 +2,33 @@
 // in one of two forms, told apart by the top byte:
 //   top byte 0     -> 0x00BBGGRR, the Windows COLORREF order (0x00008B is dark red);
 //   top byte not 0 -> 0xAARRGGBB with that alpha (0xFFB22222 is firebrick).
-// kNoColour, 0x00FFFFFF, means "no colour of its own" wherever a colour is
-// optional; opaque white is written 0xFFFFFFFF. Portable: no Windows header.
+// White is 0xFFFFFFFF, or 0x00FFFFFF in the COLORREF form.
+//
+// A colour a part may leave unset ("no colour of its own": the state's or the
+// list's colour shows) is an OptionalColour, so that no colour value ever stands
+// for "none". The step list and the markup static take the mark 0x00FFFFFF for
+// "none" on their public calls, as callers of those controls know them; they turn
+// it into an empty OptionalColour at that edge (colour_from_mark).
+// Portable: no Windows header.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
-inline constexpr std::uint32_t kNoColour = 0x00FFFFFFu;
+using OptionalColour = std::optional<std::uint32_t>;
+
+// The mark for "no colour of its own" on the step list's and markup static's calls.
+inline constexpr std::uint32_t kNoColourMark = 0x00FFFFFFu;
+
+constexpr OptionalColour colour_from_mark(std::uint32_t value)
+{
+    return value == kNoColourMark ? OptionalColour() : OptionalColour(value);
+}
+
+constexpr std::uint32_t mark_from_colour(OptionalColour colour)
+{
+    return colour.value_or(kNoColourMark);
+}
 
 struct Rgba {
     std::uint8_t r = 0, g = 0, b = 0, a = 255;

@@ -2,7 +2,7 @@
 // page's list, on the result page and on the archive's front page. Portable.
 #pragma once
 
-#include <cstdint>
+#include "common/colour.h"
 
 enum class ItemVerdict
 {
@@ -15,8 +15,8 @@ enum class ItemVerdict
 
 struct VerdictColours
 {
-    std::uint32_t list;    // the whole row of the log page (kNoColour: the list's own)
-    std::uint32_t summary; // the row of the result page
+    OptionalColour list;    // the whole row of the log page (none: the list's own)
+    OptionalColour summary; // the row of the result page (which lists only unstable and failed items)
     const char* page;      // the front page's verdict cell and its counts
 };
 

@@ -442,9 +442,9 @@ std::wstring CSCListCtrl::cell_text(int row, int column) const
     return text;
 }
 
-uint32_t CSCListCtrl::cell_colour(int row, int column) const
+OptionalColour CSCListCtrl::cell_colour(int row, int column) const
 {
-    uint32_t colour = kNoColour;
+    OptionalColour colour;
     const_cast<CSCListCtrl*>(this)->run_on_window_thread([&] { colour = m_model.cell_colour(row, column); });
     return colour;
 }
@@ -488,9 +488,9 @@ void CSCListCtrl::draw_row(const DRAWITEMSTRUCT& item)
         x += width;
         if (cell.right <= cell.left)
             continue;
-        uint32_t own = m_model.cell_colour(row, column);
-        COLORREF colour = own != kNoColour ? colorref_from_colour(own) : m_text_colour;
-        if (selected && focused && own == kNoColour)
+        const OptionalColour own = m_model.cell_colour(row, column);
+        COLORREF colour = own ? colorref_from_colour(*own) : m_text_colour;
+        if (selected && focused && !own)
             colour = GetSysColor(COLOR_HIGHLIGHTTEXT);
         SetTextColor(dc, colour);
         std::wstring text = m_model.cell_text(row, column);

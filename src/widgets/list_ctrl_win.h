@@ -63,7 +63,7 @@ public:
     int column_alignment(int column) const;
     int row_count() const;
     std::wstring cell_text(int row, int column) const;
-    uint32_t cell_colour(int row, int column) const;
+    OptionalColour cell_colour(int row, int column) const;
     int row_height() const { return m_row_height; }
     std::wstring font_name() const { return m_font_name; }
     // The header, drawn by the library (colours, height).

@@ -43,7 +43,7 @@ void CSCListModel::set_column_count(size_t count)
     m_column_count = count;
     for (Row& row : m_rows) {
         row.texts.resize(count);
-        row.colours.resize(count, kNoColour);
+        row.colours.resize(count);
     }
 }
 
@@ -51,7 +51,7 @@ CSCListModel::Row CSCListModel::new_row() const
 {
     Row row;
     row.texts.resize(std::max<size_t>(m_column_count, 1));
-    row.colours.resize(row.texts.size(), kNoColour);
+    row.colours.resize(row.texts.size());
     return row;
 }
 
@@ -108,7 +108,7 @@ bool CSCListModel::set_cell_colour(int row, int column, uint32_t colour)
     size_t last_row = row == -1 ? m_rows.size() : row + 1;
     bool changed = false;
     for (size_t r = first_row; r < last_row; ++r) {
-        std::vector<uint32_t>& colours = m_rows[r].colours;
+        std::vector<OptionalColour>& colours = m_rows[r].colours;
         if (column == -1) {
             std::fill(colours.begin(), colours.end(), colour);
             changed = changed || !colours.empty();
@@ -127,9 +127,9 @@ std::wstring CSCListModel::cell_text(int row, int column) const
     return m_rows[row].texts[column];
 }
 
-uint32_t CSCListModel::cell_colour(int row, int column) const
+OptionalColour CSCListModel::cell_colour(int row, int column) const
 {
     if (!valid_row(row) || column < 0 || static_cast<size_t>(column) >= m_rows[row].colours.size())
-        return kNoColour;
+        return std::nullopt;
     return m_rows[row].colours[column];
 }

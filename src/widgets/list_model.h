@@ -17,8 +17,9 @@ struct ListColumn {
 // a final ";" is optional.
 std::vector<ListColumn> parse_list_columns(const std::wstring& text);
 
-// A cell without a colour of its own (kNoColour) shows in the list's text
-// colour. Colours come in either form of common/colour.h.
+// A cell without a colour of its own shows in the list's text colour. Colours
+// come in either form of common/colour.h; every value is a colour (0x00FFFFFF is
+// white).
 
 // The second row colour from a COLORREF background: each of red, green and blue
 // lowered by 10 (not below 0). Returns false, leaving `result` alone, when that is pure white.
@@ -45,12 +46,12 @@ public:
     bool set_row_colour(int row, uint32_t colour) { return set_cell_colour(row, -1, colour); }
 
     std::wstring cell_text(int row, int column) const;
-    uint32_t cell_colour(int row, int column) const;
+    OptionalColour cell_colour(int row, int column) const;
 
 private:
     struct Row {
         std::vector<std::wstring> texts;
-        std::vector<uint32_t> colours;
+        std::vector<OptionalColour> colours;
     };
     bool valid_row(int row) const { return row >= 0 && static_cast<size_t>(row) < m_rows.size(); }
     bool valid_column(int column) const { return column >= 0 && static_cast<size_t>(column) < m_column_count; }

@@ -149,8 +149,8 @@ void CSCStatic::set_plain_text(const std::wstring& text, uint32_t colour)
     run_on_window_thread([&] {
         m_text = text;
         m_plain = true;
-        if (colour != kNoColour)
-            m_plain_colour = colour;
+        if (const OptionalColour own = colour_from_mark(colour))
+            m_plain_colour = *own;
         parse_and_layout();
         InvalidateRect(hwnd(), nullptr, FALSE);
     });
@@ -287,8 +287,8 @@ void CSCStatic::paint_runs(void* graphics_pointer)
     for (const MarkupLine& line : m_document) {
         for (auto run = line.rbegin(); run != line.rend(); ++run) {
             const MarkupRect& r = run->rect;
-            if (run->style.background != kNoColour && (run->style.background >> 24) != 0) {
-                Gdiplus::SolidBrush fill(gdip_colour(run->style.background));
+            if (run->style.background && (*run->style.background >> 24) != 0) {
+                Gdiplus::SolidBrush fill(gdip_colour(*run->style.background));
                 graphics.FillRectangle(&fill, r.left, r.top, r.width(), r.height());
             }
             if (run->text.empty())

@@ -23,8 +23,8 @@ public:
 
     // Parses the markup, lays it out in the client area and repaints.
     void set_text(const std::wstring& markup);
-    // Shows the text as it is; a colour of kNoColour keeps the current text colour.
-    void set_plain_text(const std::wstring& text, uint32_t colour = kNoColour);
+    // Shows the text as it is; kNoColourMark keeps the current text colour.
+    void set_plain_text(const std::wstring& text, uint32_t colour = kNoColourMark);
     // The default style's size in points (the control's font follows).
     void set_font_size(int points);
     void set_font_name(const std::wstring& face);

@@ -89,7 +89,7 @@ private:
         MarkupRun run;
         run.text = text;
         run.style = m_current;
-        run.style.background = m_background == m_default.background ? kNoColour : m_background;
+        run.style.background = m_background == m_default.background ? std::nullopt : m_background;
         m_line.push_back(run);
     }
 
@@ -173,7 +173,7 @@ private:
 
     const MarkupStyle& m_default;
     MarkupStyle m_current;
-    uint32_t m_background = m_default.background;
+    OptionalColour m_background = m_default.background;
     float m_spacing = -1.0f;
     MarkupLine m_line;
     MarkupDocument m_document;

@@ -2,7 +2,7 @@
 // each run with its own font and colours. Portable; layout and drawing are elsewhere.
 #pragma once
 
-#include "common/colour.h"  // kNoColour: no background of its own
+#include "common/colour.h"
 
 #include <cstdint>
 #include <string>
@@ -22,7 +22,7 @@ struct MarkupStyle {
     float size = 10.0f;             // points
     uint32_t flags = 0;             // MarkupFontStyle bits
     uint32_t text_colour = 0xFF000000u;
-    uint32_t background = kNoColour;
+    OptionalColour background;      // none: no fill of its own
 
     bool operator==(const MarkupStyle& other) const
     {

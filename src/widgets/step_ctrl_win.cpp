@@ -118,7 +118,7 @@ int CSCStepCtrl::current() const
 void CSCStepCtrl::set_line_text(int index, const std::wstring& text, uint32_t text_colour)
 {
     queue_on_window_thread([this, index, text, text_colour] {
-        m_model.set_text(index, text, text_colour);
+        m_model.set_text(index, text, colour_from_mark(text_colour));
         repaint();
     });
 }
@@ -126,7 +126,7 @@ void CSCStepCtrl::set_line_text(int index, const std::wstring& text, uint32_t te
 void CSCStepCtrl::set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour)
 {
     queue_on_window_thread([this, index, marker_colour, text_colour] {
-        m_model.set_line_colour(index, marker_colour, text_colour);
+        m_model.set_line_colour(index, colour_from_mark(marker_colour), colour_from_mark(text_colour));
         repaint();
     });
 }
@@ -178,7 +178,7 @@ void CSCStepCtrl::set_margins(int top, int left, int bottom, int right, int text
 void CSCStepCtrl::set_check_mark_colour(uint32_t colour)
 {
     run_on_window_thread([&] {
-        m_check_override = colour;
+        m_check_override = colour_from_mark(colour);
         repaint();
     });
 }
@@ -203,8 +203,8 @@ uint32_t CSCStepCtrl::text_colour(int index) const
 
 uint32_t CSCStepCtrl::check_mark_colour_of(int index) const
 {
-    if (m_check_override != kNoColour)
-        return m_check_override;
+    if (m_check_override)
+        return *m_check_override;
     return check_mark_colour(m_model.marker_colour(index), m_minimum_contrast);
 }
 

@@ -20,10 +20,11 @@ public:
     // -1 for none; past the last line marks every line as done.
     void set_current(int index);
     int current() const;
-    void set_line_text(int index, const std::wstring& text, uint32_t text_colour = kNoColour);
+    // Colours here take kNoColourMark (0xFFFFFF) for "none of its own".
+    void set_line_text(int index, const std::wstring& text, uint32_t text_colour = kNoColourMark);
     // One line: its own marker colour. Index -1: the control's done marker colour (and the
     // current one when `text_colour` is not 0xFFFFFF), given to every line as well.
-    void set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour = kNoColour);
+    void set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour = kNoColourMark);
     void reset_colours();
     // Background, text and marker colours of the three states (0xAARRGGBB).
     void set_theme_colours(const StepColours& colours);
@@ -32,7 +33,7 @@ public:
     // Marker size and margins in pixels at 96 DPI.
     void set_marker_size(int size);
     void set_margins(int top, int left, int bottom, int right, int text_gap);
-    // A fixed check-mark colour instead of the contrast search; kNoColour turns it off.
+    // A fixed check-mark colour instead of the contrast search; kNoColourMark turns it off.
     void set_check_mark_colour(uint32_t colour);
     void set_minimum_contrast(double ratio);
     // The text font instead of the parent's: face, size in points and the weight of
@@ -68,7 +69,7 @@ private:
     int m_marker_size = 18;
     int m_margin_top = 8, m_margin_left = 8, m_margin_bottom = 8, m_margin_right = 8, m_text_gap = 8;
     double m_minimum_contrast = 4.5;
-    uint32_t m_check_override = kNoColour;
+    OptionalColour m_check_override;
     OwnedFont m_font;       // the parent's font at creation
     OwnedFont m_bold_font;  // the same at weight 700
 };

@@ -8,21 +8,24 @@ void CSCStepModel::set_count(size_t count)
     m_lines.resize(count);
 }
 
-void CSCStepModel::set_text(int index, const std::wstring& text, uint32_t text_colour)
+void CSCStepModel::set_text(int index, const std::wstring& text, OptionalColour text_colour)
 {
     if (index < 0 || static_cast<size_t>(index) >= m_lines.size())
         return;
     m_lines[index].text = text;
-    if (text_colour != kNoColour)
+    if (text_colour)
         m_lines[index].text_colour = text_colour;
 }
 
-void CSCStepModel::set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour)
+void CSCStepModel::set_line_colour(int index, OptionalColour marker_colour, OptionalColour text_colour)
 {
     if (index == -1) {
-        m_colours.marker_done = marker_colour;
-        if (text_colour != kNoColour)
-            m_colours.marker_current = marker_colour;
+        // The control's own state colours cannot be "none": no colour leaves them.
+        if (marker_colour) {
+            m_colours.marker_done = *marker_colour;
+            if (text_colour)
+                m_colours.marker_current = *marker_colour;
+        }
         for (StepLine& line : m_lines)
             line.marker_colour = marker_colour;
         return;
@@ -35,8 +38,8 @@ void CSCStepModel::set_line_colour(int index, uint32_t marker_colour, uint32_t t
 void CSCStepModel::reset_colours()
 {
     for (StepLine& line : m_lines) {
-        line.marker_colour = kNoColour;
-        line.text_colour = kNoColour;
+        line.marker_colour.reset();
+        line.text_colour.reset();
     }
 }
 
@@ -49,8 +52,8 @@ StepState CSCStepModel::state(int index) const
 
 uint32_t CSCStepModel::marker_colour(int index) const
 {
-    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].marker_colour != kNoColour)
-        return m_lines[index].marker_colour;
+    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].marker_colour)
+        return *m_lines[index].marker_colour;
     switch (state(index)) {
     case StepState::done: return m_colours.marker_done;
     case StepState::current: return m_colours.marker_current;
@@ -60,8 +63,8 @@ uint32_t CSCStepModel::marker_colour(int index) const
 
 uint32_t CSCStepModel::text_colour(int index) const
 {
-    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].text_colour != kNoColour)
-        return m_lines[index].text_colour;
+    if (index >= 0 && static_cast<size_t>(index) < m_lines.size() && m_lines[index].text_colour)
+        return *m_lines[index].text_colour;
     switch (state(index)) {
     case StepState::done: return m_colours.text_done;
     case StepState::current: return m_colours.text_current;

@@ -7,15 +7,13 @@
 #include <string>
 #include <vector>
 
-// A line's marker or text colour when it has none of its own.
-
 enum class StepState { done, current, pending };
 
 struct StepLine {
     std::wstring text;
     int shape = -1;                       // -1: the control's
-    uint32_t marker_colour = kNoColour;
-    uint32_t text_colour = kNoColour;
+    OptionalColour marker_colour; // none: the colour of its state
+    OptionalColour text_colour;
 };
 
 struct StepColours {
@@ -33,12 +31,12 @@ public:
     void set_current(int index) { m_current = index < -1 ? -1 : index; }
     int current() const { return m_current; }
 
-    // Ignored beyond the last line; a text colour of kNoColour keeps the line's.
-    void set_text(int index, const std::wstring& text, uint32_t text_colour = kNoColour);
+    // Ignored beyond the last line; without a text colour the line keeps its own.
+    void set_text(int index, const std::wstring& text, OptionalColour text_colour = std::nullopt);
     // One line: its own marker colour (a line's text colour comes with its text).
-    // Index -1: the done marker colour of the control, the current one too when
-    // `text_colour` is not kNoColour, and every line's own marker colour.
-    void set_line_colour(int index, uint32_t marker_colour, uint32_t text_colour);
+    // Index -1: the done marker colour of the control, the current one too when a
+    // text colour is given, and every line's own marker colour.
+    void set_line_colour(int index, OptionalColour marker_colour, OptionalColour text_colour);
     void reset_colours();
 
     StepColours& colours() { return m_colours; }

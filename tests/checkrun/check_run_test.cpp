@@ -177,7 +177,7 @@ TEST_F(CheckRunTest, CompletedRunShowsEveryVerdictAndPostsCompletion)
     EXPECT_EQ(view.steps[1].text_colour, 0xFFB22222u);
     EXPECT_EQ(view.steps[1].marker_colour, 0xFFB22222u);
     EXPECT_EQ(view.steps[2].text, L"웹 서버 체크 완료");
-    EXPECT_EQ(view.steps[2].marker_colour, kNoColour);
+    EXPECT_EQ(view.steps[2].marker_colour, 0xFFFFFFu); // none of its own
     // The current line ends past the last line.
     EXPECT_EQ(view.current_step, 3);
 

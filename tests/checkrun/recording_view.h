@@ -13,8 +13,8 @@
 struct RecordedStep
 {
     std::wstring text;
-    std::uint32_t text_colour = kNoColour;
-    std::uint32_t marker_colour = kNoColour;
+    std::uint32_t text_colour = 0xFFFFFF;
+    std::uint32_t marker_colour = 0xFFFFFF;
 };
 
 struct RecordedRow
@@ -54,19 +54,20 @@ public:
         current_step = line;
         current_step_history.push_back(line);
     }
-    void set_step_text(int line, const std::wstring& text, std::uint32_t text_colour) override
+    // Colours as the step list receives them: 0xFFFFFF for none.
+    void set_step_text(int line, const std::wstring& text, OptionalColour text_colour) override
     {
         if (line < 0 || static_cast<size_t>(line) >= steps.size())
             return; // like the control: beyond the last line is ignored
         steps[line].text = text;
-        if (text_colour != kNoColour)
-            steps[line].text_colour = text_colour;
+        if (text_colour)
+            steps[line].text_colour = *text_colour;
         step_text_history.push_back(text);
     }
-    void set_step_colour(int line, std::uint32_t marker_colour) override
+    void set_step_colour(int line, OptionalColour marker_colour) override
     {
         if (line >= 0 && static_cast<size_t>(line) < steps.size())
-            steps[line].marker_colour = marker_colour;
+            steps[line].marker_colour = mark_from_colour(marker_colour);
     }
     void set_progress_range(int lower, int upper) override
     {

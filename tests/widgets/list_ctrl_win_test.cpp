@@ -157,7 +157,7 @@ TEST_F(ListCtrlTest, WorkerThreadWritesRowsAndCellsWhileTheListPaints)
     EXPECT_EQ(m_list.cell_text(7, 5), L"Ok (3/3)");
     EXPECT_EQ(m_list.cell_colour(7, 4), 0x007F00u);
     EXPECT_EQ(m_list.cell_colour(9, 0), 0xFFB22222u);
-    EXPECT_EQ(m_list.cell_colour(7, 0), kNoColour);
+    EXPECT_EQ(m_list.cell_colour(7, 0), std::nullopt);
 
     // A cell of a row that does not exist is left alone.
     m_list.set_cell_text(rows + 5, 1, L"nowhere");

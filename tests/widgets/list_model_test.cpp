@@ -74,10 +74,13 @@ TEST(ListRows, RowsCellsAndColoursLiveInTheModel)
     EXPECT_FALSE(model.set_cell_text(-1, 0, L"nope"));
     EXPECT_EQ(model.row_count(), 4u);
 
-    EXPECT_EQ(model.cell_colour(1, 1), kNoColour);
+    EXPECT_EQ(model.cell_colour(1, 1), std::nullopt);
     EXPECT_TRUE(model.set_cell_colour(1, 0, 0xFFB22222));
     EXPECT_EQ(model.cell_colour(1, 0), 0xFFB22222u);
-    EXPECT_EQ(model.cell_colour(1, 1), kNoColour);
+    EXPECT_EQ(model.cell_colour(1, 1), std::nullopt);
+    // White in the COLORREF form is a colour like any other, not "none".
+    EXPECT_TRUE(model.set_cell_colour(1, 1, 0x00FFFFFF));
+    EXPECT_EQ(model.cell_colour(1, 1), 0x00FFFFFFu);
     EXPECT_TRUE(model.set_row_colour(2, 0x00008B));
     for (int column = 0; column < 3; ++column)
         EXPECT_EQ(model.cell_colour(2, column), 0x00008Bu);
@@ -90,7 +93,7 @@ TEST(ListRows, RowsCellsAndColoursLiveInTheModel)
     // More columns later: existing rows grow with empty cells.
     model.set_column_count(4);
     EXPECT_TRUE(model.set_cell_text(0, 3, L"new"));
-    EXPECT_EQ(model.cell_colour(0, 3), kNoColour);
+    EXPECT_EQ(model.cell_colour(0, 3), std::nullopt);
 
     model.clear();
     EXPECT_EQ(model.row_count(), 0u);

@@ -93,7 +93,7 @@ TEST(MarkupText, ColourSpellingsAndForms)
     MarkupDocument doc = parse(L"<cb=Yellow>a</cb>b");
     ASSERT_EQ(doc[0].size(), 2u);
     EXPECT_EQ(doc[0][0].style.background, 0xFFFFFF00u);
-    EXPECT_EQ(doc[0][1].style.background, kNoColour);
+    EXPECT_EQ(doc[0][1].style.background, std::nullopt);
 }
 
 TEST(MarkupText, TagsHaveNoNestingAndUnknownTagsShowAsText)

@@ -69,6 +69,15 @@ TEST_F(StepCtrlTest, ThreeStatesOnScreen)
     EXPECT_EQ(m_steps.marker_colour(2), 0xFFB22222u);
     save_screenshot(m_host->hwnd(), L"steps_done");
 
+    // 0xFFFFFF is the mark for "none of its own": the state's colour shows again,
+    // and the check mark goes back to its contrast search.
+    m_steps.set_line_colour(5, 0xFFFFFF);
+    EXPECT_EQ(m_steps.marker_colour(5), 0xFF4169E1u);
+    m_steps.set_check_mark_colour(0xFFFF0000);
+    EXPECT_EQ(m_steps.check_mark_colour_of(0), 0xFFFF0000u);
+    m_steps.set_check_mark_colour(0xFFFFFF);
+    EXPECT_EQ(m_steps.check_mark_colour_of(0), 0xFF000000u);
+
     m_steps.reset_colours();
     EXPECT_EQ(m_steps.marker_colour(2), 0xFF4169E1u);
     EXPECT_EQ(m_steps.marker_colour(5), 0xFF4169E1u);
@@ -95,7 +104,7 @@ TEST_F(StepCtrlTest, WorkerThreadMovesTheCurrentLine)
     std::thread worker([&] {
         for (int i = 0; i <= 8; ++i) {
             m_steps.set_current(i);
-            m_steps.set_line_colour(i, kNoColour, kNoColour);
+            m_steps.set_line_colour(i, 0xFFFFFF, 0xFFFFFF);
         }
         done = true;
     });

@@ -62,14 +62,14 @@ TEST(StepModel, StatesAndColoursFollowTheCurrentLine)
     EXPECT_EQ(model.marker_colour(2), 0xFF808080u);
     EXPECT_EQ(model.text_colour(2), 0xFF808080u);
 
-    // 0xFFFFFF on every line leaves the state colours visible.
+    // No colour of its own on every line leaves the state colours visible.
     for (int i = 0; i < 3; ++i)
-        model.set_line_colour(i, kNoColour, kNoColour);
+        model.set_line_colour(i, std::nullopt, std::nullopt);
     EXPECT_EQ(model.marker_colour(0), 0xFF0000FFu);
     EXPECT_EQ(model.marker_colour(1), 0xFF808080u);
 
     // Index -1 sets the control's done colour, and the current one when a text colour is given.
-    model.set_line_colour(-1, 0xFF228B22, kNoColour);
+    model.set_line_colour(-1, 0xFF228B22, std::nullopt);
     EXPECT_EQ(model.colours().marker_done, 0xFF228B22u);
     EXPECT_EQ(model.colours().marker_current, 0xFF0000FFu);
     EXPECT_EQ(model.marker_colour(2), 0xFF228B22u);

@@ -74,8 +74,8 @@ InitCheckListResult CCheckRun::init_check_list(std::string_view body_utf8, const
     m_view->set_step_count(static_cast<int>(m_check_groups.size()));
     int total = 0;
     for (size_t g = 0; g < m_check_groups.size(); ++g) {
-        m_view->set_step_text(static_cast<int>(g), m_check_groups[g].front().title + L" 체크", kNoColour);
-        m_view->set_step_colour(static_cast<int>(g), kNoColour);
+        m_view->set_step_text(static_cast<int>(g), m_check_groups[g].front().title + L" 체크", std::nullopt);
+        m_view->set_step_colour(static_cast<int>(g), std::nullopt);
         total += static_cast<int>(m_check_groups[g].size());
     }
     m_view->set_progress_range(0, total);
@@ -113,7 +113,7 @@ int CCheckRun::update_check_list_before_start(int g, int i)
     m_view->set_current_step(g);
     const std::wstring text = count == 1 ? format_text(L"%s 체크중", item.title.c_str())
                                          : format_text(L"%s 체크중 (%d/%d)", item.title.c_str(), i + 1, count);
-    m_view->set_step_text(g, text, kNoColour);
+    m_view->set_step_text(g, text, std::nullopt);
 
     const int row = item.list_row;
     const std::wstring started = m_now_text ? m_now_text() : now_text();
@@ -132,10 +132,10 @@ void CCheckRun::show_result(int row, const CCheckParam& p)
     m_view->set_log_cell(row, LOG_COL_RESULT, r.verdict);
     if (!r.note.empty())
         m_view->set_log_cell(row, LOG_COL_NOTE, r.note);
-    if (r.duration_colour != kNoColour)
-        m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, r.duration_colour);
-    if (r.row_colour != kNoColour)
-        m_view->set_log_row_text_colour(row, r.row_colour);
+    if (r.duration_colour)
+        m_view->set_log_cell_text_colour(row, LOG_COL_DURATION, *r.duration_colour);
+    if (r.row_colour)
+        m_view->set_log_row_text_colour(row, *r.row_colour);
 }
 
 void CCheckRun::show_group_done(int g, bool all_passed)
@@ -143,7 +143,7 @@ void CCheckRun::show_group_done(int g, bool all_passed)
     const int count = static_cast<int>(m_check_groups[g].size());
     const std::wstring text = m_check_groups[g].front().title + (all_passed ? L" 체크 완료" : L" 체크 실패") +
                               group_counter(count, count);
-    const std::uint32_t colour = all_passed ? kNoColour : verdict_colours(ItemVerdict::failed).list;
+    const OptionalColour colour = all_passed ? std::nullopt : verdict_colours(ItemVerdict::failed).list;
     m_view->set_step_text(g, text, colour);
     m_view->set_step_colour(g, colour);
 }
@@ -164,8 +164,8 @@ void CCheckRun::thread_check()
     m_run_started = current_local_time();
     m_run_ended = local_time{};
     for (size_t g = 0; g < m_check_groups.size(); ++g) {
-        v.set_step_text(static_cast<int>(g), m_check_groups[g].front().title + L" 체크", kNoColour);
-        v.set_step_colour(static_cast<int>(g), kNoColour);
+        v.set_step_text(static_cast<int>(g), m_check_groups[g].front().title + L" 체크", std::nullopt);
+        v.set_step_colour(static_cast<int>(g), std::nullopt);
     }
     v.start_animation();
     v.enable_save_button(false);

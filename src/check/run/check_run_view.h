@@ -12,7 +12,7 @@
 #include <string>
 
 // Colour values as the widgets take them (common/colour.h: 0xAARRGGBB; duration
-// colours with a zero top byte). kNoColour: the step line has no colour of its own.
+// colours with a zero top byte).
 // A verdict's own colours are in common/item_verdict.h.
 inline constexpr std::uint32_t kColourCancelled = 0xFFA0522D; // sienna
 inline constexpr std::uint32_t kColourFast = 0x007F00;        // <= 100 ms
@@ -41,10 +41,10 @@ public:
     virtual void set_step_count(int count) = 0;
     // -1: no current line; count: every line done. Repaints.
     virtual void set_current_step(int line) = 0;
-    // text_colour kNoColour leaves the line's text colour as it is.
-    virtual void set_step_text(int line, const std::wstring& text, std::uint32_t text_colour) = 0;
-    // The line's own marker colour (kNoColour: the colour of its state).
-    virtual void set_step_colour(int line, std::uint32_t marker_colour) = 0;
+    // Without a text colour the line's text colour stays as it is.
+    virtual void set_step_text(int line, const std::wstring& text, OptionalColour text_colour) = 0;
+    // The line's own marker colour (none: the colour of its state).
+    virtual void set_step_colour(int line, OptionalColour marker_colour) = 0;
 
     // Progress bar, one step per item.
     virtual void set_progress_range(int lower, int upper) = 0;
@@ -96,8 +96,8 @@ class QuietCheckRunView : public CheckRunView
 public:
     void set_step_count(int) override {}
     void set_current_step(int) override {}
-    void set_step_text(int, const std::wstring&, std::uint32_t) override {}
-    void set_step_colour(int, std::uint32_t) override {}
+    void set_step_text(int, const std::wstring&, OptionalColour) override {}
+    void set_step_colour(int, OptionalColour) override {}
     void set_progress_range(int, int) override {}
     void set_progress_position(int) override {}
     void set_progress_busy(bool) override {}

@@ -13,12 +13,12 @@ namespace {
 constexpr std::int32_t kCheckGaveUp = 1;
 
 // The duration's own colour of a passed item, by its longest attempt.
-std::uint32_t speed_colour(std::int32_t longest_ms)
+OptionalColour speed_colour(std::int32_t longest_ms)
 {
     if (longest_ms <= 100)
         return kColourFast;
     if (longest_ms <= 300)
-        return kNoColour; // an ordinary duration keeps the list's colour
+        return std::nullopt; // an ordinary duration keeps the list's colour
     if (longest_ms <= 1000)
         return kColourSlowish;
     if (longest_ms <= 3000)

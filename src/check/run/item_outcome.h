@@ -53,8 +53,8 @@ struct LogRowResult
     std::wstring duration;
     std::wstring verdict;
     std::wstring note;
-    std::uint32_t duration_colour = kNoColour; // the duration cell's own colour
-    std::uint32_t row_colour = kNoColour;      // the whole row's
+    OptionalColour duration_colour; // the duration cell's own colour
+    OptionalColour row_colour;      // the whole row's
 };
 LogRowResult log_row_result(const ItemOutcome& outcome);
 

@@ -14,10 +14,10 @@ std::vector<ResultSummaryRow> build_result_summary(const std::vector<CheckReport
         const std::wstring& verdict = row.cells[5];
         if (verdict.rfind(L"Ok (", 0) == 0) {
             s.status = L"불안정 " + verdict.substr(3);
-            s.colour = verdict_colours(ItemVerdict::unstable).summary;
+            s.colour = *verdict_colours(ItemVerdict::unstable).summary;
         } else {
             s.status = L"실패";
-            s.colour = verdict_colours(ItemVerdict::failed).summary;
+            s.colour = *verdict_colours(ItemVerdict::failed).summary;
         }
         s.category = row.cells[0];
         std::wstring target = row.cells[1];
