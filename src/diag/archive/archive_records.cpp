@@ -14,6 +14,7 @@ std::wstring skip_reason_text(const SkippedFile& s)
     case SkipReason::shrank: return format_text(L"ended early, after %llu bytes", bytes);
     case SkipReason::path_too_long: return L"path too long";
     case SkipReason::refused_by_guard: return L"refused by the folder guard";
+    case SkipReason::not_text: return L"not text: left out of a redacted archive";
     }
     return L"";
 }
@@ -28,6 +29,7 @@ std::wstring skip_reason_korean(const SkippedFile& s)
     case SkipReason::shrank: return format_text(L"%llu 바이트에서 파일이 줄어듦", bytes);
     case SkipReason::path_too_long: return L"경로가 너무 김";
     case SkipReason::refused_by_guard: return L"보호 폴더라서 제외";
+    case SkipReason::not_text: return L"텍스트가 아니라서 개인정보 가림 보관 파일에서 제외";
     }
     return L"";
 }

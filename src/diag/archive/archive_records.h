@@ -28,6 +28,11 @@ struct ArchiveEntryRecord
     std::string sha256;       // 64 hex digits; empty for folder entries
     bool folder = false;
     bool from_copy = false;   // read from a copy of a file another program held
+    // Set when the entry went through a filter (redaction): values replaced per
+    // kind, in the filter's own order, and the text encoding it found.
+    bool filtered = false;
+    std::vector<std::uint64_t> replaced;
+    std::string encoding;
 };
 
 enum class SkipReason {
@@ -37,6 +42,7 @@ enum class SkipReason {
     shrank,           // ended before its size at opening, twice
     path_too_long,    // the path is longer than the system accepts
     refused_by_guard, // inside or behind a folder the folder guard refuses
+    not_text,         // redaction was asked for and the content is not text
 };
 
 struct SkippedFile

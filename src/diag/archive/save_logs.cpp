@@ -1,6 +1,7 @@
 #include "diag/archive/save_logs.h"
 
 #include "diag/archive/archive_front_page.h"
+#include "diag/archive/archive_redaction.h"
 
 #include "common/date_time.h"
 #include "common/file_utils.h"
@@ -17,6 +18,8 @@
 
 #include <cstdio>
 #include <cwctype>
+#include <map>
+#include <optional>
 
 namespace {
 
@@ -109,6 +112,23 @@ void write_text(const std::wstring& path, const std::string& bytes)
         SCLOG(3, L"cannot write %s", path.c_str());
 }
 
+// What a redacted save keeps beside the files it writes: the redacted copy each
+// work file is packed from, and what the redactor found in it.
+struct RedactedCopies
+{
+    std::map<std::wstring, std::wstring> copy_of;                        // original -> redacted copy
+    std::map<std::wstring, vantu::zip::ArchiveEntryRecord> described;  // entry name -> counts, encoding
+    std::vector<std::wstring> originals;                                 // unredacted work files to delete
+
+    std::wstring source(const std::wstring& path) const
+    {
+        const auto it = copy_of.find(path);
+        return it == copy_of.end() ? path : it->second;
+    }
+};
+
+constexpr const wchar_t* kRedactedCopySuffix = L".redacted";
+
 } // namespace
 
 std::string ansi_bytes(const std::wstring& text)
@@ -196,11 +216,21 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     write_text(paths[6], utf8_file_bytes(build_eventlog_text(input.product_name, input.product_processes, texts)));
     host.step();
 
+    std::optional<ArchiveRedaction> redaction;
+    if (input.redact)
+        redaction.emplace(merged_names(this_pc_names(), input.redact_names), system_ansi_code_page());
     vantu::zip::ZipFolderOptions folder_options;
+    if (redaction) {
+        folder_options.zip.filter = redaction->filter_maker();
+        folder_options.zip.rename = redaction->namer();
+    }
     auto pack_logs = [&](const std::wstring& folder, const std::wstring& zip) {
         vantu::zip::ZipFolderReport r = vantu::zip::zip_folder(folder, zip, folder_options);
         if (!r.created)
             return;
+        if (redaction)
+            for (const vantu::zip::ArchiveEntryRecord& record : r.records)
+                redaction->count(record);
         out.inner.push_back({path_part(zip, path_part_file_name), r.records, r.skipped});
         out.not_packed.insert(out.not_packed.end(), r.skipped.begin(), r.skipped.end());
         out.refused.insert(out.refused.end(), r.refused.begin(), r.refused.end());
@@ -224,19 +254,58 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
             if (lower(path_part(found, path_part_extension)) == L"log")
                 crash_logs.push_back(found);
     }
-    auto crash_log_name = [](const std::wstring& log) {
-        return path_part(log, path_part_last_folder) + L"_" + path_part(log, path_part_file_name);
+    auto crash_log_name = [&](const std::wstring& log) {
+        const std::wstring name = path_part(log, path_part_last_folder) + L"_" + path_part(log, path_part_file_name);
+        return redaction ? redaction->redact_name(name) : name;
+    };
+
+    // Redacted, every text is packed from a redacted copy made now, so that
+    // the front page, written before the archive, can say what was replaced.
+    RedactedCopies copies;
+    auto redact_work_file = [&](const std::wstring& name, const std::wstring& path, bool own) {
+        if (!redaction || !file_exists(path))
+            return true;
+        const std::wstring copy = work + sep + path_part(path, path_part_file_name) + kRedactedCopySuffix;
+        FileRedaction done = redaction->redact_file(path, copy, name == kSysteminfoName);
+        if (own)
+            copies.originals.push_back(path);
+        if (!done.ok) {
+            SCLOG(3, L"%s not redacted (%s): not packed", path.c_str(),
+                  vantu::zip::skip_reason_text({path, name, done.reason, done.bytes_read}).c_str());
+            out.not_packed.push_back({path, name, done.reason, done.bytes_read});
+            return false;
+        }
+        copies.copy_of[path] = copy;
+        copies.described[name] = done.described;
+        return true;
+    };
+    if (redaction) {
+        redact_work_file(L"check_result.txt", report, true);
+        for (const std::wstring& path : paths)
+            redact_work_file(path_part(path, path_part_file_name), path, true);
+        std::vector<std::wstring> text_logs;
+        for (const std::wstring& log : crash_logs)
+            if (redact_work_file(crash_log_name(log), log, false))
+                text_logs.push_back(log);
+        crash_logs = std::move(text_logs);
+    }
+    auto packed_source = [&](const std::wstring& path) { return copies.source(path); };
+    // A work file that could not be redacted is never packed as it is.
+    auto packable = [&](const std::wstring& path) {
+        return file_exists(path) && (!redaction || copies.copy_of.count(path) > 0);
     };
 
     // The front page is written before the archive, from what is about to be
     // packed, so that it can be the archive's first entry.
     const std::wstring save_time = sortable_date_time(current_local_time());
-    std::vector<PlannedEntry> planned{{kFrontPageName, L""}, {L"check_result.txt", report}};
+    std::vector<PlannedEntry> planned{{kFrontPageName, L""}};
+    if (packable(report))
+        planned.push_back({L"check_result.txt", packed_source(report)});
     for (const std::wstring& path : paths)
-        if (file_exists(path))
-            planned.push_back({path_part(path, path_part_file_name), path});
+        if (packable(path))
+            planned.push_back({path_part(path, path_part_file_name), packed_source(path)});
     for (const std::wstring& log : crash_logs)
-        planned.push_back({crash_log_name(log), log});
+        planned.push_back({crash_log_name(log), packed_source(log)});
     for (const std::wstring& zip : {agent_zip, viewer_zip})
         if ((zip == agent_zip || viewer_formed) && file_exists(zip))
             planned.push_back({path_part(zip, path_part_file_name), zip});
@@ -246,12 +315,21 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     // their plain names only inside the archive.
     const std::wstring page_path = work + sep + input.product_name + L"_check_report.html";
     vantu::zip::delete_file(page_path);
-    if (input.front_page_and_manifest)
-        write_text(page_path,
-                   report_page_html(front_page_input(input, texts, facts, planned, out.not_packed, save_time)));
+    if (input.front_page_and_manifest) {
+        ReportPageInput page = front_page_input(input, texts, facts, planned, out.not_packed, save_time);
+        if (redaction) {
+            out.redacted = true;
+            out.redaction = page_redaction(redaction->totals());
+            page.redaction = out.redaction;
+        }
+        write_text(page_path, report_page_html(page));
+        if (redaction)
+            redact_work_file(kFrontPageName, page_path, true);
+    }
 
     out.archive_path = work + sep + input.product_name + L"_" +
-                       archive_time_stamp(current_local_time(), current_ui_language()) + L".zip";
+                       archive_time_stamp(current_local_time(), current_ui_language()) +
+                       (redaction ? kRedactedNamePart : L"") + L".zip";
     vantu::zip::ZipArchivePtr archive = vantu::zip::zip_create(out.archive_path);
     out.archive_created = archive != nullptr;
     host.step();
@@ -259,7 +337,9 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     // Work files are deleted only once the archive that holds them is complete.
     std::vector<std::wstring> packed_work_files;
     auto add = [&](const std::wstring& name, const std::wstring& source) {
-        const std::uint32_t result = vantu::zip::zip_add_file(archive.get(), name, source);
+        if (redaction && !copies.copy_of.count(source) && source != agent_zip && source != viewer_zip)
+            return false; // not redacted: never packed as it is
+        const std::uint32_t result = vantu::zip::zip_add_file(archive.get(), name, packed_source(source));
         if (result != vantu::zip::kZipOk) {
             SCLOG(3, L"adding %s failed: 0x%x", source.c_str(), result);
             return false;
@@ -298,17 +378,36 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         out.not_packed.push_back(s);
     }
     // The manifest comes last: it lists every entry before it.
+    // A redacted entry's record names the file it came from and what was replaced in it.
+    auto described_records = [&] {
+        std::vector<vantu::zip::ArchiveEntryRecord> records = vantu::zip::zip_entry_records(archive.get());
+        for (vantu::zip::ArchiveEntryRecord& r : records) {
+            const auto it = copies.described.find(r.name);
+            if (it == copies.described.end())
+                continue;
+            r.filtered = it->second.filtered;
+            r.replaced = it->second.replaced;
+            r.encoding = it->second.encoding;
+            for (const auto& [original, copy] : copies.copy_of)
+                if (copy == r.source_path)
+                    r.source_path = original;
+        }
+        return records;
+    };
     if (archive && input.front_page_and_manifest) {
-        const ManifestInput manifest =
-            manifest_input(input, texts, facts, out, vantu::zip::zip_entry_records(archive.get()), save_time);
+        ManifestInput manifest = manifest_input(input, texts, facts, out, described_records(), save_time);
+        if (redaction)
+            manifest.redaction = manifest_redaction(*redaction);
         const std::wstring manifest_path = work + sep + input.product_name + L"_check_manifest.json";
         vantu::zip::delete_file(manifest_path);
         write_text(manifest_path, manifest_json(manifest));
+        if (redaction)
+            redact_work_file(kManifestName, manifest_path, true);
         if (add(kManifestName, manifest_path))
             packed_work_files.push_back(manifest_path);
         out.manifest = manifest_summary(manifest);
     }
-    out.records = vantu::zip::zip_entry_records(archive.get());
+    out.records = described_records();
     const std::uint32_t closed = vantu::zip::zip_close(archive.get());
     archive.reset();
     if (out.archive_created && closed == vantu::zip::kZipOk) {
@@ -323,6 +422,11 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
         out.archive_created = false;
         host.show_message(format_text(kArchiveFailed, out.archive_path.c_str()));
     }
+    // Unredacted texts and the redacted copies never stay behind a redacted save.
+    for (const std::wstring& path : copies.originals)
+        vantu::zip::delete_file(path);
+    for (const auto& [original, copy] : copies.copy_of)
+        vantu::zip::delete_file(copy);
     for (const std::wstring& path : paths)
         if (file_exists(path))
             out.left_over.push_back(path);

@@ -10,6 +10,7 @@
 #include "diag/collect/diag_texts.h"
 #include "diag/page/manifest.h"
 #include "diag/page/report_page.h"
+#include "diag/redact/name_match.h"
 
 #include <array>
 #include <cstdint>
@@ -53,6 +54,11 @@ struct SaveLogsInput : RunReport
     bool front_page_and_manifest = true;
     // Empty: the local application data folder followed by "\Temp".
     std::wstring work_folder;
+    // Personal values in every text entry and name replaced by pseudonyms; the
+    // archive's name ends in "_redacted". The names looked for are this PC's
+    // (this_pc_names) and these.
+    bool redact = false;
+    vantu::redact::RedactNames redact_names;
 
     void set_run(RunReport run) { static_cast<RunReport&>(*this) = std::move(run); }
 };
@@ -84,6 +90,9 @@ struct SaveLogsOutcome
     // What manifest.json counts: entries of the final and inner archives, files
     // not packed, folders refused.
     ManifestSummary manifest;
+    // Redacted saves: values replaced per kind and the files they were in.
+    bool redacted = false;
+    ReportPageRedaction redaction;
 };
 
 // The work folder: local application data followed by "\Temp".
@@ -93,6 +102,12 @@ std::wstring default_work_folder();
 // thread). The owner is disabled from the start and enabled again at the end,
 // whatever happens in between.
 SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host);
+
+// The ANSI code page the diagnostic texts are written in (949 in the native tree).
+unsigned system_ansi_code_page();
+
+// The part a redacted archive's name carries before ".zip".
+inline constexpr const wchar_t* kRedactedNamePart = L"_redacted";
 
 // The contents of systeminfo.txt: the text in the ANSI code page, as Base64,
 // followed by one zero byte.

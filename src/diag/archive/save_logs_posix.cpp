@@ -15,3 +15,8 @@ std::wstring default_work_folder()
     return L"/tmp/Temp";
 }
 
+
+unsigned system_ansi_code_page()
+{
+    return 949; // the native tree writes UTF-8; ASCII values read alike in both
+}

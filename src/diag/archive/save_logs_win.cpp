@@ -13,3 +13,8 @@ std::wstring default_work_folder()
         return std::wstring();
     return local + L"\\Temp";
 }
+
+unsigned system_ansi_code_page()
+{
+    return GetACP();
+}

@@ -250,8 +250,9 @@ public:
 
     std::uint32_t error() const { return m_error; }
 
-    void add_folder(const ZipItem& item)
+    void add_folder(const ZipItem& given)
     {
+        const ZipItem item = renamed(given);
         FileStamp stamp;
         if (item.source.empty() || !read_stamp(item.source, stamp)) {
             const std::int64_t now = now_unix();
@@ -268,8 +269,9 @@ public:
 
     // kZipOk, kZipCannotOpenSource (not opened, nothing written) or
     // kZipSourceIncomplete (taken back out); the last two are listed as skipped.
-    std::uint32_t add_file(const ZipItem& item, const HeldFileCopy* held)
+    std::uint32_t add_file(const ZipItem& given, const HeldFileCopy* held)
     {
+        const ZipItem item = renamed(given);
         ReadOutcome last;
         for (int attempt = 0; attempt < 2 && !m_error; ++attempt) {
             bool from_copy = false;
@@ -288,26 +290,33 @@ public:
                 return attempt == 0 ? kZipCannotOpenSource : kZipSourceIncomplete;
             }
             auto e = std::make_shared<EntryState>();
+            std::unique_ptr<EntryFilter> filter =
+                m_a->options.filter ? m_a->options.filter(item.name, item.source) : nullptr;
             e->record = make_record(m_a, item.name, source->stamp, false);
-            e->record.local_zip64 = source->stamp.size >= kZip64LocalThreshold;
+            // A pseudonym may be longer than the value it replaces.
+            e->record.local_zip64 = source->stamp.size >= (filter ? kZip64LocalThreshold / 2 : kZip64LocalThreshold);
             e->info.name = item.name;
             e->info.source_path = item.source;
             e->info.from_copy = from_copy;
             push({Step::begin, e, nullptr});
-            last = stream(*source, e);
+            last = stream(*source, e, filter.get());
             source.reset();
             if (from_copy)
                 delete_file(held->temp_path);
             if (last.complete) {
+                if (filter)
+                    filter->describe(e->info);
                 push({Step::end, e, nullptr});
                 return kZipOk;
             }
             push({Step::take_back, e, nullptr});
+            if (last.reason == SkipReason::not_text)
+                break; // reading it again gives the same bytes
         }
         if (m_error)
             return m_error;
         skip(item, last.reason, last.bytes);
-        return kZipSourceIncomplete;
+        return last.reason == SkipReason::not_text ? kZipFilterRefused : kZipSourceIncomplete;
     }
 
     // Writes everything still in flight.
@@ -320,6 +329,15 @@ public:
     }
 
 private:
+    ZipItem renamed(const ZipItem& item) const
+    {
+        if (!m_a->options.rename)
+            return item;
+        ZipItem out = item;
+        out.name = m_a->options.rename(item.name);
+        return out;
+    }
+
     std::unique_ptr<SourceFile> open(const std::wstring& path, OpenFailure& failure)
     {
         failure = OpenFailure::none;
@@ -350,7 +368,7 @@ private:
     }
 
     // Reads the source up to its size at opening, in blocks.
-    ReadOutcome stream(SourceFile& source, const std::shared_ptr<EntryState>& e)
+    ReadOutcome stream(SourceFile& source, const std::shared_ptr<EntryState>& e, EntryFilter* filter)
     {
         ReadOutcome r;
         const bool stored = e->record.method == kMethodStored;
@@ -366,6 +384,8 @@ private:
         const std::uint64_t limit = source.stamp.size;
         const std::size_t chunk = serial ? kSerialChunk : m_block;
         std::vector<unsigned char> previous_tail;
+        std::vector<unsigned char> raw;
+        std::string filtered;
         std::uint64_t total = 0;
         bool first = true;
         while (first || total < limit) {
@@ -375,13 +395,23 @@ private:
             job->stored = stored;
             job->dictionary = stored || serial ? 0 : previous_tail.size();
             const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(chunk, limit - total));
-            job->input.resize(job->dictionary + want);
+            // Unfiltered, the source is read straight into the block; filtered,
+            // into `raw` first and the block gets what the filter makes of it.
+            unsigned char* target = nullptr;
+            if (filter) {
+                raw.resize(want);
+                target = raw.data();
+                job->input.resize(job->dictionary);
+            } else {
+                job->input.resize(job->dictionary + want);
+                target = job->input.data() + job->dictionary;
+            }
             std::copy(previous_tail.end() - static_cast<std::ptrdiff_t>(job->dictionary), previous_tail.end(),
                       job->input.begin());
             std::size_t filled = 0;
             while (filled < want) {
                 std::size_t got = 0;
-                if (!source.read(job->input.data() + job->dictionary + filled, want - filled, got)) {
+                if (!source.read(target + filled, want - filled, got)) {
                     r.reason = SkipReason::read_error;
                     r.bytes = total + filled;
                     return r;
@@ -395,10 +425,28 @@ private:
             }
             total += want;
             job->last = total >= limit;
+            std::size_t produced = want;
+            if (filter) {
+                filtered.clear();
+                bool accepted = filter->feed(std::string_view(reinterpret_cast<const char*>(raw.data()), want), filtered);
+                if (accepted && job->last)
+                    accepted = filter->finish(filtered);
+                if (!accepted) {
+                    r.reason = SkipReason::not_text;
+                    r.bytes = total;
+                    return r;
+                }
+                if (filtered.empty() && !job->last)
+                    continue; // the filter holds it back for now
+                produced = filtered.size();
+                job->input.resize(job->dictionary + produced);
+                std::copy(filtered.begin(), filtered.end(),
+                          job->input.begin() + static_cast<std::ptrdiff_t>(job->dictionary));
+            }
             if (m_a->options.sha256)
-                sha.Update(job->input.data() + job->dictionary, want);
+                sha.Update(job->input.data() + job->dictionary, produced);
             if (!stored && !serial && !job->last) {
-                const std::size_t keep = std::min(want, kDictionaryBytes);
+                const std::size_t keep = std::min(produced, kDictionaryBytes);
                 previous_tail.assign(job->input.end() - static_cast<std::ptrdiff_t>(keep), job->input.end());
             }
             if (serial || stored) {

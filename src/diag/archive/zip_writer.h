@@ -21,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantu::zip {
@@ -43,6 +44,8 @@ enum ZipResult : std::uint32_t {
     kZipEntryTooLarge = 0x6000000,
     // the source could not be read completely, twice; the entry was left out.
     kZipSourceIncomplete = 0x7000000,
+    // the entry's filter refused the content (not text while redacting); left out.
+    kZipFilterRefused = 0x8000000,
 };
 
 // Converts an entry name to the ANSI code page; nothing when it cannot hold it.
@@ -51,6 +54,26 @@ using NameEncoder = std::function<std::optional<std::string>(const std::wstring&
 class SourceFile;
 // Opens a source file with its times and attributes; null when it cannot be opened.
 using SourceOpener = std::function<std::unique_ptr<SourceFile>(const std::wstring&)>;
+
+// Rewrites an entry's bytes on their way into the archive (redaction). Made
+// fresh for every attempt at an entry, so a retried read starts clean.
+class EntryFilter
+{
+public:
+    virtual ~EntryFilter() = default;
+    // Appends what `in` becomes. False: the content is refused and the entry is
+    // left out (SkipReason::not_text).
+    virtual bool feed(std::string_view in, std::string& out) = 0;
+    // The rest, at the end of the source.
+    virtual bool finish(std::string& out) = 0;
+    // What the entry's record keeps of the filtering (filled after finish).
+    virtual void describe(ArchiveEntryRecord& record) const = 0;
+};
+// The filter of one entry (by entry name and source); null: the bytes go in as they are.
+using EntryFilterMaker =
+    std::function<std::unique_ptr<EntryFilter>(const std::wstring& name, const std::wstring& source)>;
+// An entry's name as stored (file and folder entries alike).
+using EntryNamer = std::function<std::wstring(const std::wstring& name)>;
 
 // At most this many compression threads, however many cores there are.
 inline constexpr unsigned kMaxZipThreads = 8;
@@ -67,6 +90,10 @@ struct ZipOptions
     unsigned threads = 0;
     std::size_t block_bytes = kZipBlockBytes;
     bool sha256 = true; // SHA-256 of each entry in its ArchiveEntryRecord
+    // Empty: every entry as it is. Sizes, CRC-32 and SHA-256 are then of the
+    // filtered bytes.
+    EntryFilterMaker filter;
+    EntryNamer rename; // empty: the names as given
 };
 
 // The threads an archive with these options compresses on.

@@ -37,6 +37,40 @@ void put_number(Writer& w, const char* key, Number value)
         w.Uint64(value);
 }
 
+void put_counts(Writer& w, const std::vector<std::pair<std::string, std::uint64_t>>& counts)
+{
+    w.StartObject();
+    for (const auto& [kind, count] : counts)
+        put_number(w, kind.c_str(), count);
+    w.EndObject();
+}
+
+void put_redaction(Writer& w, const ManifestRedaction& r)
+{
+    put_number(w, "redacted", r.on);
+    if (!r.on)
+        return;
+    w.Key("redaction");
+    w.StartObject();
+    w.Key("looks_for");
+    w.StartArray();
+    for (const std::string& k : r.kinds)
+        w.String(k.c_str());
+    w.EndArray();
+    put_number(w, "ansi_code_page", std::uint64_t{r.ansi_code_page});
+    put_number(w, "pseudonym_limit", r.pseudonym_limit);
+    put_number(w, "pseudonym_table_overflowed", r.table_overflowed);
+    put_number(w, "user_names", r.user_names);
+    put_number(w, "host_names", r.host_names);
+    put_number(w, "text_files", r.files);
+    put_number(w, "files_changed", r.files_changed);
+    w.Key("replaced");
+    put_counts(w, r.replaced);
+    if (!r.after_the_fact_of.empty())
+        put(w, "redacted_afterwards_from", r.after_the_fact_of);
+    w.EndObject();
+}
+
 void put_entries(Writer& w, const std::vector<ManifestEntry>& entries)
 {
     w.StartArray();
@@ -49,6 +83,11 @@ void put_entries(Writer& w, const std::vector<ManifestEntry>& entries)
         put(w, "source", e.source);
         put_number(w, "folder", e.folder);
         put_number(w, "from_copy", e.from_copy);
+        if (e.redacted) {
+            put(w, "encoding", e.encoding);
+            w.Key("replaced");
+            put_counts(w, e.replaced);
+        }
         w.EndObject();
     }
     w.EndArray();
@@ -87,6 +126,7 @@ std::string manifest_json(const ManifestInput& in)
     put(w, "run_started", in.run_started);
     put(w, "run_ended", in.run_ended);
     put(w, "saved", in.saved);
+    put_redaction(w, in.redaction);
 
     w.Key("entries");
     put_entries(w, in.entries);

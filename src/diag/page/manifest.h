@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ManifestEntry
@@ -16,6 +17,11 @@ struct ManifestEntry
     std::wstring source; // the file it was read from (masked when it is a server address)
     bool folder = false;
     bool from_copy = false; // read from a copy of a file another program held
+    // Redacted archives only: values replaced per kind ("ip": 2, ...) and the
+    // encoding the text was read in. Never anything of the original values.
+    bool redacted = false;
+    std::vector<std::pair<std::string, std::uint64_t>> replaced;
+    std::string encoding;
 };
 
 struct ManifestSkipped
@@ -47,6 +53,22 @@ struct ManifestCollector
     bool timed_out = false;
 };
 
+// The redactor's settings as the manifest records them.
+struct ManifestRedaction
+{
+    bool on = false;
+    std::vector<std::string> kinds;      // what it looks for: "ip", "mac", ...
+    unsigned ansi_code_page = 0;
+    std::uint64_t pseudonym_limit = 0;
+    bool table_overflowed = false;
+    std::uint64_t user_names = 0;        // how many names it looked for, never the names
+    std::uint64_t host_names = 0;
+    std::uint64_t files = 0;             // text files redacted
+    std::uint64_t files_changed = 0;
+    std::vector<std::pair<std::string, std::uint64_t>> replaced; // over every file
+    std::wstring after_the_fact_of;      // the archive redacted afterwards, by file name; empty at a save
+};
+
 struct ManifestInput
 {
     std::wstring product_name;
@@ -59,6 +81,7 @@ struct ManifestInput
     std::vector<ManifestSkipped> not_packed;
     std::vector<ManifestRefused> refused;
     std::vector<ManifestCollector> collectors;
+    ManifestRedaction redaction;
 };
 
 // Counts for a summary: entries (final and inner), files not packed, folders refused.

@@ -270,6 +270,29 @@ std::vector<ReportPageSection> split_sections(const std::wstring& text)
     return sections;
 }
 
+std::string redaction_note_html(const ReportPageRedaction& r)
+{
+    HtmlWriter w;
+    w.open("div", {{"id", L"redaction"},
+                   {"role", L"note"},
+                   {"style", L"background:#fde8e8;color:#7a1010;border-bottom:2px solid #b22222;padding:10px 16px;"
+                             L"font-weight:bold"}});
+    std::wstring line = L"개인정보 가림: 이 보관 파일의 개인정보는 가명으로 바뀌었습니다 "
+                        L"(personal data replaced by pseudonyms). ";
+    if (r.kinds.empty()) {
+        line += L"바뀐 값이 없습니다.";
+    } else {
+        std::wstring kinds;
+        for (const auto& [label, count] : r.kinds)
+            kinds += (kinds.empty() ? L"" : L", ") + label + L" " + std::to_wstring(count);
+        line += L"바뀐 값 " + std::to_wstring(r.total) + L"개 (" + kinds + L"), 파일 " + std::to_wstring(r.files) +
+                L"개에서.";
+    }
+    w.text(line);
+    w.close("div");
+    return w.finish();
+}
+
 std::string report_page_html(const ReportPageInput& in)
 {
     HtmlWriter w;
@@ -279,6 +302,8 @@ std::string report_page_html(const ReportPageInput& in)
     w.element("title", in.product_name + L" 진단 결과 " + in.save_time);
     w.raw("<style>").raw(kStyle).raw("</style>");
     w.close("head").open("body");
+    if (in.redaction.on)
+        w.raw(redaction_note_html(in.redaction));
     write_header(w, in);
     w.open("main");
     write_summary(w, in);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct ReportPageAttempt
@@ -52,6 +53,15 @@ struct ReportPageSkipped
     std::wstring reason;
 };
 
+// A redacted archive's note at the top of the page: what was replaced.
+struct ReportPageRedaction
+{
+    bool on = false;
+    std::vector<std::pair<std::wstring, std::uint64_t>> kinds; // ("IP", 3), only kinds that occurred
+    int files = 0;       // files in which values were replaced
+    std::uint64_t total = 0;
+};
+
 struct ReportPageInput
 {
     std::wstring product_name;
@@ -65,10 +75,15 @@ struct ReportPageInput
     std::vector<ReportPageSection> findings;
     std::vector<ReportPageFile> contents;
     std::vector<ReportPageSkipped> not_packed;
+    ReportPageRedaction redaction; // off: no note (the page as it always was)
 };
 
 // The page as UTF-8 bytes.
 std::string report_page_html(const ReportPageInput& input);
+
+// The note as markup of its own (inline style), placed right after <body>;
+// also put into a page written earlier when an archive is redacted afterwards.
+std::string redaction_note_html(const ReportPageRedaction& redaction);
 
 // "[Title]\n...\n\n" blocks of a diagnostic text, in order.
 std::vector<ReportPageSection> split_sections(const std::wstring& text);

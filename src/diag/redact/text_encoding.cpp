@@ -42,7 +42,40 @@ std::size_t utf8_sequence(std::string_view s, std::size_t i, bool& cut)
     return len;
 }
 
+bool is_odd_control(unsigned unit)
+{
+    return unit < 0x20 && unit != '\t' && unit != '\n' && unit != '\r' && unit != '\f' && unit != '\v' &&
+           unit != 0x1B;
+}
+
 } // namespace
+
+bool looks_like_text(std::string_view head, TextEncoding encoding)
+{
+    if (head.size() > kDetectionBytes)
+        head = head.substr(0, kDetectionBytes);
+    std::size_t units = 0, controls = 0;
+    if (encoding == TextEncoding::utf16le || encoding == TextEncoding::utf16be) {
+        const bool big = encoding == TextEncoding::utf16be;
+        for (std::size_t i = 0; i + 1 < head.size(); i += 2) {
+            const auto a = static_cast<unsigned char>(head[i]), b = static_cast<unsigned char>(head[i + 1]);
+            const unsigned unit = big ? (a << 8 | b) : (b << 8 | a);
+            if (unit == 0)
+                return false;
+            ++units;
+            controls += is_odd_control(unit) ? 1 : 0;
+        }
+    } else {
+        for (const char c : head) {
+            const auto unit = static_cast<unsigned char>(c);
+            if (unit == 0)
+                return false;
+            ++units;
+            controls += is_odd_control(unit) ? 1 : 0;
+        }
+    }
+    return controls * 50 <= units;
+}
 
 DetectedEncoding detect_encoding(std::string_view head)
 {

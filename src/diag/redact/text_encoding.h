@@ -29,6 +29,12 @@ inline constexpr std::size_t kDetectionBytes = 4096;
 // anything else is ANSI. Plain ASCII is UTF-8.
 DetectedEncoding detect_encoding(std::string_view head);
 
+// Whether a file whose first bytes are `head` is text in `encoding`: no NUL
+// character, and at most one in fifty characters a control other than tab,
+// line feed, carriage return, form feed, vertical tab and escape. Binary files
+// (images, archives, executables, dumps) fail on the first rule.
+bool looks_like_text(std::string_view head, TextEncoding encoding);
+
 // True when `byte` starts a two-byte character in the double-byte code page
 // (949, 936, 950, 932); false for every byte of a single-byte code page.
 bool is_lead_byte(unsigned code_page, unsigned char byte);
