@@ -5,6 +5,7 @@
 #include "app/instance_activation_win.h"
 #include "app/marlo_check_tool_dlg_win.h"
 #include "app/web_host_option.h"
+#include "steps/redaction_request.h"
 #include "common/log.h"
 
 #include <commctrl.h>
@@ -45,6 +46,11 @@ BOOL CMarloCheckToolApp::InitInstance()
         g_log->m_show_function = false;
         g_log->write_start_log();
     }
+
+    // /redact: archives saved by this run are redacted (so is what the check list asks).
+    for (const std::wstring& arg : m_args)
+        if (_wcsicmp(arg.c_str(), L"/redact") == 0 || _wcsicmp(arg.c_str(), L"--redact") == 0)
+            request_redaction(RedactionAsker::command_line);
 
     CMarloCheckToolDlg dlg;
     WebHostOption web = parse_web_host_option(m_args, dlg.m_web_host, dlg.m_web_port);

@@ -95,6 +95,13 @@ CheckListParseResult parse_check_list(std::string_view utf8, const std::wstring&
         ++kind_index;
     }
     doc.get_string_array(L"tls issuers", r.tls_issuers);
+    r.redact = doc.get_true(L"redact");
     r.ok = true;
     return r;
+}
+
+bool check_list_asks_redaction(std::string_view utf8)
+{
+    JsonDocument doc;
+    return doc.load(utf8) && doc.is_object() && doc.get_true(L"redact");
 }

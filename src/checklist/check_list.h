@@ -39,7 +39,14 @@ struct CheckListParseResult
     // the product's web server certificates. Empty: the member is absent, and a
     // certificate is not judged by its issuer.
     std::vector<std::wstring> tls_issuers;
+    // "redact": true asks that saved archives be redacted (a site's policy that
+    // travels with its check list). Anything else, or no member: not asked.
+    bool redact = false;
 };
+
+// Whether the check list's bytes ask for redaction ("redact": true), without
+// parsing the rest of it. False for text that is not a JSON object.
+bool check_list_asks_redaction(std::string_view utf8);
 
 // A value that begins with the token has every occurrence of it replaced by
 // `documents_folder`; any other value is returned unchanged.

@@ -77,6 +77,12 @@ std::wstring JsonDocument::get_string(const std::wstring& key, const std::wstrin
     return to_wstring(*v);
 }
 
+bool JsonDocument::get_true(const std::wstring& key) const
+{
+    const WideValue* v = m_impl->find(key);
+    return v && v->IsBool() && v->GetBool();
+}
+
 bool JsonDocument::get_string_array(const std::wstring& key, std::vector<std::wstring>& out) const
 {
     const WideValue* v = m_impl->find(key);

@@ -28,6 +28,9 @@ public:
     // go to `out` (elements of other types are skipped).
     bool get_string_array(const std::wstring& key, std::vector<std::wstring>& out) const;
 
+    // True only when the member exists and is the literal true.
+    bool get_true(const std::wstring& key) const;
+
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;

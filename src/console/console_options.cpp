@@ -43,6 +43,16 @@ ConsoleOptions parse_console_options(const std::vector<std::wstring>& args, cons
             out.help = true;
         } else if (a == L"--save") {
             out.save = true;
+        } else if (a == L"--redact") {
+            out.redact = true;
+        } else if (a == L"--redact-archive") {
+            if (i + 2 >= args.size() || args[i + 1].empty() || args[i + 2].empty() ||
+                args[i + 1].rfind(L"--", 0) == 0 || args[i + 2].rfind(L"--", 0) == 0) {
+                out.error = L"--redact-archive needs IN.zip and OUT.zip";
+                break;
+            }
+            out.redact_archive_in = args[++i];
+            out.redact_archive_out = args[++i];
         } else if (take_value(args, i, L"--web-host", value, missing)) {
             if (missing) {
                 out.error = L"--web-host needs HOST[:PORT]";
@@ -71,18 +81,27 @@ ConsoleOptions parse_console_options(const std::vector<std::wstring>& args, cons
             out.error = L"unexpected argument \"" + a + L"\"";
         }
     }
+    if (out.error.empty() && out.redact && !out.save)
+        out.error = L"--redact needs --save";
+    if (out.error.empty() && !out.redact_archive_in.empty() &&
+        (out.save || out.redact || !out.json_file.empty() || !out.checklist_file.empty()))
+        out.error = L"--redact-archive runs alone (no --save, --redact, --json or --checklist)";
     return out;
 }
 
 std::wstring console_usage()
 {
-    return L"usage: marlocheck [--web-host HOST[:PORT]] [--checklist FILE] [--save] [--json FILE] [--help]\n"
+    return L"usage: marlocheck [--web-host HOST[:PORT]] [--checklist FILE] [--save [--redact]] [--json FILE] [--help]\n"
+           L"       marlocheck --redact-archive IN.zip OUT.zip\n"
            L"\n"
            L"Runs every item of the check list once, prints one line per item and a summary.\n"
            L"\n"
            L"  --web-host HOST[:PORT]  download checklist.json from HOST (port 80, then 443)\n"
            L"  --checklist FILE        read a local check list instead of downloading one\n"
            L"  --save                  collect the diagnostics and write the log archive; print its path\n"
+           L"  --redact                with --save: replace personal data (addresses, e-mail, registration,\n"
+           L"                          phone and card numbers, user and computer names) by pseudonyms\n"
+           L"  --redact-archive IN OUT redact an archive saved earlier into OUT; runs no check\n"
            L"  --json FILE             write the results to FILE as UTF-8 JSON\n"
            L"  --help                  show this text\n"
            L"\n"

@@ -21,6 +21,9 @@ struct ConsoleOptions
     int web_port = 80;
     std::wstring checklist_file; // empty: download the check list
     bool save = false;
+    bool redact = false;              // --redact: the saved archive is redacted (needs --save)
+    std::wstring redact_archive_in;   // --redact-archive IN OUT: redact an earlier archive, run nothing
+    std::wstring redact_archive_out;
     std::wstring json_file;      // empty: no JSON file
     bool help = false;
     // Empty when the command line was understood; otherwise what was wrong.

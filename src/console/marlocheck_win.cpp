@@ -22,7 +22,9 @@
 #include "console/console_view.h"
 #include "console/results_json.h"
 #include "diag/archive/product_identity.h"
+#include "diag/archive/redact_archive.h"
 #include "diag/archive/save_logs.h"
+#include "steps/redaction_request.h"
 #include "diag/collect/diagnostics.h"
 #include "pages/download_help_text.h"
 
@@ -205,6 +207,18 @@ int run_console(const ConsoleOptions& options, ConsoleOutput& output)
     return status;
 }
 
+// --redact-archive: no check, no diagnostics; one line on success or failure.
+int run_redact_archive(const ConsoleOptions& options, ConsoleOutput& output)
+{
+    const RedactArchiveResult r = redact_archive(options.redact_archive_in, options.redact_archive_out);
+    if (!r.ok) {
+        output.err(L"marlocheck: " + r.error);
+        return kExitOutputFailed;
+    }
+    output.out(options.redact_archive_out);
+    return kExitAllPassed;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -226,6 +240,10 @@ int wmain(int argc, wchar_t** argv)
 
     keep_windows_away(output);
     setlocale(LC_ALL, "korean");
+    if (!options.redact_archive_in.empty())
+        return run_redact_archive(options, output);
+    if (options.redact)
+        request_redaction(RedactionAsker::command_line);
     WSADATA wsa{};
     if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0) {
         output.err(L"WSAStartup() failed.");
