@@ -5,6 +5,7 @@
 #include "common/file_utils.h"
 #include "common/format.h"
 #include "diag/report/check_report.h"
+#include "diag/redact/redact_kind.h"
 
 namespace {
 
@@ -88,6 +89,16 @@ ManifestEntry manifest_entry(const vantu::zip::ArchiveEntryRecord& r)
     e.source = r.source_path;
     e.folder = r.folder;
     e.from_copy = r.from_copy;
+    if (r.filtered) {
+        e.redacted = true;
+        e.encoding = r.encoding;
+        for (std::size_t k = 0; k < r.replaced.size() && k < vantu::redact::kRedactKindCount; ++k) {
+            std::string label(vantu::redact::kind_label(static_cast<vantu::redact::RedactKind>(k)));
+            for (char& c : label)
+                c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            e.replaced.emplace_back(label, r.replaced[k]);
+        }
+    }
     return e;
 }
 

@@ -85,7 +85,7 @@ private:
     }
 
     PseudonymTable& m_table;
-    const RedactNames& m_names;
+    const RedactNames m_names; // a copy: the caller's list may be a temporary
     unsigned m_code_page;
     std::string m_head;
     std::optional<Redactor> m_redactor;
@@ -249,6 +249,32 @@ ManifestRedaction manifest_redaction(ArchiveRedaction& redaction)
     m.files = static_cast<std::uint64_t>(redaction.totals().files);
     m.files_changed = static_cast<std::uint64_t>(redaction.totals().files_changed);
     return m;
+}
+
+void redact_manifest_strings(ManifestInput& m, ArchiveRedaction& redaction)
+{
+    auto entries = [&](std::vector<ManifestEntry>& list) {
+        for (ManifestEntry& e : list) {
+            e.name = redaction.redact_name(e.name);
+            e.source = redaction.redact_name(e.source);
+        }
+    };
+    entries(m.entries);
+    for (ManifestInner& inner : m.inner) {
+        inner.name = redaction.redact_name(inner.name);
+        entries(inner.entries);
+    }
+    for (ManifestSkipped& s : m.not_packed) {
+        s.source = redaction.redact_name(s.source);
+        s.name = redaction.redact_name(s.name);
+    }
+    for (ManifestRefused& r : m.refused) {
+        r.path = redaction.redact_name(r.path);
+        r.real_path = redaction.redact_name(r.real_path);
+    }
+    for (ManifestCollector& c : m.collectors)
+        c.command = redaction.redact_name(c.command);
+    m.product_name = redaction.redact_name(m.product_name);
 }
 
 std::string encoding_label(int encoding, unsigned ansi_code_page)

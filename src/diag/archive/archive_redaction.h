@@ -83,6 +83,11 @@ private:
 ReportPageRedaction page_redaction(const RedactionTotals& totals);
 ManifestRedaction manifest_redaction(ArchiveRedaction& redaction);
 
+// The manifest's outside strings (names, sources, reasons, commands) redacted
+// one by one: the manifest itself is never passed through as a text, so its
+// own keys and hashes stay as they are.
+void redact_manifest_strings(ManifestInput& manifest, ArchiveRedaction& redaction);
+
 // The filter of a file by its content / of systeminfo.txt (for tests and the
 // after-the-fact path).
 std::unique_ptr<vantu::zip::EntryFilter> make_text_filter(vantu::redact::PseudonymTable& table,

@@ -335,15 +335,14 @@ RedactArchiveResult redact_archive(const std::wstring& in, const std::wstring& o
             m.collectors.push_back(collector);
         }
     }
+    redact_manifest_strings(m, redaction);
     m.redaction = manifest_redaction(redaction);
-    m.redaction.after_the_fact_of = in_name;
+    m.redaction.after_the_fact_of = redaction.redact_name(in_name);
 
     const std::wstring manifest_file = scratch.path() + sep + L"manifest";
     if (!write_file(manifest_file, manifest_json(m)))
         return failure(L"cannot write " + manifest_file + L"; nothing written.");
-    FileRedaction done = redaction.redact_file(manifest_file, manifest_file + L".r", false);
-    written = done.ok && written &&
-              vantu::zip::zip_add_file(zip.get(), kManifestName, manifest_file + L".r") == vantu::zip::kZipOk;
+    written = written && vantu::zip::zip_add_file(zip.get(), kManifestName, manifest_file) == vantu::zip::kZipOk;
     const bool closed = vantu::zip::zip_close(zip.get()) == vantu::zip::kZipOk;
     zip.reset();
     if (!written || !closed) {

@@ -396,13 +396,17 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     };
     if (archive && input.front_page_and_manifest) {
         ManifestInput manifest = manifest_input(input, texts, facts, out, described_records(), save_time);
-        if (redaction)
+        if (redaction) {
+            redact_manifest_strings(manifest, *redaction);
             manifest.redaction = manifest_redaction(*redaction);
+        }
         const std::wstring manifest_path = work + sep + input.product_name + L"_check_manifest.json";
         vantu::zip::delete_file(manifest_path);
         write_text(manifest_path, manifest_json(manifest));
-        if (redaction)
-            redact_work_file(kManifestName, manifest_path, true);
+        if (redaction) {
+            copies.copy_of[manifest_path] = manifest_path; // redacted as it was built
+            copies.originals.push_back(manifest_path);
+        }
         if (add(kManifestName, manifest_path))
             packed_work_files.push_back(manifest_path);
         out.manifest = manifest_summary(manifest);
