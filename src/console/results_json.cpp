@@ -91,6 +91,8 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d, const std::vector<AttemptR
     put(w, "party", failure_party(d));
     put(w, "error", d.error_code);
     put(w, "http_status", d.http_status);
+    // The classification probe's finding, "" when none was needed.
+    put(w, "probe", probe_outcome_name(d.probe));
     w.EndObject();
 
     put(w, "local_address", masked_endpoint(d.local_address));

@@ -125,15 +125,31 @@ TEST(TlsInspectors, ExpiryAndTheClockAreNotInspection)
 
 TEST(FailureKind, WinInetCodesAndStatuses)
 {
-    EXPECT_EQ(failure_from_wininet_error(12007, 10, 5000), FailureKind::name_not_resolved);
-    EXPECT_EQ(failure_from_wininet_error(12029, 30, 5000), FailureKind::refused);
-    EXPECT_EQ(failure_from_wininet_error(12029, 5003, 5000), FailureKind::timed_out);
-    EXPECT_EQ(failure_from_wininet_error(12002, 30000, 5000), FailureKind::timed_out);
-    EXPECT_EQ(failure_from_wininet_error(12031, 5, 5000), FailureKind::reset);
-    EXPECT_EQ(failure_from_wininet_error(12030, 5, 5000), FailureKind::closed_by_peer);
-    EXPECT_EQ(failure_from_wininet_error(12045, 5, 5000), FailureKind::tls_failure);
-    EXPECT_EQ(failure_from_wininet_error(12157, 5, 5000), FailureKind::tls_failure);
-    EXPECT_EQ(failure_from_wininet_error(12152, 5, 5000), FailureKind::wrong_answer);
+    EXPECT_EQ(failure_from_wininet_error(12007), FailureKind::name_not_resolved);
+    // "Cannot connect" is a refusal, silence or no route alike: never guessed.
+    EXPECT_EQ(failure_from_wininet_error(12029), FailureKind::not_connected);
+    EXPECT_EQ(failure_from_wininet_error(12002), FailureKind::timed_out);
+    EXPECT_EQ(failure_from_wininet_error(12031), FailureKind::reset);
+    EXPECT_EQ(failure_from_wininet_error(12030), FailureKind::closed_by_peer);
+    EXPECT_EQ(failure_from_wininet_error(12045), FailureKind::tls_failure);
+    EXPECT_EQ(failure_from_wininet_error(12157), FailureKind::tls_failure);
+    EXPECT_EQ(failure_from_wininet_error(12152), FailureKind::wrong_answer);
+    EXPECT_EQ(failure_from_wininet_error(12165), FailureKind::unreachable);
     EXPECT_EQ(failure_from_http_status(407), FailureKind::proxy_auth_required);
     EXPECT_EQ(failure_from_http_status(404), FailureKind::http_status);
+}
+
+TEST(FailureKind, AWebRequestsPhaseIsHowFarItGot)
+{
+    WebProgress p;
+    EXPECT_EQ(web_failure_phase(p, true), FailurePhase::request); // nothing reported: as WinINet says
+    p.reported = p.resolving = p.name_resolved = p.connecting = true;
+    EXPECT_EQ(web_failure_phase(p, false), FailurePhase::connect);
+    p.connected = true;
+    EXPECT_EQ(web_failure_phase(p, true), FailurePhase::tls);
+    EXPECT_EQ(web_failure_phase(p, false), FailurePhase::request);
+    p.request_sent = true;
+    EXPECT_EQ(web_failure_phase(p, true), FailurePhase::request);
+    EXPECT_STREQ(failure_phase_name(FailurePhase::tls), "tls");
+    EXPECT_STREQ(failure_kind_name(FailureKind::not_connected), "not-connected");
 }

@@ -68,6 +68,9 @@ bool is_loopback_ipv4(const std::string& host);
 bool connect_within(socket_handle s, std::uint32_t address, int port, int timeout_ms);
 
 bool set_linger_zero(socket_handle s);
+// No SYN retransmissions for this socket's connect (SIO_TCP_INITIAL_RTO), so
+// that a refusal or silence shows at once; false where the system refuses it.
+bool set_no_syn_retransmissions(socket_handle s);
 bool set_timeouts(socket_handle s, int receive_ms, int send_ms);
 
 // One send / recv call; the platform's result (bytes, 0, or negative on error).

@@ -139,6 +139,11 @@ bool set_linger_zero(socket_handle s)
     return setsockopt(s, SOL_SOCKET, SO_LINGER, &l, sizeof l) == 0;
 }
 
+bool set_no_syn_retransmissions(socket_handle)
+{
+    return false; // Linux answers a refused SYN at once; nothing to shorten
+}
+
 bool set_timeouts(socket_handle s, int receive_ms, int send_ms)
 {
     timeval r{receive_ms / 1000, (receive_ms % 1000) * 1000};

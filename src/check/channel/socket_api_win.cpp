@@ -3,6 +3,7 @@
 
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <mstcpip.h>
 
 namespace socket_api {
 
@@ -143,6 +144,17 @@ bool set_linger_zero(socket_handle s)
 {
     linger l{1, 0};
     return setsockopt(native(s), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&l), sizeof l) == 0;
+}
+
+bool set_no_syn_retransmissions(socket_handle s)
+{
+    // Documented for Windows 10 1703 and later; older systems and Wine refuse it.
+    TCP_INITIAL_RTO_PARAMETERS parameters{};
+    parameters.Rtt = TCP_INITIAL_RTO_UNSPECIFIED_RTT;
+    parameters.MaxSynRetransmissions = TCP_INITIAL_RTO_NO_SYN_RETRANSMISSIONS;
+    DWORD returned = 0;
+    return WSAIoctl(native(s), SIO_TCP_INITIAL_RTO, &parameters, sizeof parameters, nullptr, 0, &returned, nullptr,
+                    nullptr) == 0;
 }
 
 bool set_timeouts(socket_handle s, int receive_ms, int send_ms)

@@ -20,6 +20,7 @@ const wchar_t* phase_text(FailurePhase phase)
     switch (phase) {
     case FailurePhase::key_exchange: return L"암호화 키 교환";
     case FailurePhase::handshake: return L"시작 신호 교환";
+    case FailurePhase::tls: return L"HTTPS 보안 연결";
     case FailurePhase::request: return L"웹 요청";
     default: return L"연결";
     }
@@ -129,6 +130,8 @@ std::wstring proxy_cause(const ItemDiagnosis& d)
         return format_text(L"프록시 서버(%s)가 %d초 안에 응답하지 않았습니다.", proxy.c_str(), seconds(d.timeout_ms));
     case FailureKind::unreachable:
         return format_text(L"프록시 서버(%s)까지 가는 네트워크 경로가 없습니다.", proxy.c_str());
+    case FailureKind::not_connected:
+        return format_text(L"프록시 서버(%s)에 연결하지 못했습니다 (오류 %d).", proxy.c_str(), d.error_code);
     default:
         return std::wstring();
     }
@@ -193,6 +196,13 @@ std::wstring failure_cause(const ItemDiagnosis& d)
                            d.http_status);
     case FailureKind::proxy_auth_required:
         return format_text(L"프록시 서버(%s)가 인증을 요구합니다 (HTTP 407).", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
+    case FailureKind::not_connected:
+        if (d.probe == ProbeOutcome::connected)
+            return format_text(L"%d번 포트에 연결하지 못했습니다 (오류 %d). 진단용으로 다시 연결했을 때는 연결되었습니다: 연결이 "
+                               L"간헐적으로 실패합니다.",
+                               d.port, d.error_code);
+        return format_text(L"%d번 포트에 연결하지 못했습니다 (오류 %d): 거부되었는지 응답이 없었는지는 알 수 없습니다.", d.port,
+                           d.error_code);
     case FailureKind::other:
         return format_text(L"서버에 연결하지 못했습니다 (오류 %d).", d.error_code);
     case FailureKind::none:

@@ -28,6 +28,10 @@ const wchar_t* yes_no(bool value)
 std::wstring masked_endpoint(const std::string& endpoint)
 {
     const std::size_t colon = endpoint.rfind(':');
+    // "[v6]:port": the address inside the brackets, the port kept.
+    if (endpoint.size() > 2 && endpoint.front() == '[' && colon != std::string::npos && colon > 0 &&
+        endpoint[colon - 1] == ']')
+        return masked(endpoint.substr(1, colon - 2)) + from_utf8(endpoint.substr(colon));
     if (colon == std::string::npos || endpoint.find(':') != colon)
         return masked(endpoint);
     return masked(endpoint.substr(0, colon)) + from_utf8(endpoint.substr(colon));

@@ -48,7 +48,8 @@ const char* failure_party(const ItemDiagnosis& d)
         if (via_proxy)
             return "proxy";
         return d.phase == FailurePhase::connect || d.phase == FailurePhase::none ? "network" : "server";
-    case FailureKind::unreachable: return via_proxy ? "proxy" : "network";
+    case FailureKind::unreachable:
+    case FailureKind::not_connected: return via_proxy ? "proxy" : "network";
     case FailureKind::reset: return "network"; // the peer or a device between: the path is where to look
     case FailureKind::proxy_auth_required: return "proxy";
     case FailureKind::tls_failure:
@@ -84,16 +85,14 @@ bool is_wininet_certificate_error(std::int32_t code)
     }
 }
 
-FailureKind failure_from_wininet_error(std::int32_t code, std::int32_t elapsed_ms, std::int32_t connect_timeout_ms)
+FailureKind failure_from_wininet_error(std::int32_t code)
 {
     if (is_wininet_certificate_error(code))
         return FailureKind::tls_failure;
     switch (code) {
     case kTimeout: return FailureKind::timed_out;
     case kNameNotResolved: return FailureKind::name_not_resolved;
-    case kCannotConnect:
-        return connect_timeout_ms > 0 && elapsed_ms >= connect_timeout_ms * 9 / 10 ? FailureKind::timed_out
-                                                                                   : FailureKind::refused;
+    case kCannotConnect: return FailureKind::not_connected;
     case kConnectionAborted: return FailureKind::closed_by_peer;
     case kConnectionReset: return FailureKind::reset;
     case kInvalidServerResponse: return FailureKind::wrong_answer;
@@ -101,6 +100,17 @@ FailureKind failure_from_wininet_error(std::int32_t code, std::int32_t elapsed_m
     case kProxyUnreachable: return FailureKind::unreachable;
     default: return FailureKind::other;
     }
+}
+
+FailurePhase web_failure_phase(const WebProgress& progress, bool https)
+{
+    if (!progress.reported)
+        return FailurePhase::request;
+    if (!progress.connected)
+        return FailurePhase::connect;
+    if (!progress.request_sent)
+        return https ? FailurePhase::tls : FailurePhase::request;
+    return FailurePhase::request;
 }
 
 FailureKind failure_from_http_status(std::int32_t status)
@@ -127,6 +137,7 @@ const char* failure_kind_name(FailureKind kind)
     case FailureKind::http_status: return "http-status";
     case FailureKind::answer_cut: return "answer-cut";
     case FailureKind::proxy_auth_required: return "proxy-auth-required";
+    case FailureKind::not_connected: return "not-connected";
     case FailureKind::other: return "other";
     }
     return "other";
@@ -154,9 +165,24 @@ const char* failure_phase_name(FailurePhase phase)
     case FailurePhase::connect: return "connect";
     case FailurePhase::key_exchange: return "key-exchange";
     case FailurePhase::handshake: return "handshake";
+    case FailurePhase::tls: return "tls";
     case FailurePhase::request: return "request";
     }
     return "none";
+}
+
+const char* probe_outcome_name(ProbeOutcome outcome)
+{
+    switch (outcome) {
+    case ProbeOutcome::not_done: return "";
+    case ProbeOutcome::connected: return "connected";
+    case ProbeOutcome::refused: return "refused";
+    case ProbeOutcome::no_answer: return "no-answer";
+    case ProbeOutcome::unreachable: return "unreachable";
+    case ProbeOutcome::no_address: return "no-address";
+    case ProbeOutcome::failed: return "failed";
+    }
+    return "";
 }
 
 const char* hosts_state_name(HostsFileState state)

@@ -67,6 +67,7 @@ enum class FailureKind
     http_status,       // the server answered with a status other than 200
     answer_cut,        // the server answered (http_status) but its body broke off
     proxy_auth_required,
+    not_connected,     // no connection was made, and nothing told a refusal from silence
     other,
 };
 
@@ -77,7 +78,34 @@ enum class FailurePhase
     connect,
     key_exchange,
     handshake, // NMS_C_START / NMS_C_START_OK
+    tls,       // the HTTPS secure connection, after the TCP connection was made
     request,   // the HTTP request
+};
+
+// How far a web request got, as WinINet's status callback reported it. Through
+// a proxy, "connected" is the connection to the proxy.
+struct WebProgress
+{
+    bool reported = false;          // any event came (none: the phase is not known)
+    bool resolving = false;
+    bool name_resolved = false;
+    bool connecting = false;
+    bool connected = false;
+    bool request_sent = false;
+    bool response_received = false;
+};
+
+// A plain connect made only for the diagnosis, after a connect that reached its
+// bound or a web request that made no connection: refused, silent or no route.
+enum class ProbeOutcome
+{
+    not_done,
+    connected,   // the port accepts a connection now
+    refused,
+    no_answer,   // nothing came back within the probe's time
+    unreachable, // no route to the network or host
+    no_address,  // no IPv4 address to try
+    failed,      // no socket, or an error that tells nothing
 };
 
 enum class CertificateTrust
@@ -154,6 +182,8 @@ struct ItemDiagnosis
     std::int32_t answer = 0;       // the command of a wrong answer
     std::string local_address;     // "10.0.0.5:50123" of the last connection made
     std::wstring url;              // what an HTTP item requested
+    WebProgress web;               // how far the last failed web attempt got
+    ProbeOutcome probe = ProbeOutcome::not_done;
     TlsCertificate tls;
     ProxyRoute proxy;
     std::int32_t port = 0;

@@ -95,7 +95,26 @@ HttpRequest& HttpRequest::operator=(const HttpRequest& other)
     m_collect_facts = other.m_collect_facts;
     m_certificate = other.m_certificate;
     m_proxy_settings = other.m_proxy_settings;
+    m_progress_events = other.m_progress_events;
     return *this;
+}
+
+WebProgress web_progress_of(std::uint32_t events)
+{
+    WebProgress p;
+    p.reported = events != 0;
+    p.resolving = (events & web_event::resolving) != 0;
+    p.name_resolved = (events & web_event::name_resolved) != 0;
+    p.connecting = (events & web_event::connecting) != 0;
+    p.connected = (events & web_event::connected) != 0;
+    p.request_sent = (events & web_event::request_sent) != 0;
+    p.response_received = (events & web_event::response_received) != 0;
+    return p;
+}
+
+WebProgress HttpRequest::progress() const
+{
+    return web_progress_of(m_progress_events ? m_progress_events->load() : 0);
 }
 
 void HttpRequest::reset()

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 
 #include "check/diagnosis/item_diagnosis.h"
@@ -33,6 +34,21 @@ inline constexpr std::int32_t kHttpStatusQueryFailed = 0;
 // An in-memory body larger than this fails with -1 instead of exhausting memory;
 // downloads to a file have no limit.
 inline constexpr std::uint64_t kHttpMaxBodyInMemory = 64ull * 1024 * 1024;
+
+// WinINet's status events as the bits of a request's progress record.
+namespace web_event {
+inline constexpr std::uint32_t resolving = 1u << 0;
+inline constexpr std::uint32_t name_resolved = 1u << 1;
+inline constexpr std::uint32_t connecting = 1u << 2;
+inline constexpr std::uint32_t connected = 1u << 3;
+inline constexpr std::uint32_t sending = 1u << 4;
+inline constexpr std::uint32_t request_sent = 1u << 5;
+inline constexpr std::uint32_t receiving = 1u << 6;
+inline constexpr std::uint32_t response_received = 1u << 7;
+} // namespace web_event
+
+// The record of those bits as the diagnosis reads it.
+WebProgress web_progress_of(std::uint32_t events);
 
 class HttpRequest
 {
@@ -125,7 +141,15 @@ public:
     // The attempt's bound, as the sum of its limits plus the margin.
     std::int32_t attempt_bound_ms() const;
 
+    // How far the last perform got, from WinINet's status callback; also after
+    // an attempt that our own bound cut off.
+    WebProgress progress() const;
+
 private:
+    // The callback's events as bits, shared with the copy that runs the
+    // attempt (the callback writes from that copy's thread).
+    std::shared_ptr<std::atomic<std::uint32_t>> m_progress_events;
+
     void close_session();
     // The WinINet calls of one attempt, blocking; `bound` (when set) learns of
     // each body read and tells when nobody waits for the outcome any more.

@@ -58,6 +58,36 @@ void close_handle(HINTERNET& handle)
     }
 }
 
+// WinINet calls this during the request's own calls, on their thread, for
+// handles made with a non-zero context: the context is the request's record of
+// events, which the running copy keeps alive.
+void CALLBACK note_status(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD)
+{
+    std::uint32_t bit = 0;
+    switch (status) {
+    case INTERNET_STATUS_RESOLVING_NAME: bit = web_event::resolving; break;
+    case INTERNET_STATUS_NAME_RESOLVED: bit = web_event::name_resolved; break;
+    case INTERNET_STATUS_CONNECTING_TO_SERVER: bit = web_event::connecting; break;
+    case INTERNET_STATUS_CONNECTED_TO_SERVER: bit = web_event::connected; break;
+    case INTERNET_STATUS_SENDING_REQUEST: bit = web_event::sending; break;
+    case INTERNET_STATUS_REQUEST_SENT: bit = web_event::request_sent; break;
+    case INTERNET_STATUS_RECEIVING_RESPONSE: bit = web_event::receiving; break;
+    case INTERNET_STATUS_RESPONSE_RECEIVED: bit = web_event::response_received; break;
+    default: return;
+    }
+    if (context)
+        reinterpret_cast<std::atomic<std::uint32_t>*>(context)->fetch_or(bit);
+}
+
+// The answer is a proxy's 407: through a proxy, an HTTPS request's tunnel was
+// refused before any secure connection was made.
+bool proxy_refused_tunnel(HINTERNET request)
+{
+    wchar_t text[32] = {};
+    DWORD size = sizeof text - sizeof text[0];
+    return HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, text, &size, nullptr) && parse_status_code(text) == 407;
+}
+
 // The download target, open for writing while the body is read.
 class DownloadFile
 {
@@ -144,6 +174,9 @@ void HttpRequest::perform(bool pre_check)
         return;
     }
 
+    // A fresh record of events for this attempt, shared with the copy.
+    m_progress_events = std::make_shared<std::atomic<std::uint32_t>>(0);
+
     // The attempt runs on a copy that its own thread owns; this record takes the
     // copy's outcome only once the thread has returned.
     struct Attempt
@@ -176,6 +209,9 @@ void HttpRequest::transfer(long start, AttemptBound* bound)
     close_session();  // a session left by a copy source or an earlier run
     m_session.store(session);
     set_dword_option(session, INTERNET_OPTION_CONNECT_TIMEOUT, m_connect_timeout_ms);
+    const DWORD_PTR context = reinterpret_cast<DWORD_PTR>(m_progress_events.get());
+    if (context)
+        InternetSetStatusCallbackW(session, note_status);
 
     HINTERNET connection = nullptr;
     HINTERNET request = nullptr;
@@ -186,7 +222,7 @@ void HttpRequest::transfer(long start, AttemptBound* bound)
     };
 
     connection = InternetConnectW(session, m_host.c_str(), static_cast<INTERNET_PORT>(m_port), L"", L"",
-                                  INTERNET_SERVICE_HTTP, 0, 0);
+                                  INTERNET_SERVICE_HTTP, 0, context);
     if (!connection) {
         m_text = L"hInternetConnect() failed.";
         m_status = static_cast<std::int32_t>(GetLastError());
@@ -195,7 +231,7 @@ void HttpRequest::transfer(long start, AttemptBound* bound)
     }
 
     request = HttpOpenRequestW(connection, m_method.c_str(), m_path.c_str(), L"HTTP/1.0", nullptr, nullptr,
-                               m_https ? kSecureRequestFlags : kRequestFlags, 0);
+                               m_https ? kSecureRequestFlags : kRequestFlags, context);
     if (!request) {
         m_status = static_cast<std::int32_t>(GetLastError());
         m_text = L"HttpOpenRequest() failed.";
@@ -234,8 +270,11 @@ void HttpRequest::transfer(long start, AttemptBound* bound)
         // the request went through, or failed on the certificate itself. Asked
         // for after a proxy's 407 to CONNECT or a refused connect, Wine's
         // WinINet dereferences a context that was never made.
+        // A proxy's 407 to CONNECT is an answer without any secure connection
+        // behind it (Wine's WinINet crashes on the question then, too).
         const bool secure_connection_made =
-            sent || (is_wininet_certificate_error(static_cast<std::int32_t>(send_error)) && send_error != 12157);
+            (sent && !proxy_refused_tunnel(request)) ||
+            (is_wininet_certificate_error(static_cast<std::int32_t>(send_error)) && send_error != 12157);
         if (m_https && secure_connection_made)
             m_certificate = read_server_certificate(request);
         SetLastError(send_error);

@@ -12,6 +12,7 @@
 #include <string>
 #include <string_view>
 
+#include "check/diagnosis/connect_probe.h"
 #include "check/diagnosis/run_diagnosis.h"
 #include "check/run/check_param.h"
 #include "check/run/check_run_view.h"
@@ -138,6 +139,9 @@ public:
     // The hosts file the diagnosis reads (empty: the system's); for tests.
     std::wstring m_hosts_file_path;
     RunDiagnosis m_diagnosis;
+    // The sockets of the diagnosis's classification probe (connect_probe.h);
+    // tests give a layer of their own.
+    ConnectProbeLayer* m_probe_layer = nullptr; // null: the system's
 
     // Replaceable for tests: the documents folder for the path token (empty:
     // the user's) and the time stamp of the log page's time column.

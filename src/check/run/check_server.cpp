@@ -150,6 +150,12 @@ bool CCheckRun::check_server(CCheckParam& param)
     param.result_code = param.success_count > 0 ? 0 : param.last_failure;
     std::optional<ItemDiagnosis> diagnosed;
     if (d) {
+        // Only for the diagnosis, once per item, and only when the attempts could
+        // not tell a refusal from silence: a failed item that never connected.
+        ProbeTarget target;
+        if (param.success_count == 0 && connect_probe_target(*d, item.host, item.port, target))
+            apply_connect_probe(*d, probe_connect(m_probe_layer ? *m_probe_layer : system_probe_layer(), target.host,
+                                                  target.port));
         d->cause = cause_line(*d, AttemptTally{param.attempt_count, param.success_count});
         SCLOG(1, L"%s", diagnosis_log_line(*d).c_str());
         diagnosed = std::move(*d);

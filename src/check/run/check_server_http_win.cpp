@@ -12,12 +12,16 @@ namespace {
 
 // WinINet's "The URL is invalid": a port beyond 65535 cannot be requested.
 constexpr std::int32_t kInvalidUrl = 12005;
+// WinINet's "The connection with the server has been terminated".
+constexpr std::int32_t kConnectionAborted = 12030;
 
 // What the request showed about the failure: the server's status, a broken
-// status line, or WinINet's error (certificate errors kept with the certificate).
+// status line, or WinINet's error (certificate errors kept with the
+// certificate). The phase comes from how far WinINet reported it got.
 void note_http_failure(ItemDiagnosis& d, const HttpRequest& request, std::int32_t elapsed_ms)
 {
     const std::int32_t status = request.m_status;
+    d.web = request.progress();
     d.phase = FailurePhase::request;
     d.error_code = status;
     d.http_status = 0;
@@ -34,9 +38,16 @@ void note_http_failure(ItemDiagnosis& d, const HttpRequest& request, std::int32_
     } else if (status == kHttpStatusQueryFailed) {
         d.failure = FailureKind::wrong_answer;
     } else if (status >= 12000 && status < 13000) {
-        d.failure = failure_from_wininet_error(status, elapsed_ms, request.m_connect_timeout_ms);
-        if (d.failure == FailureKind::timed_out)
-            d.timeout_ms = status == 12002 ? request.m_timeout_ms : request.m_connect_timeout_ms;
+        d.failure = failure_from_wininet_error(status);
+        d.phase = web_failure_phase(d.web, request.m_https);
+        // Wine's WinINet reports a receive that ran out its limit as an abort
+        // (12030), where Windows says 12002: an abort with the request sent, no
+        // answer begun and the whole receive limit used is that time-out.
+        if (status == kConnectionAborted && d.web.request_sent && !d.web.response_received &&
+            elapsed_ms >= request.m_timeout_ms)
+            d.failure = FailureKind::timed_out;
+        if (d.failure == FailureKind::timed_out || d.failure == FailureKind::not_connected)
+            d.timeout_ms = d.phase == FailurePhase::connect ? request.m_connect_timeout_ms : request.m_timeout_ms;
         if (is_wininet_certificate_error(status))
             d.tls.wininet_error = status;
         if (d.failure == FailureKind::name_not_resolved && d.name.outcome == LookupOutcome::invalid_name)
