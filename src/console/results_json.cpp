@@ -3,6 +3,7 @@
 #include "check/diagnosis/diagnosis_text.h"
 #include "check/diagnosis/distinguished_name.h"
 #include "check/diagnosis/failure_kind.h"
+#include "check/diagnosis/proxy_route.h"
 #include "check/run/check_codes.h"
 #include "check/run/check_run.h"
 #include "check/run/result_text.h"
@@ -131,6 +132,8 @@ void put_diagnosis(Writer& w, const ItemDiagnosis& d, const std::vector<AttemptR
         put(w, "proxy", masked_endpoint(to_utf8(d.proxy.proxy)));
         put(w, "auto_config_url", masked_config_url(d.proxy.auto_config_url));
         put(w, "auto_detect", d.proxy.auto_detect);
+        put(w, "pac", pac_outcome_name(d.proxy.pac));
+        put(w, "pac_proxy", masked_endpoint(to_utf8(d.proxy.pac_proxy)));
         w.EndObject();
     }
     w.EndObject();

@@ -5,6 +5,8 @@
 #include <set>
 #include <string>
 
+#include "check/diagnosis/cause_line.h"
+#include "check/diagnosis/diagnosis_text.h"
 #include "check/diagnosis/failure_kind.h"
 #include "check/diagnosis/proxy_route.h"
 #include "check/diagnosis/tls_inspectors.h"
@@ -152,4 +154,39 @@ TEST(FailureKind, AWebRequestsPhaseIsHowFarItGot)
     EXPECT_EQ(web_failure_phase(p, true), FailurePhase::request);
     EXPECT_STREQ(failure_phase_name(FailurePhase::tls), "tls");
     EXPECT_STREQ(failure_kind_name(FailureKind::not_connected), "not-connected");
+}
+
+TEST(ProxyRoute, TheAutoConfigurationScriptsChoiceNamesTheProxyAsTheParty)
+{
+    ProxyRoute route;
+    route.known = true;
+    route.auto_config_url = L"file://C:/Users/kim/proxy.pac";
+    apply_pac_answer(route, PacOutcome::proxy, L"  10.20.30.40:3128; 10.20.30.41:8080", 0);
+    EXPECT_TRUE(route.via_proxy);
+    EXPECT_EQ(route.proxy, L"10.20.30.40:3128");
+    EXPECT_EQ(proxy_route_text(route), L"via proxy 10******40:3128; auto-configuration script proxy.pac: chose 10******40:3128");
+
+    ItemDiagnosis d;
+    d.diagnosed = true;
+    d.name.host = L"gw.vantu.test";
+    d.port = 443;
+    d.failure = FailureKind::refused;
+    d.phase = FailurePhase::connect;
+    d.proxy = route;
+    EXPECT_STREQ(failure_party(d), "proxy");
+    EXPECT_EQ(cause_line(d, {3, 0}), L"프록시 서버(10******40:3128)가 연결을 거부했습니다: 프록시 서비스가 멈췄거나 프록시 설정의 포트가 "
+                                      L"틀렸습니다.");
+
+    // A script that answers nothing usable is direct; one that fails is one clear line.
+    apply_pac_answer(route, PacOutcome::proxy, L" ; ", 0);
+    EXPECT_EQ(route.pac, PacOutcome::direct);
+    route = ProxyRoute();
+    route.known = true;
+    route.auto_config_url = L"http://wpad.corp.example/proxy.pac";
+    apply_pac_answer(route, PacOutcome::script_failed, L"", 12166);
+    d.failure = FailureKind::none;
+    d.proxy = route;
+    EXPECT_EQ(caution_line(d), L"프록시 자동 구성 스크립트(http://wpad*************/proxy.pac)를 실행하지 못했습니다 (오류 12166): 스크립트가 "
+                               L"올바른지 확인하세요.");
+    EXPECT_STREQ(pac_outcome_name(PacOutcome::timed_out), "timed-out");
 }

@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "check/diagnosis/diagnosis_text.h"
+#include "check/diagnosis/distinguished_name.h"
 #include "check/diagnosis/ip_address.h"
 #include "checklist/mask_host.h"
 #include "common/format.h"
@@ -113,6 +114,23 @@ std::wstring certificate_sentence(const TlsCertificate& tls)
         break;
     }
     return std::wstring();
+}
+
+// A script that could not tell which proxy serves the URL.
+std::wstring pac_sentence(const ProxyRoute& proxy)
+{
+    const std::wstring url = masked_config_url(proxy.auto_config_url);
+    switch (proxy.pac) {
+    case PacOutcome::download_failed:
+        return format_text(L"프록시 자동 구성 스크립트(%s)를 내려받지 못했습니다 (오류 %d).", url.c_str(), proxy.pac_error);
+    case PacOutcome::script_failed:
+        return format_text(L"프록시 자동 구성 스크립트(%s)를 실행하지 못했습니다 (오류 %d): 스크립트가 올바른지 확인하세요.",
+                           url.c_str(), proxy.pac_error);
+    case PacOutcome::timed_out:
+        return format_text(L"프록시 자동 구성 스크립트(%s)가 제한 시간 안에 끝나지 않았습니다.", url.c_str());
+    default:
+        return std::wstring();
+    }
 }
 
 // A failure of the connection to the proxy the request went through.
@@ -244,6 +262,9 @@ std::wstring cause_line(const ItemDiagnosis& d, const AttemptTally& tally)
         line += L" " + certificate;
     if (d.proxy.via_proxy && d.failure != FailureKind::proxy_auth_required && proxy_cause(d).empty())
         line += format_text(L" (프록시 %s 경유)", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
+    const std::wstring pac = pac_sentence(d.proxy);
+    if (!pac.empty())
+        line += L" " + pac;
     return line;
 }
 
@@ -255,6 +276,9 @@ std::wstring caution_line(const ItemDiagnosis& d)
     const std::wstring certificate = certificate_sentence(d.tls);
     if (!certificate.empty())
         line += (line.empty() ? L"" : L" ") + certificate;
+    const std::wstring pac = pac_sentence(d.proxy);
+    if (!pac.empty())
+        line += (line.empty() ? L"" : L" ") + pac;
     return line;
 }
 

@@ -110,9 +110,17 @@ std::wstring proxy_route_text(const ProxyRoute& proxy)
     if (!proxy.known)
         return L"unknown";
     std::wstring text = proxy.via_proxy ? L"via proxy " + masked_endpoint(to_utf8(proxy.proxy)) : L"direct";
-    if (!proxy.auto_config_url.empty())
-        text += L"; an auto-configuration script (" + masked_config_url(proxy.auto_config_url) +
-                L") may choose another proxy";
+    if (!proxy.auto_config_url.empty()) {
+        text += L"; auto-configuration script " + masked_config_url(proxy.auto_config_url) + L": ";
+        switch (proxy.pac) {
+        case PacOutcome::not_done: text += L"not asked, it may choose another proxy"; break;
+        case PacOutcome::direct: text += L"chose direct"; break;
+        case PacOutcome::proxy: text += L"chose " + masked_endpoint(to_utf8(proxy.pac_proxy)); break;
+        case PacOutcome::download_failed: text += format_text(L"could not be downloaded (error %d)", proxy.pac_error); break;
+        case PacOutcome::script_failed: text += format_text(L"did not run (error %d)", proxy.pac_error); break;
+        case PacOutcome::timed_out: text += L"did not finish in time"; break;
+        }
+    }
     if (proxy.auto_detect)
         text += L"; automatic detection (WPAD) is on";
     return text;

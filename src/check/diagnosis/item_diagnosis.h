@@ -146,13 +146,27 @@ struct TlsCertificate
     std::wstring inspected_by;       // the product whose name the issuer carries; empty when unknown
 };
 
+// What the connection's auto-configuration script answered for a URL.
+enum class PacOutcome
+{
+    not_done,        // no script, or not asked
+    direct,
+    proxy,           // pac_proxy serves the URL
+    download_failed, // the script could not be fetched
+    script_failed,   // it did not parse or threw
+    timed_out,       // it ran past the bound
+};
+
 struct ProxyRoute
 {
     bool known = false;
     bool via_proxy = false;
     std::wstring proxy;           // "host:port" that serves this URL
-    std::wstring auto_config_url; // a script decides; its answer is not known here
+    std::wstring auto_config_url; // a script decides (see pac)
     bool auto_detect = false;     // WPAD may find a proxy; not known here
+    PacOutcome pac = PacOutcome::not_done;
+    std::wstring pac_proxy;       // the script's first proxy, "host:port"
+    std::int32_t pac_error = 0;   // WinHTTP's code when it failed
 };
 
 // One attempt of an item: how long it took and its result code (0 passed).

@@ -96,3 +96,34 @@ ProxyRoute proxy_route_for(const ProxySettings& settings, bool https, std::wstri
     route.proxy = std::move(proxy);
     return route;
 }
+
+void apply_pac_answer(ProxyRoute& route, PacOutcome outcome, const std::wstring& proxies, std::int32_t error)
+{
+    route.pac = outcome;
+    route.pac_error = error;
+    route.pac_proxy.clear();
+    if (outcome != PacOutcome::proxy)
+        return;
+    const size_t start = proxies.find_first_not_of(L" ;\t");
+    if (start == std::wstring::npos) {
+        route.pac = PacOutcome::direct;
+        return;
+    }
+    const size_t end = proxies.find_first_of(L" ;\t", start);
+    route.pac_proxy = proxies.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+    route.via_proxy = true;
+    route.proxy = route.pac_proxy;
+}
+
+const char* pac_outcome_name(PacOutcome outcome)
+{
+    switch (outcome) {
+    case PacOutcome::not_done: return "";
+    case PacOutcome::direct: return "direct";
+    case PacOutcome::proxy: return "proxy";
+    case PacOutcome::download_failed: return "download-failed";
+    case PacOutcome::script_failed: return "script-failed";
+    case PacOutcome::timed_out: return "timed-out";
+    }
+    return "";
+}

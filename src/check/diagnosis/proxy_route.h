@@ -21,5 +21,13 @@ struct ProxySettings
 
 ProxyRoute proxy_route_for(const ProxySettings& settings, bool https, std::wstring_view host);
 
+// The script's answer, "PROXY"-list form as WinHTTP gives it ("a:3128; b:8080"
+// or "a:3128 b:8080"), taken into the route: its first proxy serves the URL, as
+// WinINet would send the request there.
+void apply_pac_answer(ProxyRoute& route, PacOutcome outcome, const std::wstring& proxies, std::int32_t error);
+
+// "pac: proxy a:3128" and the like, for the report; "" when no script was asked.
+const char* pac_outcome_name(PacOutcome outcome);
+
 // "*" matches any run of characters; case is ignored.
 bool proxy_bypass_matches(std::wstring_view pattern, std::wstring_view host);

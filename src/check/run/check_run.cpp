@@ -160,6 +160,7 @@ void CCheckRun::thread_check()
 {
     CheckRunView& v = *m_view;
     m_diagnosis.reset(m_hosts_file_path);
+    m_pac_answers.clear();
     reset_outcomes();
     m_run_started = current_local_time();
     m_run_ended = local_time{};

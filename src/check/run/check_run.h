@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -14,6 +15,7 @@
 
 #include "check/diagnosis/connect_probe.h"
 #include "check/diagnosis/run_diagnosis.h"
+#include "check/http/pac_evaluation.h"
 #include "check/run/check_param.h"
 #include "check/run/check_run_view.h"
 #include "check/run/item_outcome.h"
@@ -142,6 +144,8 @@ public:
     // The sockets of the diagnosis's classification probe (connect_probe.h);
     // tests give a layer of their own.
     ConnectProbeLayer* m_probe_layer = nullptr; // null: the system's
+    // The auto-configuration script's answer per script and URL, asked once a run.
+    std::map<std::pair<std::wstring, std::wstring>, PacAnswer> m_pac_answers;
 
     // Replaceable for tests: the documents folder for the path token (empty:
     // the user's) and the time stamp of the log page's time column.

@@ -3,6 +3,7 @@
 #include "check/diagnosis/failure_kind.h"
 #include "check/diagnosis/tls_inspectors.h"
 #include "check/http/http_request.h"
+#include "check/http/pac_evaluation.h"
 #include "check/run/check_codes.h"
 #include "check/run/check_run.h"
 #include "checklist/mask_host.h"
@@ -86,6 +87,15 @@ bool CCheckRun::run_http_attempt(const CCheckItem& item, CCheckParam& param, int
             assess_certificate(d->tls, m_tls_issuers);
         }
         d->proxy = proxy_route_for(request.m_proxy_settings, request.m_https, request.m_host);
+        if (!d->proxy.auto_config_url.empty()) {
+            // What the script chooses for this URL, asked once per script and URL.
+            const auto key = std::make_pair(d->proxy.auto_config_url, request.m_url);
+            auto known = m_pac_answers.find(key);
+            if (known == m_pac_answers.end())
+                known = m_pac_answers.emplace(key, evaluate_pac(key.first, key.second)).first;
+            const PacAnswer& answer = known->second;
+            apply_pac_answer(d->proxy, answer.outcome, answer.proxies, answer.error);
+        }
     }
     if (request.is_success()) {
         SCLOG(0, L"%s:%d response ok. retry_count : %d/%d", mask_host(item.host).c_str(), item.port, n,
