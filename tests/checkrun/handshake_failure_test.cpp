@@ -65,14 +65,19 @@ protected:
 
 }  // namespace
 
-TEST_F(HandshakeFailureTest, ResetAfterTheKeyExchangeFailsTheSendOfTheStart)
+TEST_F(HandshakeFailureTest, ResetAfterTheKeyExchangeFailsTheStartExchange)
 {
+    // The server resets right after the key exchange. Whether the reset arrives
+    // before the client's send of the start (the send fails) or just after it
+    // (the receive of the answer fails) is up to the scheduler: both are the
+    // start exchange failing, each with its own code and text.
     const CCheckParam r = check(L"세션 서버", server_port("VANTU_TS_TQS_CLOSE_AFTER_EXCHANGE_PORT"), 3);
-    EXPECT_EQ(r.result_code, 90104);
-    EXPECT_EQ(r.last_failure, 90104);
+    ASSERT_TRUE(r.result_code == 90104 || r.result_code == 90105) << r.result_code;
+    EXPECT_EQ(r.last_failure, r.result_code);
     EXPECT_EQ(r.attempt_count, 3);
     EXPECT_EQ(r.success_count, 0);
-    EXPECT_EQ(r.message.rfind(L"send NMS_C_START. error : ", 0), 0u) << r.message;
+    const wchar_t* expected_start = r.result_code == 90104 ? L"send NMS_C_START. error : " : L"recv NMS_C_START_OK. error : ";
+    EXPECT_EQ(r.message.rfind(expected_start, 0), 0u) << r.message;
     EXPECT_NE(r.message.find(L". retry_count : 3/3"), std::wstring::npos) << r.message;
     // Each failed handshake is told to the listener.
     EXPECT_EQ(listener.events, (std::vector<std::pair<int, int>>{{202, 0}, {202, 0}, {202, 0}}));
