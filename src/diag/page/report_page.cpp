@@ -311,6 +311,6 @@ std::string report_page_html(const ReportPageInput& in)
     write_findings(w, in);
     write_contents(w, in);
     w.close("main");
-    w.element("footer", in.product_name + L" Check Tool " + in.tool_version + L" · 이 페이지는 인터넷 연결 없이 열립니다.");
+    w.element("footer", in.product_name + L" Check Tool v" + in.tool_version + L" · 이 페이지는 인터넷 연결 없이 열립니다.");
     return w.finish();
 }

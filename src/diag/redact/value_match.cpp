@@ -55,12 +55,28 @@ bool is_version_word(const char* w, std::size_t len)
 
 std::size_t skip_version_separators_back(const ScanView& t, std::size_t p)
 {
+    // Blanks and signs between the word and the number, and the markup of a
+    // page that puts them in two cells ("버전</dt><dd>1.2.3.4"), within a
+    // reach that leaves the word itself inside the look-behind.
+    const std::size_t reach = kMatchLookBehind - 8;
+    const std::size_t floor = p > reach ? p - reach : 0;
     std::size_t i = p;
-    for (int k = 0; k < 3 && i > 0; ++k) {
+    while (i > floor) {
         const std::uint8_t c = t.v[i - 1];
-        if (c != ' ' && c != ':' && c != '=' && c != '.' && c != '\t')
-            break;
-        --i;
+        if (c == ' ' || c == ':' || c == '=' || c == '.' || c == '\t' || c == '"') {
+            --i;
+            continue;
+        }
+        if (c == '>') {
+            std::size_t j = i - 1;
+            while (j > floor && t.v[j - 1] != '<' && t.v[j - 1] != '>')
+                --j;
+            if (j > floor && t.v[j - 1] == '<') {
+                i = j - 1;
+                continue;
+            }
+        }
+        break;
     }
     return i;
 }

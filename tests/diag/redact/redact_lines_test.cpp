@@ -49,6 +49,10 @@ TEST(RedactLines, Ipv4AndItsLookAlikes)
         {"FileVersion: 1.2.3.4 ProductVersion=1.2.3.4", "FileVersion: 1.2.3.4 ProductVersion=1.2.3.4"},
         {"\xEB\xB2\x84\xEC\xA0\x84 1.0.0.7 / peer 1.0.0.7", "\xEB\xB2\x84\xEC\xA0\x84 1.0.0.7 / peer [IP-1]"},
         {"v1.2.3.4 and 1.2.3.4.5 and 300.1.1.1", "v1.2.3.4 and 1.2.3.4.5 and 300.1.1.1"},
+        // A page puts the word and the number in two cells; a tag alone is no version word.
+        {"<dt>\xEB\xB2\x84\xEC\xA0\x84</dt><dd>1.0.0.7</dd> <td>peer</td><td>1.0.0.7</td>",
+         "<dt>\xEB\xB2\x84\xEC\xA0\x84</dt><dd>1.0.0.7</dd> <td>peer</td><td>[IP-1]</td>"},
+        {"\"version\": \"2.0.1.4\", \"server\": \"2.0.1.4\"", "\"version\": \"2.0.1.4\", \"server\": \"[IP-1]\""},
         {"host 127****1 and 10****5 masked", "host 127****1 and 10****5 masked"},
         {"10.0.0.5 again 10.0.0.5, other 10.0.0.6", "[IP-1] again [IP-1], other [IP-2]"},
         {"at 2026/12/10 08:30:00 took 1.25s", "at 2026/12/10 08:30:00 took 1.25s"},
