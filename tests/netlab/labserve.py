@@ -5,6 +5,8 @@
       http:ADDR:PORT:ROOT          GET answers 200 with the file below ROOT ("/" -> "ok")
       https:ADDR:PORT:CHAIN:KEY    the same over TLS; CHAIN is the PEM the server sends
       silent:ADDR:PORT             accepts, reads, never answers
+      garbage:ADDR:PORT            accepts, writes bytes that are not HTTP, reads the request, closes
+      close:ADDR:PORT              accepts and closes its side at once (FIN), then drains and closes
   labserve.py servfail READY ADDR PORT   a DNS server answering SERVFAIL to every query
   labserve.py query SERVER NAME ADDRESS   exit 0 when SERVER answers NAME's A query with ADDRESS
 
@@ -67,6 +69,47 @@ def silent_listener(addr, port):
     return s
 
 
+# Fixed bytes, so that every run sees the same answer; never "HTTP/".
+GARBAGE = bytes((i * 151 + 7) % 256 for i in range(600))
+assert not GARBAGE.startswith(b"HTTP")
+
+
+def drain(conn, limit_s):
+    """Reads what the client sends until it closes or limit_s passes: data left
+    unread at close would turn the close into a reset."""
+    conn.settimeout(limit_s)
+    try:
+        while conn.recv(65536):
+            pass
+    except OSError:
+        pass
+
+
+def rude_listener(addr, port, garbage):
+    s = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    s.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+    s.bind((addr, port))
+    s.listen(16)
+
+    def serve(conn):
+        with conn:
+            try:
+                if garbage:
+                    conn.sendall(GARBAGE)
+                conn.shutdown(socket.SHUT_WR)
+            except OSError:
+                return
+            drain(conn, 30)
+
+    def loop():
+        while True:
+            conn, _ = s.accept()
+            threading.Thread(target=serve, args=(conn,), daemon=True).start()
+
+    threading.Thread(target=loop, daemon=True).start()
+    return s
+
+
 def web(ready, specs):
     keep = []
     for spec in specs:
@@ -74,6 +117,9 @@ def web(ready, specs):
         kind, addr, port = parts[0], parts[1], int(parts[2])
         if kind == "silent":
             keep.append(silent_listener(addr, port))
+            continue
+        if kind in ("garbage", "close"):
+            keep.append(rude_listener(addr, port, kind == "garbage"))
             continue
         srv = Server((addr, port), Handler)
         srv.label = spec

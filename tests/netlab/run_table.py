@@ -99,11 +99,15 @@ def mask_host(s):
 
 
 def member(item, path):
+    """A member of the item's diagnosis as text; "path#" is a list's length."""
+    count = path.endswith("#")
     value = item.get("diagnosis", {})
-    for part in path.split("."):
+    for part in path.rstrip("#").split("."):
         if not isinstance(value, dict) or part not in value:
             return "<missing>"
         value = value[part]
+    if count:
+        return str(len(value)) if isinstance(value, list) else "<not a list>"
     if isinstance(value, bool):
         return "true" if value else "false"
     return str(value)
