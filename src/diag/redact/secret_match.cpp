@@ -43,6 +43,26 @@ bool ends_in_key(const ScanView& t, std::size_t p, std::size_t e)
     return false;
 }
 
+// A switch's value ("FilterAdministratorToken : 0", "auth=none") says how a
+// setting stands, not what a credential is; hiding it only loses the setting.
+bool is_switch_value(const ScanView& t, std::size_t begin, std::size_t end)
+{
+    static constexpr std::string_view kWords[] = {"true", "false", "yes", "no",   "on",
+                                                  "off",  "none",  "null", "enabled", "disabled"};
+    if (end - begin == 1)
+        return is_digit(t.v[begin]);
+    for (std::string_view word : kWords) {
+        if (word.size() != end - begin)
+            continue;
+        bool same = true;
+        for (std::size_t k = 0; k < word.size() && same; ++k)
+            same = to_lower(t.v[begin + k]) == static_cast<std::uint8_t>(word[k]);
+        if (same)
+            return true;
+    }
+    return false;
+}
+
 std::size_t skip_blanks(const ScanView& t, std::size_t i)
 {
     for (int k = 0; k < 8 && (t.at(i) == ' ' || t.at(i) == '\t'); ++k)
@@ -105,7 +125,7 @@ bool match_key_value(const ScanView& t, std::size_t p, SecretFound& s)
     s.begin = begin;
     s.end = i;
     s.resume = i;
-    s.keep = masked;
+    s.keep = masked || is_switch_value(t, begin, i);
     s.capped = i - begin == kSecretCap && !ends_secret_value(t.at(i), quote);
     s.quote = quote;
     return true;

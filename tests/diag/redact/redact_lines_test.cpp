@@ -128,6 +128,8 @@ TEST(RedactLines, Credentials)
         {"db_password=a&access_token=b&userPassword=c", "db_password=[SECRET-1]&access_token=[SECRET-2]&userPassword=[SECRET-3]"},
         {"bypass=1 compass: north Token::parse password == x", "bypass=1 compass: north Token::parse password == x"},
         {"secret: ****  auth=", "secret: ****  auth="},
+        {"FilterAdministratorToken   : 0 auth=none UseToken=TRUE pwd=7x",
+         "FilterAdministratorToken   : 0 auth=none UseToken=TRUE pwd=[SECRET-1]"},
     };
     EXPECT_LINES(kLines);
 }
