@@ -112,6 +112,22 @@ void write_text(const std::wstring& path, const std::string& bytes)
         SCLOG(3, L"cannot write %s", path.c_str());
 }
 
+// The note at the top of a redacted page, right after <body>.
+void insert_redaction_note(const std::wstring& page, const ReportPageRedaction& redaction)
+{
+    std::string html;
+    const std::int64_t size = file_size(page);
+    FILE* f = size >= 0 ? open_file_stream(page, L"rb") : nullptr;
+    if (!f)
+        return;
+    html.resize(static_cast<std::size_t>(size));
+    const bool read = std::fread(html.data(), 1, html.size(), f) == html.size();
+    std::fclose(f);
+    const std::size_t body = html.find("<body>");
+    if (read && body != std::string::npos)
+        write_text(page, html.insert(body + 6, redaction_note_html(redaction)));
+}
+
 // What a redacted save keeps beside the files it writes: the redacted copy each
 // work file is packed from, and what the redactor found in it.
 struct RedactedCopies
@@ -316,15 +332,17 @@ SaveLogsOutcome save_logs(const SaveLogsInput& input, SaveLogsHost& host)
     const std::wstring page_path = work + sep + input.product_name + L"_check_report.html";
     vantu::zip::delete_file(page_path);
     if (input.front_page_and_manifest) {
-        ReportPageInput page = front_page_input(input, texts, facts, planned, out.not_packed, save_time);
+        const ReportPageInput page = front_page_input(input, texts, facts, planned, out.not_packed, save_time);
+        write_text(page_path, report_page_html(page));
         if (redaction) {
+            // The note goes in once the page itself is redacted, so that its
+            // counts include the page's own values (as --redact-archive's do).
+            const bool page_redacted = redact_work_file(kFrontPageName, page_path, true);
             out.redacted = true;
             out.redaction = page_redaction(redaction->totals());
-            page.redaction = out.redaction;
+            if (page_redacted)
+                insert_redaction_note(copies.copy_of[page_path], out.redaction);
         }
-        write_text(page_path, report_page_html(page));
-        if (redaction)
-            redact_work_file(kFrontPageName, page_path, true);
     }
 
     out.archive_path = work + sep + input.product_name + L"_" +

@@ -238,3 +238,21 @@ TEST(RedactArchive, RefusesAnInnerArchiveThatExpandsAThousandfold)
               r.error);
     EXPECT_FALSE(exists(scratch / L"out.zip"));
 }
+
+TEST(RedactedSave, TheFrontPagesNoteCountsThePagesOwnValues)
+{
+    ScratchFolder scratch;
+    Seeded seeded(scratch);
+    seeded.input.redact = true;
+    // Left out as not text, so the page lists its path, the user's folder in it.
+    write_file(scratch / L"Logs/Agent/minsu/photo.png", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16));
+    const SaveLogsOutcome out = save_logs(seeded.input, seeded.host);
+    ASSERT_TRUE(out.archive_created);
+    const std::string zip = narrow(out.archive_path);
+    const std::string page = run("unzip -p '" + zip + "' report.html").output;
+    const std::string manifest = run("unzip -p '" + zip + "' manifest.json").output;
+    EXPECT_THAT(page, HasSubstr("[USER-1]/photo.png"));
+    EXPECT_THAT(manifest, HasSubstr("\"user\": 3,\n   \"host\": 2,\n   \"secret\": 0\n  }"));
+    EXPECT_THAT(manifest, HasSubstr("\"files_changed\": 8,"));
+    EXPECT_THAT(page, HasSubstr("USER 3, HOST 2), " + std::string("\xED\x8C\x8C\xEC\x9D\xBC") + " 8"));
+}
