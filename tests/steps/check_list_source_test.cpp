@@ -50,3 +50,23 @@ TEST(SaveInput, TheCheckListsFoldersAndTheRunsReport)
     EXPECT_EQ(input.page_items[0].kind, ItemVerdict::not_run);
     EXPECT_EQ(input.result_text(90103, false), L"서버에 연결할 수 없습니다.");
 }
+
+// Last in this file: the request lasts for the rest of the process.
+TEST(SaveInput, ACheckListThatAsksForRedactionRedactsTheSaveOfEitherFrontEnd)
+{
+    CCheckRun run;
+    const std::string plain = R"({"product path agent": "C:\\Agent", "product path viewer": "C:\\Viewer",
+                                  "agent log path": "C:\\Logs\\Agent", "viewer log path": "C:\\Logs\\Viewer"})";
+    ASSERT_TRUE(check_list_from_file(L"C:\\lists\\plain.json", plain).ok);
+    ASSERT_TRUE(run.init_check_list(plain, from_utf8(plain)).ok);
+    EXPECT_FALSE(save_input_of(run, check_report_rows(run)).redact);
+
+    HttpRequest request;
+    request.m_status = 200;
+    request.m_received = plain.substr(0, plain.size() - 1) + R"(, "redact": true})";
+    ASSERT_TRUE(check_list_from_download(request).ok);
+    EXPECT_TRUE(save_input_of(run, check_report_rows(run)).redact);
+    // A later list without the member does not take it back.
+    ASSERT_TRUE(check_list_from_file(L"C:\\lists\\plain.json", plain).ok);
+    EXPECT_TRUE(save_input_of(run, check_report_rows(run)).redact);
+}
