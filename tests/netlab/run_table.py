@@ -153,7 +153,7 @@ def run_group(group, rows):
     set_resolver(group)
     start = time.monotonic()
     try:
-        p = subprocess.run(["timeout", "-k", "10", group["bound_s"], "wine", EXE, "--checklist", "Z:" + listfile,
+        p = subprocess.run(["timeout", "-k", "10", group["bound_s"], "nice", "-n", "-10", "wine", EXE, "--checklist", "Z:" + listfile,
                             "--json", "Z:" + jsonfile, "--save"], env=wine_env(), stdin=subprocess.DEVNULL,
                            stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=int(group["bound_s"]) + 30)
         console = p.stdout.decode("utf-8", "replace").replace("\r\n", "\n")
