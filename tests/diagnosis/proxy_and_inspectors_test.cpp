@@ -190,3 +190,26 @@ TEST(ProxyRoute, TheAutoConfigurationScriptsChoiceNamesTheProxyAsTheParty)
                                L"올바른지 확인하세요.");
     EXPECT_STREQ(pac_outcome_name(PacOutcome::timed_out), "timed-out");
 }
+
+TEST(ProxyRoute, APeerThatClosesOrAnswersGarbageBeforeAnySecureChannelIsTheProxy)
+{
+    ItemDiagnosis d;
+    d.diagnosed = true;
+    d.name.host = L"web.vantu.test";
+    d.port = 80;
+    d.phase = FailurePhase::request;
+    d.proxy.known = d.proxy.via_proxy = true;
+    d.proxy.proxy = L"10.20.30.40:3132";
+    d.failure = FailureKind::closed_by_peer;
+    EXPECT_STREQ(failure_party(d), "proxy");
+    EXPECT_EQ(cause_line(d, {3, 0}), L"프록시 서버(10******40:3132)가 응답 없이 연결을 닫았습니다.");
+    d.failure = FailureKind::wrong_answer;
+    EXPECT_STREQ(failure_party(d), "proxy");
+    EXPECT_EQ(cause_line(d, {3, 0}), L"프록시 서버(10******40:3132)의 응답이 올바른 HTTP 응답이 아닙니다.");
+    // Once the server's certificate came through the tunnel, the peer is the server.
+    d.tls.seen = true;
+    EXPECT_STREQ(failure_party(d), "server");
+    EXPECT_EQ(cause_line(d, {3, 0}), L"서버의 HTTP 응답이 올바르지 않습니다. (프록시 10******40:3132 경유)");
+    d.failure = FailureKind::reset;
+    EXPECT_STREQ(failure_party(d), "network");
+}

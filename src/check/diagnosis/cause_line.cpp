@@ -150,6 +150,14 @@ std::wstring proxy_cause(const ItemDiagnosis& d)
         return format_text(L"프록시 서버(%s)까지 가는 네트워크 경로가 없습니다.", proxy.c_str());
     case FailureKind::not_connected:
         return format_text(L"프록시 서버(%s)에 연결하지 못했습니다 (오류 %d).", proxy.c_str(), d.error_code);
+    case FailureKind::closed_by_peer:
+        return d.tls.seen ? std::wstring()
+                          : format_text(L"프록시 서버(%s)가 응답 없이 연결을 닫았습니다.", proxy.c_str());
+    case FailureKind::wrong_answer:
+        return d.tls.seen ? std::wstring()
+                          : format_text(L"프록시 서버(%s)의 응답이 올바른 HTTP 응답이 아닙니다.", proxy.c_str());
+    case FailureKind::reset:
+        return d.tls.seen ? std::wstring() : format_text(L"프록시 서버(%s)와의 연결이 재설정되었습니다.", proxy.c_str());
     default:
         return std::wstring();
     }

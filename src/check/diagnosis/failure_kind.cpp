@@ -50,15 +50,21 @@ const char* failure_party(const ItemDiagnosis& d)
         return d.phase == FailurePhase::connect || d.phase == FailurePhase::none ? "network" : "server";
     case FailureKind::unreachable:
     case FailureKind::not_connected: return via_proxy ? "proxy" : "network";
-    case FailureKind::reset: return "network"; // the peer or a device between: the path is where to look
+    case FailureKind::reset:
+        if (via_proxy && !d.tls.seen)
+            return "proxy";
+        return "network"; // the peer or a device between: the path is where to look
     case FailureKind::proxy_auth_required: return "proxy";
     case FailureKind::tls_failure:
         if (d.tls.inspected)
             return "network";
         return d.tls.wininet_error == 12157 ? "pc" : "server";
     case FailureKind::closed_by_peer:
-    case FailureKind::key_exchange_failed:
     case FailureKind::wrong_answer:
+        // Through a proxy and before any secure channel to the server, the peer
+        // that closed or answered is the proxy.
+        return via_proxy && !d.tls.seen ? "proxy" : "server";
+    case FailureKind::key_exchange_failed:
     case FailureKind::http_status:
     case FailureKind::answer_cut:
     case FailureKind::other: return "server";

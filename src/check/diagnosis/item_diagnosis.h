@@ -93,6 +93,7 @@ struct WebProgress
     bool connected = false;
     bool request_sent = false;
     bool response_received = false;
+    bool response_bytes = false;    // the response brought at least one byte
 };
 
 // A plain connect made only for the diagnosis, after a connect that reached its

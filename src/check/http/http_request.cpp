@@ -109,6 +109,7 @@ WebProgress web_progress_of(std::uint32_t events)
     p.connected = (events & web_event::connected) != 0;
     p.request_sent = (events & web_event::request_sent) != 0;
     p.response_received = (events & web_event::response_received) != 0;
+    p.response_bytes = (events & web_event::response_bytes) != 0;
     return p;
 }
 

@@ -45,6 +45,7 @@ inline constexpr std::uint32_t sending = 1u << 4;
 inline constexpr std::uint32_t request_sent = 1u << 5;
 inline constexpr std::uint32_t receiving = 1u << 6;
 inline constexpr std::uint32_t response_received = 1u << 7;
+inline constexpr std::uint32_t response_bytes = 1u << 8; // the response brought at least one byte
 } // namespace web_event
 
 // The record of those bits as the diagnosis reads it.

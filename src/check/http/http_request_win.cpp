@@ -61,7 +61,7 @@ void close_handle(HINTERNET& handle)
 // WinINet calls this during the request's own calls, on their thread, for
 // handles made with a non-zero context: the context is the request's record of
 // events, which the running copy keeps alive.
-void CALLBACK note_status(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD)
+void CALLBACK note_status(HINTERNET, DWORD_PTR context, DWORD status, LPVOID info, DWORD info_length)
 {
     std::uint32_t bit = 0;
     switch (status) {
@@ -72,11 +72,41 @@ void CALLBACK note_status(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DW
     case INTERNET_STATUS_SENDING_REQUEST: bit = web_event::sending; break;
     case INTERNET_STATUS_REQUEST_SENT: bit = web_event::request_sent; break;
     case INTERNET_STATUS_RECEIVING_RESPONSE: bit = web_event::receiving; break;
-    case INTERNET_STATUS_RESPONSE_RECEIVED: bit = web_event::response_received; break;
+    case INTERNET_STATUS_RESPONSE_RECEIVED:
+        // Its information is the number of bytes received: none is a closed connection.
+        bit = web_event::response_received;
+        if (info && info_length >= sizeof(DWORD) && *static_cast<const DWORD*>(info) > 0)
+            bit |= web_event::response_bytes;
+        break;
     default: return;
     }
     if (context)
         reinterpret_cast<std::atomic<std::uint32_t>*>(context)->fetch_or(bit);
+}
+
+// The request's connection is a secure channel (SECURITY_FLAG_SECURE).
+bool secure_channel_open(HINTERNET request)
+{
+    DWORD flags = 0;
+    DWORD size = sizeof flags;
+    return InternetQueryOptionW(request, INTERNET_OPTION_SECURITY_FLAGS, &flags, &size) &&
+           (flags & SECURITY_FLAG_SECURE) != 0;
+}
+
+// An answer without a status line, which WinINet takes for an HTTP/0.9 "200"
+// (its raw headers then hold no status line): garbage from a proxy or another
+// service, or a connection closed at once, is no server's answer.
+bool answer_without_status_line(HINTERNET request)
+{
+    DWORD size = 0;
+    if (HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+        return true;
+    std::wstring raw(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD got = static_cast<DWORD>(raw.size() * sizeof(wchar_t));
+    if (!HttpQueryInfoW(request, HTTP_QUERY_RAW_HEADERS_CRLF, raw.data(), &got, nullptr))
+        return false;
+    return raw.compare(0, 5, L"HTTP/") != 0;
 }
 
 // The answer is a proxy's 407: through a proxy, an HTTPS request's tunnel was
@@ -266,14 +296,14 @@ void HttpRequest::transfer(long start, AttemptBound* bound)
     if (m_collect_facts) {
         const DWORD send_error = GetLastError();
         m_proxy_settings = read_connection_proxy(session);
-        // A certificate exists only once the secure connection was made: when
-        // the request went through, or failed on the certificate itself. Asked
-        // for after a proxy's 407 to CONNECT or a refused connect, Wine's
-        // WinINet dereferences a context that was never made.
-        // A proxy's 407 to CONNECT is an answer without any secure connection
-        // behind it (Wine's WinINet crashes on the question then, too).
+        // A certificate exists only once the secure connection was made: the
+        // request went through over a secure channel, or failed on the
+        // certificate itself. Asked for after a refused connect, or through a
+        // proxy whose tunnel was refused (407) or never opened (the proxy closed
+        // or answered garbage), Wine's WinINet dereferences a context that was
+        // never made.
         const bool secure_connection_made =
-            (sent && !proxy_refused_tunnel(request)) ||
+            (sent && secure_channel_open(request) && !proxy_refused_tunnel(request)) ||
             (is_wininet_certificate_error(static_cast<std::int32_t>(send_error)) && send_error != 12157);
         if (m_https && secure_connection_made)
             m_certificate = read_server_certificate(request);
@@ -292,7 +322,8 @@ void HttpRequest::transfer(long start, AttemptBound* bound)
     // A status line without a number (a broken or hostile server) counts as a
     // failed query, not as a status to read a body for.
     std::int32_t status = 0;
-    if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, status_text, &status_size, nullptr))
+    if (HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, status_text, &status_size, nullptr) &&
+        !answer_without_status_line(request))
         status = parse_status_code(status_text);
     if (status == 0) {
         m_status = kHttpStatusQueryFailed;

@@ -15,6 +15,8 @@ namespace {
 constexpr std::int32_t kInvalidUrl = 12005;
 // WinINet's "The connection with the server has been terminated".
 constexpr std::int32_t kConnectionAborted = 12030;
+// WinINet's "The server response could not be parsed".
+constexpr std::int32_t kInvalidServerResponse = 12152;
 
 // What the request showed about the failure: the server's status, a broken
 // status line, or WinINet's error (certificate errors kept with the
@@ -37,7 +39,9 @@ void note_http_failure(ItemDiagnosis& d, const HttpRequest& request, std::int32_
         d.failure = FailureKind::answer_cut;
         d.http_status = request.m_answered_status;
     } else if (status == kHttpStatusQueryFailed) {
-        d.failure = FailureKind::wrong_answer;
+        // No status line: a connection closed before any byte, or bytes that are not HTTP.
+        d.web = request.progress();
+        d.failure = d.web.reported && !d.web.response_bytes ? FailureKind::closed_by_peer : FailureKind::wrong_answer;
     } else if (status >= 12000 && status < 13000) {
         d.failure = failure_from_wininet_error(status);
         d.phase = web_failure_phase(d.web, request.m_https);
@@ -47,6 +51,10 @@ void note_http_failure(ItemDiagnosis& d, const HttpRequest& request, std::int32_
         if (status == kConnectionAborted && d.web.request_sent && !d.web.response_received &&
             elapsed_ms >= request.m_timeout_ms)
             d.failure = FailureKind::timed_out;
+        // "Invalid server response" for a connection that closed before a
+        // single byte came back: nothing was answered, the peer closed it.
+        if (status == kInvalidServerResponse && d.web.request_sent && !d.web.response_bytes)
+            d.failure = FailureKind::closed_by_peer;
         if (d.failure == FailureKind::timed_out || d.failure == FailureKind::not_connected)
             d.timeout_ms = d.phase == FailurePhase::connect ? request.m_connect_timeout_ms : request.m_timeout_ms;
         if (is_wininet_certificate_error(status))
