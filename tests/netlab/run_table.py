@@ -9,6 +9,7 @@ every row with the JSON file and the console's cause lines. Prints each
 mismatch as "row NAME: member expected X, got Y"; exits 1 if any.
 NETLAB_OUT, when set, is a folder that keeps each group's JSON and console.
 """
+import html
 import json
 import os
 import re
@@ -16,6 +17,7 @@ import shutil
 import subprocess
 import sys
 import time
+import zipfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 LAB = os.environ["NETLAB_DIR"]
@@ -141,6 +143,45 @@ def console_notes(console, items):
     return notes[:len(items)]
 
 
+def unix_path(windows_path):
+    """A path in the lab's prefix ("C:\\users\\...") on this side, letter case as found."""
+    drive, _, rest = windows_path.strip().partition(":\\")
+    path = os.path.join(os.environ["WINEPREFIX"], "drive_" + drive.lower())
+    for part in filter(None, rest.split("\\")):
+        names = {n.lower(): n for n in os.listdir(path)} if os.path.isdir(path) else {}
+        path = os.path.join(path, names.get(part.lower(), part))
+    return path
+
+
+def saved_texts(console):
+    """The saved archive's diagnosis section and the front page's items, None where missing."""
+    lines = [l for l in console.splitlines() if l.strip()]
+    if not lines or not lines[-1].strip().lower().endswith(".zip"):
+        return None, None
+    archive = unix_path(lines[-1])
+    if OUT and os.path.exists(archive):
+        shutil.copy(archive, os.path.join(OUT, os.path.basename(archive)))
+    try:
+        with zipfile.ZipFile(archive) as z:
+            names = z.namelist()
+            report = next((n for n in names if n.endswith("check_result.txt")), None)
+            page = next((n for n in names if n.endswith("report.html")), None)
+            report_text = z.read(report).decode("utf-8-sig", "replace") if report else ""
+            page_text = z.read(page).decode("utf-8", "replace") if page else ""
+    except (OSError, zipfile.BadZipFile):
+        return None, None
+    # What the diagnosis wrote: the report's section and the page's table of
+    # items (the machine's own texts around them show its settings as they are).
+    section = report_text.partition("[Server Diagnosis]")[2].replace("\r\n", "\n")
+    table = page_text[page_text.find('<table class="items"'):]
+    return section, table[:table.find("</table>") + 8]
+
+
+def literal_part(expected):
+    """What of an expected text can be looked for as it is."""
+    return expected.split("{*}")[0].rstrip("*")
+
+
 def run_group(group, rows):
     name = group["group"]
     work = os.path.join(LAB, "run-" + name)
@@ -192,6 +233,12 @@ def run_group(group, rows):
     notes = console_notes(console, items)
     for leak in sorted(set(LEAK.findall(text + console))):
         problems.append("group %s: unmasked lab address or name %r in the JSON or on the console" % (name, leak))
+    section, page = saved_texts(console)
+    if section is None:
+        problems.append("group %s: no saved archive to read the report and the front page from" % name)
+    else:
+        for leak in sorted(set(LEAK.findall(section + page))):
+            problems.append("group %s: unmasked lab address or name %r in the report or the front page" % (name, leak))
     verdicts = {}
     for row in rows:
         key = (row["kind"], mask_host(row["host"]), int(row["port"]))
@@ -221,6 +268,13 @@ def run_group(group, rows):
                     mine.append("row %s: %s expected %r, got %r" % (row["row"], column, expected, got[column]))
             if row["cause"] not in ("-",) and not matches(row["cause"], note["원인"]):
                 mine.append("row %s: console 원인 expected %r, got %r" % (row["row"], row["cause"], note["원인"]))
+            # The report's diagnosis section and the front page carry the same cause.
+            cause = literal_part(row["cause"]) if row["cause"] not in ("-", "") else ""
+            if cause and section is not None:
+                if "  cause       : " + cause not in section:
+                    mine.append("row %s: the report's diagnosis section lacks the cause %r" % (row["row"], cause))
+                if "원인: " + html.escape(cause, quote=False) not in page:
+                    mine.append("row %s: the front page lacks the cause %r" % (row["row"], cause))
             for check in filter(None, row["checks"].split(";")):
                 path, _, expected = check.partition("=")
                 value = member(item, path)
