@@ -230,13 +230,36 @@ bool match_mac(const ScanView& t, std::size_t p, Found& f)
         key[k * 3 + 2] = ':';
         i += 2;
     }
+    std::string duid;
+    if (sep == '-' && t.at(i) == sep && is_hex(t.at(i + 1))) {
+        // A DHCPv6 client DUID as ipconfig prints it ("00-01-00-01-2A-3B-4C-5D-
+        // 00-1A-2B-3C-4D-5E", 10 to 18 bytes) ends in the adapter's address:
+        // the whole run is one identifier. Longer runs with ':' are
+        // fingerprints, and stay.
+        duid.assign(key, 17);
+        int groups = 6;
+        while (groups < 18 && t.at(i) == sep && is_hex(t.at(i + 1)) && is_hex(t.at(i + 2))) {
+            duid += static_cast<char>(to_lower(t.v[i + 1]));
+            duid += static_cast<char>(to_lower(t.v[i + 2]));
+            duid += ':';
+            i += 3;
+            ++groups;
+        }
+        if (groups < 10 || is_word(t.at(i)) || (t.at(i) == sep && is_hex(t.at(i + 1))))
+            return false;
+        zero = ones = false;
+    }
     if (is_word(t.at(i)) || (t.at(i) == sep && is_hex(t.at(i + 1))))
         return false;
     f.end = i;
     f.kind = RedactKind::mac;
     f.keep = zero || ones;
-    if (!f.keep)
-        f.key.assign(key, 17);
+    if (!f.keep) {
+        if (duid.empty())
+            f.key.assign(key, 17);
+        else
+            f.key = duid;
+    }
     return true;
 }
 

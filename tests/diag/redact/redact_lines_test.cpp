@@ -71,6 +71,12 @@ TEST(RedactLines, Ipv6AndMac)
         {"at 08:30:00 and 12:34", "at 08:30:00 and 12:34"},
         {"mac 00:1A:2B:3C:4D:5E = 00-1a-2b-3c-4d-5e", "mac [MAC-1] = [MAC-1]"},
         {"none 00:00:00:00:00:00 ff-ff-ff-ff-ff-ff", "none 00:00:00:00:00:00 ff-ff-ff-ff-ff-ff"},
+        // ipconfig's DHCPv6 client DUID ends in the adapter's address; a fingerprint stays.
+        {"DHCPv6 Client DUID. . : 00-01-00-01-2A-3B-4C-5D-00-1A-2B-3C-4D-5E",
+         "DHCPv6 Client DUID. . : [MAC-1]"},
+        {"sha1 AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01",
+         "sha1 AB:CD:EF:01:23:45:67:89:AB:CD:EF:01:23:45:67:89:AB:CD:EF:01"},
+        {"run 01-02-03-04-05-06-07-08 of eight", "run 01-02-03-04-05-06-07-08 of eight"},
         {"{6B29FC40-CA47-1067-B31D-00DC010C00AA}", "{6B29FC40-CA47-1067-B31D-00DC010C00AA}"},
         {"sha1 da39a3ee5e6b4b0d3255bfef95601890afd80709", "sha1 da39a3ee5e6b4b0d3255bfef95601890afd80709"},
         {"md5 d41d8cd98f00b204e9800998ecf8427e", "md5 d41d8cd98f00b204e9800998ecf8427e"},
