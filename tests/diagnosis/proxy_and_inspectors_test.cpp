@@ -213,3 +213,30 @@ TEST(ProxyRoute, APeerThatClosesOrAnswersGarbageBeforeAnySecureChannelIsTheProxy
     d.failure = FailureKind::reset;
     EXPECT_STREQ(failure_party(d), "network");
 }
+
+TEST(ProxyRoute, AStatusToAnHttpsTunnelRequestIsTheProxysAnswer)
+{
+    ItemDiagnosis d;
+    d.diagnosed = true;
+    d.name.host = L"nosuch.vantu.test";
+    d.name.outcome = LookupOutcome::not_found;
+    d.port = 443;
+    d.url = L"https://nosuch.vantu.test:443/";
+    d.phase = FailurePhase::request;
+    d.failure = FailureKind::http_status;
+    d.http_status = 503;
+    d.web.reported = d.web.connected = d.web.request_sent = d.web.response_received = true;
+    d.proxy.known = d.proxy.via_proxy = true;
+    d.proxy.proxy = L"10.20.30.40:3128";
+    EXPECT_STREQ(failure_party(d), "proxy");
+    EXPECT_EQ(cause_line(d, {3, 0}), L"프록시 서버(10******40:3128)가 서버로 가는 연결 요청(CONNECT)에 HTTP 상태 503(으)로 "
+                                      L"응답했습니다: 프록시가 서버에 닿지 못했거나 이 연결을 허용하지 않습니다.");
+    // Through the opened tunnel the status is the server's; so it is for plain HTTP.
+    d.web.secure_channel = true;
+    EXPECT_STREQ(failure_party(d), "server");
+    d.web.secure_channel = false;
+    d.url = L"http://nosuch.vantu.test:80/";
+    EXPECT_STREQ(failure_party(d), "server");
+    EXPECT_EQ(cause_line(d, {3, 0}), L"서버가 HTTP 상태 503(으)로 응답했습니다: 서버가 지금 요청을 처리할 수 없습니다 (과부하나 점검 중일 수 "
+                                      L"있음). (프록시 10******40:3128 경유)");
+}

@@ -4,6 +4,7 @@
 
 #include "check/diagnosis/diagnosis_text.h"
 #include "check/diagnosis/distinguished_name.h"
+#include "check/diagnosis/failure_kind.h"
 #include "check/diagnosis/ip_address.h"
 #include "checklist/mask_host.h"
 #include "common/format.h"
@@ -158,6 +159,12 @@ std::wstring proxy_cause(const ItemDiagnosis& d)
                           : format_text(L"프록시 서버(%s)의 응답이 올바른 HTTP 응답이 아닙니다.", proxy.c_str());
     case FailureKind::reset:
         return d.tls.seen ? std::wstring() : format_text(L"프록시 서버(%s)와의 연결이 재설정되었습니다.", proxy.c_str());
+    case FailureKind::http_status:
+        if (!proxy_answered_tunnel(d))
+            return std::wstring();
+        return format_text(L"프록시 서버(%s)가 서버로 가는 연결 요청(CONNECT)에 HTTP 상태 %d(으)로 응답했습니다: 프록시가 서버에 "
+                           L"닿지 못했거나 이 연결을 허용하지 않습니다.",
+                           proxy.c_str(), d.http_status);
     default:
         return std::wstring();
     }

@@ -32,6 +32,12 @@ FailureKind failure_from_socket_error(int code, bool closed_by_peer)
     return FailureKind::other;
 }
 
+bool proxy_answered_tunnel(const ItemDiagnosis& d)
+{
+    return d.failure == FailureKind::http_status && d.proxy.known && d.proxy.via_proxy &&
+           d.url.rfind(L"https://", 0) == 0 && d.web.reported && !d.web.secure_channel;
+}
+
 const char* failure_party(const ItemDiagnosis& d)
 {
     // Through a proxy, the connection WinINet makes is to the proxy: a name
@@ -64,8 +70,9 @@ const char* failure_party(const ItemDiagnosis& d)
         // Through a proxy and before any secure channel to the server, the peer
         // that closed or answered is the proxy.
         return via_proxy && !d.tls.seen ? "proxy" : "server";
-    case FailureKind::key_exchange_failed:
     case FailureKind::http_status:
+        return proxy_answered_tunnel(d) ? "proxy" : "server";
+    case FailureKind::key_exchange_failed:
     case FailureKind::answer_cut:
     case FailureKind::other: return "server";
     }

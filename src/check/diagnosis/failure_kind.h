@@ -37,4 +37,7 @@ const char* probe_outcome_name(ProbeOutcome outcome);
 // settings or software), "network" (the path: DNS, routes, firewalls),
 // "proxy" (the proxy the request went through), "server"; "" for no failure.
 const char* failure_party(const ItemDiagnosis& d);
+// An HTTPS request through a proxy whose status came without a secure channel:
+// the proxy's answer to the tunnel request (CONNECT), not the server's.
+bool proxy_answered_tunnel(const ItemDiagnosis& d);
 const char* hosts_state_name(HostsFileState state);

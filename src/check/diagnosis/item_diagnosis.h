@@ -94,6 +94,7 @@ struct WebProgress
     bool request_sent = false;
     bool response_received = false;
     bool response_bytes = false;    // the response brought at least one byte
+    bool secure_channel = false;    // an HTTPS request's secure channel to the server was made
 };
 
 // A plain connect made only for the diagnosis, after a connect that reached its

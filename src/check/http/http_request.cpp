@@ -96,6 +96,7 @@ HttpRequest& HttpRequest::operator=(const HttpRequest& other)
     m_certificate = other.m_certificate;
     m_proxy_settings = other.m_proxy_settings;
     m_progress_events = other.m_progress_events;
+    m_secure_channel = other.m_secure_channel;
     return *this;
 }
 

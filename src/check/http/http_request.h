@@ -136,6 +136,9 @@ public:
     // an answer) and the proxy settings of the connection WinINet used. Reading
     // them costs no round trip: WinINet already holds both.
     bool m_collect_facts = false;
+    // An HTTPS request's secure channel was made (through a proxy: the tunnel
+    // opened and TLS ran through it).
+    bool m_secure_channel = false;
     TlsCertificate m_certificate;
     ProxySettings m_proxy_settings;
 

@@ -302,8 +302,9 @@ void HttpRequest::transfer(long start, AttemptBound* bound)
         // proxy whose tunnel was refused (407) or never opened (the proxy closed
         // or answered garbage), Wine's WinINet dereferences a context that was
         // never made.
+        m_secure_channel = m_https && sent && secure_channel_open(request) && !proxy_refused_tunnel(request);
         const bool secure_connection_made =
-            (sent && secure_channel_open(request) && !proxy_refused_tunnel(request)) ||
+            m_secure_channel ||
             (is_wininet_certificate_error(static_cast<std::int32_t>(send_error)) && send_error != 12157);
         if (m_https && secure_connection_made)
             m_certificate = read_server_certificate(request);

@@ -25,6 +25,7 @@ void note_http_failure(ItemDiagnosis& d, const HttpRequest& request, std::int32_
 {
     const std::int32_t status = request.m_status;
     d.web = request.progress();
+    d.web.secure_channel = request.m_secure_channel;
     d.phase = FailurePhase::request;
     d.error_code = status;
     d.http_status = 0;
@@ -40,7 +41,6 @@ void note_http_failure(ItemDiagnosis& d, const HttpRequest& request, std::int32_
         d.http_status = request.m_answered_status;
     } else if (status == kHttpStatusQueryFailed) {
         // No status line: a connection closed before any byte, or bytes that are not HTTP.
-        d.web = request.progress();
         d.failure = d.web.reported && !d.web.response_bytes ? FailureKind::closed_by_peer : FailureKind::wrong_answer;
     } else if (status >= 12000 && status < 13000) {
         d.failure = failure_from_wininet_error(status);
