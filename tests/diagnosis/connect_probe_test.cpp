@@ -155,6 +155,12 @@ TEST(ConnectProbe, TheProbeDecidesTheCauseOnlyWhereTheAttemptsCouldNot)
     EXPECT_EQ(cause_line(d, {3, 0}), L"80번 포트에 연결하지 못했습니다 (오류 12029). 진단용으로 다시 연결했을 때는 연결되었습니다: "
                                       L"연결이 간헐적으로 실패합니다.");
 
+    // A name with only IPv6 addresses leaves the probe nothing to try: the name says why.
+    d.name.addresses = {"fd00:5e:3::10"};
+    apply_connect_probe(d, ProbeOutcome::no_address);
+    EXPECT_EQ(cause_line(d, {3, 0}), L"서버 이름(relay****)에 IPv6 주소만 있는데 80번 포트에 연결하지 못했습니다 (오류 12029): 이 PC나 "
+                                      L"네트워크에 IPv6 경로가 없을 수 있습니다.");
+
     // No probe for a refusal already seen, a failure after the connect, or a proxy without a port.
     d = connect_timed_out();
     d.failure = FailureKind::refused;

@@ -230,6 +230,10 @@ std::wstring failure_cause(const ItemDiagnosis& d)
     case FailureKind::proxy_auth_required:
         return format_text(L"프록시 서버(%s)가 인증을 요구합니다 (HTTP 407).", masked_endpoint(to_utf8(d.proxy.proxy)).c_str());
     case FailureKind::not_connected:
+        if (only_ipv6(d.name))
+            return format_text(L"서버 이름(%s)에 IPv6 주소만 있는데 %d번 포트에 연결하지 못했습니다 (오류 %d): 이 PC나 네트워크에 "
+                               L"IPv6 경로가 없을 수 있습니다.",
+                               mask_host(d.name.host).c_str(), d.port, d.error_code);
         if (d.probe == ProbeOutcome::connected)
             return format_text(L"%d번 포트에 연결하지 못했습니다 (오류 %d). 진단용으로 다시 연결했을 때는 연결되었습니다: 연결이 "
                                L"간헐적으로 실패합니다.",
