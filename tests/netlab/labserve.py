@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """Small servers of the network lab, one process per namespace.
 
-  labserve.py web READY SPEC...   HTTP/HTTPS/silent listeners, one per SPEC:
+  labserve.py web READY LISTENER...   HTTP/HTTPS/silent listeners, one per LISTENER:
       http:ADDR:PORT:ROOT          GET answers 200 with the file below ROOT ("/" -> "ok")
       https:ADDR:PORT:CHAIN:KEY    the same over TLS; CHAIN is the PEM the server sends
       silent:ADDR:PORT             accepts, reads, never answers
@@ -110,10 +110,10 @@ def rude_listener(addr, port, garbage):
     return s
 
 
-def web(ready, specs):
+def web(ready, listeners):
     keep = []
-    for spec in specs:
-        parts = spec.split(":")
+    for listener in listeners:
+        parts = listener.split(":")
         kind, addr, port = parts[0], parts[1], int(parts[2])
         if kind == "silent":
             keep.append(silent_listener(addr, port))
@@ -122,7 +122,7 @@ def web(ready, specs):
             keep.append(rude_listener(addr, port, kind == "garbage"))
             continue
         srv = Server((addr, port), Handler)
-        srv.label = spec
+        srv.label = listener
         if kind == "http":
             srv.root = parts[3]
         elif kind == "https":
@@ -131,7 +131,7 @@ def web(ready, specs):
             srv.socket = ctx.wrap_socket(srv.socket, server_side=True)
             srv.root = "."
         else:
-            raise SystemExit("unknown listener " + spec)
+            raise SystemExit("unknown listener " + listener)
         threading.Thread(target=srv.serve_forever, daemon=True).start()
         keep.append(srv)
     return keep
