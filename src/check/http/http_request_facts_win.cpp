@@ -3,6 +3,8 @@
 // request already has; nothing goes over the network.
 #include "check/http/http_request_facts_win.h"
 
+#include "common/registry_win.h"
+
 #include <wincrypt.h>
 
 #include <algorithm>
@@ -144,21 +146,6 @@ TlsCertificate read_server_certificate(HINTERNET request)
     return certificate;
 }
 
-namespace {
-
-std::wstring user_auto_config_url()
-{
-    // RRF_RT_REG_SZ also takes a REG_EXPAND_SZ value, expanded.
-    wchar_t value[2048] = {};
-    DWORD size = sizeof value - sizeof value[0];
-    if (RegGetValueW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                     L"AutoConfigURL", RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS)
-        return std::wstring();
-    return value;
-}
-
-} // namespace
-
 ProxySettings read_connection_proxy(HINTERNET session)
 {
     INTERNET_PER_CONN_OPTIONW options[4] = {};
@@ -187,6 +174,7 @@ ProxySettings read_connection_proxy(HINTERNET session)
     // Wine's WinINet leaves the script out of the per-connection options; the
     // user's setting is where Windows keeps it too.
     if (settings.auto_config_url.empty())
-        settings.auto_config_url = user_auto_config_url();
+        read_registry_string(HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                             L"AutoConfigURL", settings.auto_config_url);
     return settings;
 }
